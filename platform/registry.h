@@ -1,0 +1,51 @@
+// Registry seam. On Windows the real registry (ADVAPI32); on Linux an in-memory stand-in that
+// tests and the command-line tool fill (registry_stub.h). Every key is opened for a single read
+// or write and closed again by its owner.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/unique_handle.h"
+
+namespace qv::platform {
+
+enum class Hive { LocalMachine, CurrentUser };
+enum class RegAccess { Read, All };
+
+namespace detail {
+void CloseRegKey(void* h) noexcept;
+}
+
+class RegKey {
+ public:
+  RegKey() noexcept = default;
+
+  // An invalid key when the key does not exist or the access is refused.
+  static RegKey Open(Hive hive, std::wstring_view path, RegAccess access);
+  // Creates the key (non-volatile, default security) if needed and opens it with full access.
+  static RegKey Create(Hive hive, std::wstring_view path);
+  // Removes the key with its values and sub-keys; true when it is gone afterwards.
+  static bool DeleteTree(Hive hive, std::wstring_view path);
+
+  explicit operator bool() const noexcept { return static_cast<bool>(m_h); }
+
+  // Reads a string value into a buffer of cbBuffer bytes, as the ANSI interface (system code
+  // page) or the wide interface returns it. A missing value, or one whose data would not fit
+  // the buffer, is absent. The text ends at its first null.
+  std::optional<std::string> ReadAnsi(std::string_view name, std::size_t cbBuffer) const;
+  std::optional<std::wstring> ReadWide(std::wstring_view name, std::size_t cbBuffer) const;
+
+  // Stores REG_SZ text with its terminating null.
+  bool WriteAnsi(std::string_view name, std::string_view text) const;
+  bool WriteWide(std::wstring_view name, std::wstring_view text) const;
+  bool DeleteValue(std::wstring_view name) const;
+
+ private:
+  explicit RegKey(void* h) noexcept : m_h(h) {}
+  UniqueHandle<void*, detail::CloseRegKey> m_h;
+};
+
+}  // namespace qv::platform

@@ -1,0 +1,20 @@
+#include <windows.h>
+
+#include <string>
+
+#include "platform/resources.h"
+
+namespace qv::platform {
+
+std::optional<std::string_view> FindBlock(std::wstring_view type, std::wstring_view name) {
+  std::wstring sType(type), sName(name);
+  HMODULE hModule = GetModuleHandleW(nullptr);
+  HRSRC hRes = FindResourceW(hModule, sName.c_str(), sType.c_str());
+  if (!hRes) return std::nullopt;
+  HGLOBAL hData = LoadResource(hModule, hRes);  // module-owned: never freed
+  const void* p = hData ? LockResource(hData) : nullptr;
+  if (!p) return std::nullopt;
+  return std::string_view(static_cast<const char*>(p), SizeofResource(hModule, hRes));
+}
+
+}  // namespace qv::platform

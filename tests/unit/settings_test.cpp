@@ -1,0 +1,194 @@
+// The settings store against the real registry (Windows build, under Wine) and the in-memory
+// stand-in (Linux build).
+#include <gtest/gtest.h>
+
+#include "lexicon/settings.h"
+#ifndef _WIN32
+#include "platform/registry_stub.h"
+#endif
+
+namespace qv {
+namespace {
+
+using platform::Hive;
+using platform::RegAccess;
+using platform::RegKey;
+
+constexpr wchar_t kVendorKey[] = L"Software\\Brantel";
+
+void Put(Hive hive, const wchar_t* path, const wchar_t* name, const std::wstring& value) {
+  RegKey key = RegKey::Create(hive, path);
+  ASSERT_TRUE(key);
+  ASSERT_TRUE(key.WriteWide(name, value));
+}
+
+std::optional<std::wstring> Get(Hive hive, const wchar_t* path, const wchar_t* name) {
+  RegKey key = RegKey::Open(hive, path, RegAccess::Read);
+  return key ? key.ReadWide(name, 4096) : std::nullopt;
+}
+
+class SettingsStore : public ::testing::Test {
+ protected:
+  void SetUp() override { Clear(); }
+  void TearDown() override { Clear(); }
+  static void Clear() {
+#ifndef _WIN32
+    platform::stub::ResetRegistry();
+#endif
+    ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+    ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  }
+};
+
+TEST_F(SettingsStore, FirstRunOnlyWhenTutIsExactlyZero) {
+  // No main key at all.
+  FirstRunResult r = ConsumeFirstRunFlag();
+  EXPECT_FALSE(r.firstRun);
+  EXPECT_FALSE(r.flagWritten);
+  EXPECT_FALSE(RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::Read));
+
+  // Main key without Tut: nothing is written.
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\QV\\");
+  r = ConsumeFirstRunFlag();
+  EXPECT_FALSE(r.firstRun);
+  EXPECT_FALSE(r.flagWritten);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), std::nullopt);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), std::nullopt);
+
+  for (const wchar_t* other : {L"1", L"", L"00", L" 0", L"yes"}) {
+    Put(Hive::LocalMachine, kMainKeyPath, L"Tut", other);
+    r = ConsumeFirstRunFlag();
+    EXPECT_FALSE(r.firstRun) << "Tut=\"" << other << "\"";
+    EXPECT_FALSE(r.flagWritten);
+    EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), std::wstring(other));
+    EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), std::nullopt);
+  }
+}
+
+TEST_F(SettingsStore, FirstRunConsumesTheFlagOnce) {
+  Put(Hive::LocalMachine, kMainKeyPath, L"Tut", L"0");
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"en");
+  FirstRunResult r = ConsumeFirstRunFlag();
+  EXPECT_TRUE(r.firstRun);
+  EXPECT_TRUE(r.flagWritten);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"1");
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), L"fr");
+  EXPECT_EQ(ReadLanguageCode(), "fr");
+
+  // The second start changes nothing, even a language chosen since.
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"de");
+  r = ConsumeFirstRunFlag();
+  EXPECT_FALSE(r.firstRun);
+  EXPECT_FALSE(r.flagWritten);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"1");
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), L"de");
+}
+
+TEST_F(SettingsStore, SyncCreatesTheLexiconKeyAndCopiesTarget) {
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\Program Files\\QV\\");
+  EXPECT_FALSE(RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::Read));
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Program Files\\QV\\");
+  EXPECT_EQ(ReadLexiconHome(), "C:\\Program Files\\QV\\");
+
+  // A hand-made change of WNHome lasts only until the next start; Target decides.
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"D:\\elsewhere\\");
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Program Files\\QV\\");
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Program Files\\QV\\");
+}
+
+TEST_F(SettingsStore, SyncKeepsTheLexiconHomeWithoutAReadableTarget) {
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
+  SyncLexiconHome();  // no Target at all
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Old\\");
+
+  // 260 bytes with the terminator fit the buffer; one more character does not.
+  std::wstring fits = L"C:\\" + std::wstring(255, L'a') + L"\\";
+  ASSERT_EQ(fits.size(), 259u);
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", fits);
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), fits);
+
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", fits + L"b");
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Old\\");
+}
+
+TEST_F(SettingsStore, SyncConvertsThroughTheAnsiCodePage) {
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\Dictionnaires \u00e9t\u00e9\\");
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Dictionnaires \u00e9t\u00e9\\");
+  EXPECT_EQ(ReadLexiconHome(), "C:\\Dictionnaires \xe9t\xe9\\");
+}
+
+TEST_F(SettingsStore, ReadersHonourTheirBufferSizes) {
+  EXPECT_EQ(ReadInstallDir(), std::nullopt);
+  EXPECT_EQ(ReadLanguageCode(), std::nullopt);
+  EXPECT_EQ(ReadLexiconHome(), std::nullopt);
+
+  // Target is read as UTF-16 into 255 bytes: 126 characters and the terminator at most.
+  std::wstring dir126 = L"C:\\" + std::wstring(122, L'x') + L"\\";
+  ASSERT_EQ(dir126.size(), 126u);
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", dir126);
+  EXPECT_EQ(ReadInstallDir(), dir126);
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", dir126 + L"y");
+  EXPECT_EQ(ReadInstallDir(), std::nullopt);
+
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", std::wstring(254, L'f'));
+  EXPECT_EQ(ReadLanguageCode(), std::string(254, 'f'));
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", std::wstring(255, L'f'));
+  EXPECT_EQ(ReadLanguageCode(), std::nullopt);
+
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", std::wstring(255, L'h'));
+  EXPECT_EQ(ReadLexiconHome(), std::string(255, 'h'));
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", std::wstring(256, L'h'));
+  EXPECT_EQ(ReadLexiconHome(), std::nullopt);
+}
+
+TEST_F(SettingsStore, WordNetFolderFallsBackFromMachineToUserToDefault) {
+  EXPECT_EQ(WordNetDatabaseDir(), kDefaultWordNetDir);
+  Put(Hive::CurrentUser, kLexiconKeyPath, L"WNHome", L"D:\\User\\");
+  EXPECT_EQ(WordNetDatabaseDir(), "D:\\User\\dict");
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Machine\\");
+  EXPECT_EQ(WordNetDatabaseDir(), "C:\\Machine\\dict");
+  // The dictionary store reads the local machine only.
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+  EXPECT_EQ(ReadLexiconHome(), std::nullopt);
+  EXPECT_EQ(WordNetDatabaseDir(), "D:\\User\\dict");
+}
+
+TEST_F(SettingsStore, KeysAreClosedAfterUse) {
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\QV\\");
+  SyncLexiconHome();
+  // A key still held open would make the tree's removal fail or leave it behind.
+  EXPECT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+  EXPECT_FALSE(RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::Read));
+}
+
+#ifndef _WIN32
+// Writes refused on HKEY_LOCAL_MACHINE, as for a user without administrator rights.
+TEST_F(SettingsStore, RefusedWritesAreNotReportedAndStopTheFirstRunWrites) {
+  Put(Hive::LocalMachine, kMainKeyPath, L"Tut", L"0");
+  platform::stub::DenyWrites(Hive::LocalMachine, kMainKeyPath);
+  FirstRunResult r = ConsumeFirstRunFlag();
+  EXPECT_TRUE(r.firstRun);
+  EXPECT_FALSE(r.flagWritten);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"0");
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), std::nullopt);
+
+  platform::stub::DenyFullAccess(Hive::LocalMachine, kMainKeyPath);
+  r = ConsumeFirstRunFlag();
+  EXPECT_FALSE(r.firstRun);
+  EXPECT_FALSE(r.flagWritten);
+  // Without full access to the main key even Target cannot be read.
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
+  SyncLexiconHome();
+  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Old\\");
+}
+#endif
+
+}  // namespace
+}  // namespace qv
