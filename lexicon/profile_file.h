@@ -1,0 +1,28 @@
+// Read-only access to one profile (INI) file, as the Windows profile interface reads it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+class CProfileFile {
+ public:
+  static constexpr std::size_t kPathChars = 255;
+  static constexpr std::size_t kValueChars = 255;  // 254 characters and the terminator
+
+  explicit CProfileFile(std::wstring_view path);
+
+  // The stored value, or def when the file, the section or the key is absent; at most 254
+  // characters either way.
+  std::wstring GetString(std::wstring_view section, std::wstring_view key,
+                         std::wstring_view def) const;
+
+  std::wstring_view Path() const { return m_szPath.data(); }
+
+ private:
+  std::array<wchar_t, kPathChars> m_szPath{};  // zero-filled; a longer path is cut to 254
+};
+
+}  // namespace qv
