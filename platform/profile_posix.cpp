@@ -1,12 +1,30 @@
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/profile_parse.h"
 
 namespace qv::platform {
+namespace {
 
-// Placeholder until the reader that follows GetPrivateProfileStringW lands.
-std::wstring ReadProfileString(std::wstring_view, std::wstring_view, std::wstring_view def,
-                               std::size_t cchBuffer, std::wstring_view) {
-  if (cchBuffer == 0) return {};
-  return std::wstring(def.substr(0, cchBuffer - 1));
+std::optional<std::string> ReadWholeFile(std::wstring_view path) {
+  std::string name = WideToUtf8(path);
+  // A bare file name would be looked for in the Windows folder, which this build has not.
+  if (name.find_first_of("/\\") == std::string::npos) return std::nullopt;
+  std::ifstream in(NativePath(name), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+std::wstring ReadProfileString(std::wstring_view section, std::wstring_view key,
+                               std::wstring_view def, std::size_t cchBuffer,
+                               std::wstring_view path) {
+  return ProfileStringFromBytes(ReadWholeFile(path), section, key, def, cchBuffer);
 }
 
 }  // namespace qv::platform
