@@ -1,0 +1,21 @@
+// English lexical analysis over WordNet 3.0: the English half of the popup and the base form of
+// a captured word. Texts are 8-bit (the system code page), as the captured word is handed over.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace qv::lexical {
+
+// The senses of the word per part of speech (noun, verb, adj, adv), for the word and for each
+// of its base forms: a heading "-noun#NOUN#" (later ones "\n-verb#VERB#" …) at which the
+// French translations go, then numbered sense lines. At most maxSenses senses per variant form
+// (all of them when maxSenses < 1). Leading and trailing spaces are removed from word in place.
+// A blank word, an unknown word and a missing database each give a fixed text (search_steps.h).
+std::string DescribeWord(std::string& word, int maxSenses = 5, bool withSynonyms = true);
+
+// The first base form the library's morphology finds, trying verb, noun, adjective, adverb in
+// that order; none when there is none or the database cannot be opened. Trims word in place.
+std::optional<std::string> BaseForm(std::string& word);
+
+}  // namespace qv::lexical

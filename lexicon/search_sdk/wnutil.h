@@ -1,0 +1,25 @@
+// Access to the WordNet library's database: opening it where the settings say, and the limits
+// of the library's fixed buffers.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace qv::lexical {
+
+// The library copies a search word into 256-byte buffers and its morphology may lengthen a
+// collocation word by word (an exception list maps "bok" to "boschbok"). No lemma of the
+// database is longer than 71 bytes, so a longer word is simply unknown and never reaches it.
+inline constexpr std::size_t kMaxLibraryWord = 100;
+
+// Opens the database in the folder named by the lexicon home (local machine, current user, then
+// the default folder), read at this moment. Once open it stays open; after a failure the next
+// call tries again, so that a database installed later is found without a restart.
+bool OpenDatabase();
+
+// True when the library may be given this word.
+inline bool FitsLibrary(std::string_view word) {
+  return !word.empty() && word.size() <= kMaxLibraryWord;
+}
+
+}  // namespace qv::lexical
