@@ -1,0 +1,677 @@
+// Text at a screen point, from the window under it. Controls of other processes are asked with
+// messages the system marshals (WM_GETTEXT, EM_CHARFROMPOS, LB_GETTEXT), through
+// SendMessageTimeout so that a hung program cannot freeze ours; where a control answers only
+// through pointers (RichEdit, list views, tree views) a buffer is lent in the other process.
+// Where no message tells which character lies under the point (labels, buttons, captions), the
+// text is laid out again in the control's font: its own in our process, the system's message
+// font across processes, where WM_GETFONT gives nothing usable.
+#include "wcapture/capture.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <optional>
+#include <vector>
+
+#include "platform/unique_handle.h"
+#include "wcapture/automation.h"
+#include "wcapture/ocr.h"
+
+namespace qv::capture {
+namespace {
+
+using UniqueFont = platform::UniqueHandle<HFONT, [](HFONT f) { DeleteObject(f); }>;
+using UniqueProcess = platform::UniqueHandle<HANDLE, [](HANDLE h) { CloseHandle(h); }>;
+
+bool IsSpace(wchar_t c) {
+  return std::iswspace(c) || c == 0x00A0 || (c >= 0x2000 && c <= 0x200B) || c == 0x202F ||
+         c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
+// A window and the way to talk to it.
+class Target {
+ public:
+  Target(HWND h, DWORD timeoutMs) : m_h(h), m_timeout(timeoutMs) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    m_local = pid == GetCurrentProcessId();
+    m_pid = pid;
+  }
+  HWND hwnd() const { return m_h; }
+  bool local() const { return m_local; }
+  DWORD pid() const { return m_pid; }
+
+  bool Send(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
+    if (m_local) {
+      result = SendMessageW(m_h, msg, wp, lp);
+      return true;
+    }
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(m_h, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, m_timeout, &r))
+      return false;
+    result = static_cast<LRESULT>(r);
+    return true;
+  }
+  LRESULT SendOr(UINT msg, WPARAM wp, LPARAM lp, LRESULT fallback) const {
+    LRESULT r;
+    return Send(msg, wp, lp, r) ? r : fallback;
+  }
+
+  std::wstring Text() const {
+    LRESULT n;
+    if (!Send(WM_GETTEXTLENGTH, 0, 0, n) || n <= 0) return {};
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    LRESULT got;
+    if (!Send(WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()), got) || got <= 0) return {};
+    s.resize(std::min<size_t>(static_cast<size_t>(got), s.size() - 1));
+    return s;
+  }
+
+  std::wstring ClassName() const {
+    wchar_t buf[128] = {};
+    GetClassNameW(m_h, buf, 128);
+    return buf;
+  }
+  LONG Style() const { return GetWindowLongW(m_h, GWL_STYLE); }
+
+  // The control's font to lay its text out with; never null.
+  UniqueFont Font() const {
+    HFONT f = reinterpret_cast<HFONT>(SendOr(WM_GETFONT, 0, 0, 0));
+    LOGFONTW lf{};
+    if (f && GetObjectW(f, sizeof lf, &lf) == sizeof lf) return UniqueFont(CreateFontIndirectW(&lf));
+    if (m_local) {
+      // A control that was never given a font draws with the system font.
+      GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+      return UniqueFont(CreateFontIndirectW(&lf));
+    }
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    return UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
+  }
+
+ private:
+  HWND m_h;
+  DWORD m_timeout;
+  DWORD m_pid = 0;
+  bool m_local = false;
+};
+
+// Memory that a control of another process can read and write: a block lent in that process,
+// or plain memory when the control is ours. Only used between processes of the same bitness,
+// since the records it carries hold pointers.
+class SharedBlock {
+ public:
+  SharedBlock(const Target& t, size_t size) : m_size(size) {
+    if (t.local()) {
+      m_localMem.resize(size);
+      m_ptr = m_localMem.data();
+      return;
+    }
+    m_proc.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                 PROCESS_QUERY_LIMITED_INFORMATION,
+                             FALSE, t.pid()));
+    if (!m_proc || !SameBitness(m_proc.get())) return;
+    m_ptr = VirtualAllocEx(m_proc.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~SharedBlock() {
+    if (m_proc && m_ptr) VirtualFreeEx(m_proc.get(), m_ptr, 0, MEM_RELEASE);
+  }
+  SharedBlock(const SharedBlock&) = delete;
+  SharedBlock& operator=(const SharedBlock&) = delete;
+
+  explicit operator bool() const { return m_ptr != nullptr; }
+  // Address as the control sees it.
+  void* at(size_t offset) const { return static_cast<char*>(m_ptr) + offset; }
+  bool Write(size_t offset, const void* data, size_t n) {
+    if (offset + n > m_size) return false;
+    if (!m_proc) {
+      memcpy(at(offset), data, n);
+      return true;
+    }
+    return WriteProcessMemory(m_proc.get(), at(offset), data, n, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t n) const {
+    if (offset + n > m_size) return false;
+    if (!m_proc) {
+      memcpy(data, at(offset), n);
+      return true;
+    }
+    return ReadProcessMemory(m_proc.get(), at(offset), data, n, nullptr);
+  }
+
+ private:
+  static bool SameBitness(HANDLE other) {
+    BOOL a = FALSE, b = FALSE;
+    IsWow64Process(GetCurrentProcess(), &a);
+    IsWow64Process(other, &b);
+    return a == b;
+  }
+  size_t m_size;
+  void* m_ptr = nullptr;
+  UniqueProcess m_proc;
+  std::vector<char> m_localMem;
+};
+
+CaptureOutcome Token(std::wstring_view text, size_t index, long source, size_t maxChars) {
+  size_t s, e;
+  if (!TokenAt(text, index, s, e)) return {};
+  if (e - s > maxChars) {
+    s = std::max(s, index >= maxChars / 2 ? index - maxChars / 2 : 0);
+    e = std::min(e, s + maxChars);
+  }
+  return {std::wstring(text.substr(s, e - s)), source, static_cast<long>(s)};
+}
+
+// The line (between line feeds) that holds text[index].
+CaptureOutcome Line(std::wstring_view text, size_t index, long source, size_t maxChars) {
+  if (text.empty()) return {};
+  index = std::min(index, text.size() - 1);
+  size_t s = text.find_last_of(L"\r\n", index);
+  s = s == std::wstring_view::npos ? 0 : s + 1;
+  size_t e = text.find_first_of(L"\r\n", index);
+  if (e == std::wstring_view::npos) e = text.size();
+  if (s >= e) return {};
+  e = std::min(e, s + maxChars);
+  return {std::wstring(text.substr(s, e - s)), source, static_cast<long>(s)};
+}
+
+CaptureOutcome Pick(std::wstring_view text, size_t index, long source, const CaptureRequest& req) {
+  if ((req.options & WCO_LINE) && !(req.options & WCO_WORD))
+    return Line(text, index, source, req.maxChars);
+  return Token(text, index, source, req.maxChars);
+}
+
+POINT PosFromChar(const Target& t, size_t index) {
+  LRESULT r = t.SendOr(EM_POSFROMCHAR, index, 0, -1);
+  if (r == -1) return {LONG_MIN, LONG_MIN};
+  return {static_cast<short>(LOWORD(r)), static_cast<short>(HIWORD(r))};
+}
+
+int FontHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmHeight;
+}
+
+int CharWidth(HFONT font, wchar_t c) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, &c, 1, &sz);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return sz.cx;
+}
+
+// EDIT controls. EM_CHARFROMPOS gives the nearest character boundary, not the character under
+// the point: the right half of a character answers with the next one.
+CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
+  LRESULT r;
+  if (!t.Send(EM_CHARFROMPOS, 0, MAKELPARAM(pt.x, pt.y), r) || r == -1) return {};
+  const bool multi = t.Style() & ES_MULTILINE;
+  size_t index = LOWORD(r);
+  if (multi) {
+    // The low word wraps beyond 65,535 characters; the line's start puts it right.
+    LRESULT start = t.SendOr(EM_LINEINDEX, HIWORD(r), 0, -1);
+    if (start >= 0) index = static_cast<size_t>(start) + ((LOWORD(r) - start) & 0xFFFF);
+  }
+  const std::wstring text = t.Text();
+  if (text.empty()) return {};
+  index = std::min(index, text.size());
+
+  POINT at = index < text.size() ? PosFromChar(t, index) : POINT{LONG_MIN, LONG_MIN};
+  const bool lineBreak = index < text.size() && (text[index] == L'\r' || text[index] == L'\n');
+  if (index > 0 && (index == text.size() || lineBreak || at.x > pt.x)) {
+    POINT prev = PosFromChar(t, index - 1);
+    if (prev.x != LONG_MIN && prev.x <= pt.x && (at.x == LONG_MIN || prev.y == at.y || lineBreak ||
+                                                 index == text.size())) {
+      --index;
+      at = prev;
+    }
+  }
+  if (index >= text.size() || at.x == LONG_MIN || at.x > pt.x) return {};
+  if (text[index] == L'\r' || text[index] == L'\n') return {};
+
+  // Is the point really over this character, or in the empty space after a line's end?
+  UniqueFont font = t.Font();
+  POINT next = PosFromChar(t, index + 1);
+  int right = (next.x != LONG_MIN && next.y == at.y && next.x > at.x)
+                  ? next.x
+                  : at.x + CharWidth(font.get(), text[index]);
+  if (pt.x >= right) return {};
+  if (multi) {
+    int lineHeight = FontHeight(font.get());
+    LRESULT line1 = t.SendOr(EM_LINEINDEX, 1, 0, -1);
+    if (line1 > 0) {
+      POINT p0 = PosFromChar(t, 0), p1 = PosFromChar(t, static_cast<size_t>(line1));
+      if (p0.x != LONG_MIN && p1.x != LONG_MIN && p1.y > p0.y) lineHeight = p1.y - p0.y;
+    }
+    if (pt.y < at.y || pt.y >= at.y + lineHeight) return {};
+  }
+  return Pick(text, index, WCS_EDIT, req);
+}
+
+// RichEdit 2.0 and later: EM_CHARFROMPOS and EM_POSFROMCHAR take pointers, and WM_GETTEXT turns
+// paragraph ends into CR LF, which shifts the indices; EM_GETTEXTRANGE reads the characters as
+// the control counts them.
+CaptureOutcome FromRichEdit(const Target& t, POINT pt, const CaptureRequest& req) {
+  constexpr size_t kSpan = 512;
+  constexpr size_t kTextOff = 64;
+  SharedBlock block(t, kTextOff + (2 * kSpan + 2) * sizeof(wchar_t));
+  if (!block) return {};
+  POINTL ptl{pt.x, pt.y};
+  block.Write(0, &ptl, sizeof ptl);
+  LRESULT r;
+  if (!t.Send(EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0) return {};
+  const size_t index = static_cast<size_t>(r);
+  LRESULT len = t.SendOr(WM_GETTEXTLENGTH, 0, 0, 0);
+  if (len <= 0 || index >= static_cast<size_t>(len)) return {};
+
+  // The character's box: from its position to the next one on the same line.
+  auto pos = [&](size_t i, POINTL& out) {
+    POINTL z{};
+    block.Write(0, &z, sizeof z);
+    LRESULT res;
+    if (!t.Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(block.at(0)), i, res)) return false;
+    return block.Read(0, &out, sizeof out);
+  };
+  POINTL a{}, b{};
+  if (!pos(index, a) || a.x > pt.x || a.y > pt.y) return {};
+  if (pos(index + 1, b) && b.y == a.y && b.x > a.x && pt.x >= b.x) return {};
+
+  const size_t from = index > kSpan ? index - kSpan : 0;
+  const size_t to = std::min(static_cast<size_t>(len), index + kSpan);
+  struct TextRange64 {
+    LONG cpMin, cpMax;
+    LPWSTR text;
+  } tr{static_cast<LONG>(from), static_cast<LONG>(to), static_cast<LPWSTR>(block.at(kTextOff))};
+  block.Write(16, &tr, sizeof tr);
+  LRESULT got;
+  if (!t.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block.at(16)), got) || got <= 0) return {};
+  std::wstring text(static_cast<size_t>(got), L'\0');
+  block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
+  CaptureOutcome out = Pick(text, index - from, WCS_RICHEDIT, req);
+  if (out.start >= 0) out.start += static_cast<long>(from);
+  return out;
+}
+
+// Labels and buttons draw "&x" as an underlined x and "&&" as "&".
+std::wstring StripPrefix(const std::wstring& s) {
+  std::wstring out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == L'&' && i + 1 < s.size()) ++i;
+    out += s[i];
+  }
+  return out;
+}
+
+enum class Align { Left, Center, Right };
+
+struct Layout {
+  RECT box{};          // client coordinates
+  Align align = Align::Left;
+  bool wrap = false;
+  bool vcenter = false;
+  int leftPad = 0;
+};
+
+// Lays `text` out in `font` inside `lay.box` and returns the index of the character under the
+// point, or npos.
+size_t CharAtPoint(const std::wstring& text, HFONT font, const Layout& lay, POINT pt) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const int width = std::max<int>(1, lay.box.right - lay.box.left - lay.leftPad);
+  auto extent = [&](size_t s, size_t n) {
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, text.data() + s, static_cast<int>(n), &sz);
+    return static_cast<int>(sz.cx);
+  };
+
+  // Lines as [start, end) of `text`; soft breaks between words as the system's word wrap does.
+  std::vector<std::pair<size_t, size_t>> lines;
+  size_t s = 0;
+  while (s <= text.size()) {
+    size_t e = text.find(L'\n', s);
+    if (e == std::wstring::npos) e = text.size();
+    size_t hardEnd = (e > s && text[e - 1] == L'\r') ? e - 1 : e;
+    size_t ls = s;
+    while (lay.wrap && ls < hardEnd && extent(ls, hardEnd - ls) > width) {
+      size_t cut = ls, probe = ls;
+      while (probe < hardEnd) {
+        size_t sp = text.find(L' ', probe);
+        if (sp == std::wstring::npos || sp > hardEnd) sp = hardEnd;
+        if (extent(ls, sp - ls) > width) break;
+        cut = sp;
+        probe = sp + 1;
+      }
+      if (cut == ls) {  // one word wider than the box: it stays whole
+        cut = text.find(L' ', ls);
+        if (cut == std::wstring::npos || cut > hardEnd) cut = hardEnd;
+      }
+      lines.emplace_back(ls, cut);
+      ls = cut;
+      while (ls < hardEnd && text[ls] == L' ') ++ls;
+    }
+    lines.emplace_back(ls, hardEnd);
+    if (e == text.size()) break;
+    s = e + 1;
+  }
+
+  size_t hit = std::wstring::npos;
+  const int lineH = tm.tmHeight;
+  int top = lay.box.top;
+  if (lay.vcenter) top += (lay.box.bottom - lay.box.top - lineH * static_cast<int>(lines.size())) / 2;
+  if (pt.y >= top) {
+    size_t li = static_cast<size_t>((pt.y - top) / std::max(1, lineH));
+    if (li < lines.size()) {
+      auto [ls, le] = lines[li];
+      int w = extent(ls, le - ls);
+      int x0 = lay.box.left + lay.leftPad;
+      if (lay.align == Align::Center) x0 += (width - w) / 2;
+      if (lay.align == Align::Right) x0 = lay.box.right - w;
+      if (pt.x >= x0 && pt.x < x0 + w && le > ls) {
+        std::vector<INT> dx(le - ls);
+        INT fit = 0;
+        SIZE total{};
+        GetTextExtentExPointW(dc, text.data() + ls, static_cast<int>(le - ls), INT_MAX, &fit,
+                              dx.data(), &total);
+        for (size_t i = 0; i < dx.size(); ++i) {
+          if (pt.x - x0 < dx[i]) {
+            hit = ls + i;
+            break;
+          }
+        }
+      }
+    }
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return hit;
+}
+
+CaptureOutcome FromLaidOutText(const std::wstring& text, HFONT font, const Layout& lay, POINT pt,
+                               long source, const CaptureRequest& req) {
+  if (text.empty()) return {};
+  size_t i = CharAtPoint(text, font, lay, pt);
+  if (i == std::wstring::npos) return {};
+  return Pick(text, i, source, req);
+}
+
+CaptureOutcome FromStatic(const Target& t, POINT pt, const CaptureRequest& req) {
+  const LONG style = t.Style();
+  const LONG type = style & SS_TYPEMASK;
+  Layout lay;
+  switch (type) {
+    case SS_LEFT: lay.wrap = true; break;
+    case SS_CENTER: lay.wrap = true; lay.align = Align::Center; break;
+    case SS_RIGHT: lay.wrap = true; lay.align = Align::Right; break;
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP: break;
+    default: return {};  // pictures, frames, owner-drawn
+  }
+  lay.vcenter = style & SS_CENTERIMAGE;
+  GetClientRect(t.hwnd(), &lay.box);
+  std::wstring text = t.Text();
+  if (!(style & SS_NOPREFIX)) text = StripPrefix(text);
+  UniqueFont font = t.Font();
+  return FromLaidOutText(text, font.get(), lay, pt, WCS_CONTROL, req);
+}
+
+CaptureOutcome FromButton(const Target& t, POINT pt, const CaptureRequest& req) {
+  const LONG style = t.Style();
+  const LONG type = style & BS_TYPEMASK;
+  Layout lay;
+  GetClientRect(t.hwnd(), &lay.box);
+  lay.vcenter = true;
+  switch (type) {
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+      lay.align = Align::Center;
+      break;
+    case BS_CHECKBOX:
+    case BS_AUTOCHECKBOX:
+    case BS_3STATE:
+    case BS_AUTO3STATE:
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+      // The box, then a gap the width of a digit, then the text.
+      lay.leftPad = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+      break;
+    case BS_GROUPBOX:
+      lay.vcenter = false;
+      lay.leftPad = 8;
+      break;
+    default:
+      return {};  // owner-drawn, split buttons and the like draw what they please
+  }
+  if ((style & BS_CENTER) == BS_CENTER) lay.align = Align::Center;
+  else if (style & BS_RIGHT) lay.align = Align::Right;
+  else if (style & BS_LEFT) lay.align = Align::Left;
+  lay.wrap = style & BS_MULTILINE;
+  std::wstring text = StripPrefix(t.Text());
+  UniqueFont font = t.Font();
+  return FromLaidOutText(text, font.get(), lay, pt, WCS_CONTROL, req);
+}
+
+CaptureOutcome FromListBox(const Target& t, POINT pt, const CaptureRequest& req) {
+  const LONG style = t.Style();
+  if ((style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS)) return {};
+  LRESULT r;
+  if (!t.Send(LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y), r) || HIWORD(r)) return {};
+  const WPARAM item = LOWORD(r);
+  LRESULT len = t.SendOr(LB_GETTEXTLEN, item, 0, LB_ERR);
+  if (len == LB_ERR || len <= 0) return {};
+  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+  LRESULT got = t.SendOr(LB_GETTEXT, item, reinterpret_cast<LPARAM>(text.data()), LB_ERR);
+  if (got == LB_ERR || got <= 0) return {};
+  text.resize(std::min<size_t>(static_cast<size_t>(got), static_cast<size_t>(len)));
+  Layout lay;
+  if (t.SendOr(LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&lay.box), LB_ERR) == LB_ERR) return {};
+  lay.leftPad = 2;
+  UniqueFont font = t.Font();
+  return FromLaidOutText(text, font.get(), lay, pt, WCS_LISTBOX, req);
+}
+
+// The face of a drop-down list combo box (the editable kinds have an EDIT child, found first).
+CaptureOutcome FromComboBox(const Target& t, POINT pt, const CaptureRequest& req) {
+  Layout lay;
+  GetClientRect(t.hwnd(), &lay.box);
+  lay.box.right -= GetSystemMetrics(SM_CXVSCROLL);
+  lay.leftPad = 3;
+  lay.vcenter = true;
+  UniqueFont font = t.Font();
+  return FromLaidOutText(t.Text(), font.get(), lay, pt, WCS_CONTROL, req);
+}
+
+CaptureOutcome FromListView(const Target& t, POINT pt, const CaptureRequest& req) {
+  constexpr size_t kTextOff = 256, kChars = 1024;
+  SharedBlock block(t, kTextOff + kChars * sizeof(wchar_t));
+  if (!block) return {};
+  LVHITTESTINFO hti{};
+  hti.pt = pt;
+  block.Write(0, &hti, sizeof hti);
+  LRESULT r;
+  if (!t.Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0) return {};
+  block.Read(0, &hti, sizeof hti);
+  if (!(hti.flags & LVHT_ONITEMLABEL) && hti.iSubItem == 0) return {};
+  LVITEMW it{};
+  it.iSubItem = hti.iSubItem;
+  it.pszText = static_cast<LPWSTR>(block.at(kTextOff));
+  it.cchTextMax = kChars;
+  block.Write(0, &it, sizeof it);
+  LRESULT got;
+  if (!t.Send(LVM_GETITEMTEXTW, hti.iItem, reinterpret_cast<LPARAM>(block.at(0)), got) || got <= 0)
+    return {};
+  std::wstring text(static_cast<size_t>(std::min<LRESULT>(got, kChars - 1)), L'\0');
+  block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
+  RECT rc{LVIR_LABEL, hti.iSubItem, 0, 0};
+  block.Write(0, &rc, sizeof rc);
+  if (!t.Send(LVM_GETSUBITEMRECT, hti.iItem, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  Layout lay;
+  block.Read(0, &lay.box, sizeof lay.box);
+  lay.leftPad = hti.iSubItem ? 6 : 2;
+  lay.vcenter = true;
+  UniqueFont font = t.Font();
+  return FromLaidOutText(text, font.get(), lay, pt, WCS_LISTVIEW, req);
+}
+
+CaptureOutcome FromTreeView(const Target& t, POINT pt, const CaptureRequest& req) {
+  constexpr size_t kTextOff = 256, kChars = 1024;
+  SharedBlock block(t, kTextOff + kChars * sizeof(wchar_t));
+  if (!block) return {};
+  TVHITTESTINFO hti{};
+  hti.pt = pt;
+  block.Write(0, &hti, sizeof hti);
+  LRESULT r;
+  if (!t.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  block.Read(0, &hti, sizeof hti);
+  if (!(hti.flags & TVHT_ONITEMLABEL)) return {};
+  TVITEMW it{};
+  it.mask = TVIF_TEXT | TVIF_HANDLE;
+  it.hItem = hti.hItem;
+  it.pszText = static_cast<LPWSTR>(block.at(kTextOff));
+  it.cchTextMax = kChars;
+  block.Write(0, &it, sizeof it);
+  if (!t.Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  std::wstring text(kChars, L'\0');
+  block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
+  text.resize(wcsnlen(text.c_str(), kChars - 1));
+  Layout lay;
+  HTREEITEM h = hti.hItem;
+  block.Write(0, &h, sizeof h);
+  if (!t.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  block.Read(0, &lay.box, sizeof lay.box);
+  lay.leftPad = 2;
+  lay.vcenter = true;
+  UniqueFont font = t.Font();
+  return FromLaidOutText(text, font.get(), lay, pt, WCS_TREEVIEW, req);
+}
+
+// The title of a top-level window, drawn after its icon in the caption font.
+CaptureOutcome FromCaption(const Target& t, POINT screenPt, const CaptureRequest& req) {
+  RECT wr{};
+  GetWindowRect(t.hwnd(), &wr);
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  UniqueFont font(CreateFontIndirectW(&ncm.lfCaptionFont));
+  const LONG style = t.Style();
+  const int frame = GetSystemMetrics((style & WS_THICKFRAME) ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME);
+  const int frameY = GetSystemMetrics((style & WS_THICKFRAME) ? SM_CYSIZEFRAME : SM_CYFIXEDFRAME);
+  Layout lay;
+  lay.box = {wr.left + frame, wr.top + frameY, wr.right - frame,
+             wr.top + frameY + GetSystemMetrics(SM_CYCAPTION)};
+  lay.leftPad = (style & WS_SYSMENU) ? GetSystemMetrics(SM_CXSMICON) + 4 : 2;
+  lay.vcenter = true;
+  return FromLaidOutText(t.Text(), font.get(), lay, screenPt, WCS_CAPTION, req);
+}
+
+bool ClassIs(const std::wstring& cls, const wchar_t* name) {
+  if (_wcsicmp(cls.c_str(), name) == 0) return true;
+  // Frameworks name their subclasses "WindowsForms10.EDIT.app.0.1a2b3c" and the like.
+  std::wstring up = cls, key = std::wstring(L".") + name + L".";
+  std::transform(up.begin(), up.end(), up.begin(), ::towupper);
+  std::transform(key.begin(), key.end(), key.begin(), ::towupper);
+  return up.find(key) != std::wstring::npos;
+}
+
+bool IsGroupBox(HWND h) {
+  wchar_t cls[32] = {};
+  GetClassNameW(h, cls, 32);
+  return _wcsicmp(cls, L"Button") == 0 &&
+         (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The innermost visible child under the point. WindowFromPoint stops at the parent of labels
+// and group boxes, which answer WM_NCHITTEST with HTTRANSPARENT; a group box yields to the
+// controls it frames.
+HWND DeepestChild(HWND h, POINT screenPt) {
+  for (int depth = 0; depth < 32; ++depth) {
+    HWND found = nullptr, group = nullptr;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(c)) continue;
+      RECT rc;
+      GetWindowRect(c, &rc);
+      if (!PtInRect(&rc, screenPt)) continue;
+      if (IsGroupBox(c)) {
+        if (!group) group = c;
+        continue;
+      }
+      found = c;
+      break;
+    }
+    if (!found) found = group;
+    if (!found) return h;
+    h = found;
+  }
+  return h;
+}
+
+// Nothing when the window is of no kind we know.
+std::optional<CaptureOutcome> FromWindow(HWND h, const CaptureRequest& req) {
+  Target t(h, req.timeoutMs);
+  POINT pt = req.pt;
+  ScreenToClient(h, &pt);
+  const std::wstring cls = t.ClassName();
+  if (ClassIs(cls, L"Edit")) return FromEdit(t, pt, req);
+  if (_wcsnicmp(cls.c_str(), L"RichEdit", 8) == 0 || ClassIs(cls, L"RICHEDIT50W"))
+    return FromRichEdit(t, pt, req);
+  if (ClassIs(cls, L"Static")) return FromStatic(t, pt, req);
+  if (ClassIs(cls, L"Button")) return FromButton(t, pt, req);
+  if (ClassIs(cls, L"ListBox") || _wcsicmp(cls.c_str(), L"ComboLBox") == 0)
+    return FromListBox(t, pt, req);
+  if (ClassIs(cls, L"ComboBox")) return FromComboBox(t, pt, req);
+  if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) return FromListView(t, pt, req);
+  if (_wcsicmp(cls.c_str(), WC_TREEVIEWW) == 0) return FromTreeView(t, pt, req);
+  LRESULT hit = t.SendOr(WM_NCHITTEST, 0, MAKELPARAM(req.pt.x, req.pt.y), HTNOWHERE);
+  if (hit == HTCAPTION) return FromCaption(t, req.pt, req);
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool TokenAt(std::wstring_view text, size_t index, size_t& start, size_t& end) {
+  if (index >= text.size() || IsSpace(text[index])) return false;
+  start = index;
+  while (start > 0 && !IsSpace(text[start - 1])) --start;
+  end = index + 1;
+  while (end < text.size() && !IsSpace(text[end])) ++end;
+  return true;
+}
+
+CaptureOutcome CaptureAt(const CaptureRequest& req, OcrRecognizer* ocr) {
+  if (req.options & WCO_OCR) {
+    OcrRecognizer& rec = ocr ? *ocr : SystemRecognizer();
+    const RECT area{req.pt.x - req.ocrArea.cx / 2, req.pt.y - req.ocrArea.cy / 2,
+                    req.pt.x + (req.ocrArea.cx + 1) / 2, req.pt.y + (req.ocrArea.cy + 1) / 2};
+    std::wstring word = WordAtPoint(rec.Recognize(area, req.ocrLanguage), req.pt);
+    if (word.size() > req.maxChars) word.resize(req.maxChars);
+    if (word.empty()) return {};
+    return {std::move(word), WCS_OCR, -1};
+  }
+
+  HWND h = req.hwnd && IsWindow(req.hwnd) ? req.hwnd : WindowFromPoint(req.pt);
+  if (!h) return {};
+  h = DeepestChild(h, req.pt);
+  if (std::optional<CaptureOutcome> out = FromWindow(h, req)) return *out;
+  // Browsers, word processors and modern programs draw their text themselves.
+  if (AutomationAvailable()) return AutomationTextAt(req.pt, req.maxChars);
+  return {};
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+}  // namespace qv::capture

@@ -1,0 +1,36 @@
+// Optical recognition of the screen around the pointer, behind a seam so that the choice of the
+// word under the point can be checked with a recognizer of our own.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qv::capture {
+
+struct OcrWord {
+  std::wstring text;
+  RECT box{};  // screen coordinates
+};
+
+class OcrRecognizer {
+ public:
+  virtual ~OcrRecognizer() = default;
+  // The words recognised in `area` (screen coordinates), in reading order. Empty when the system
+  // has no recognizer for `language` (an ISO 639 code such as "eng", or a BCP 47 tag).
+  virtual std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language) = 0;
+};
+
+// The recognised word whose box holds the point; empty when none does.
+std::wstring WordAtPoint(const std::vector<OcrWord>& words, POINT pt);
+
+// "eng" -> "en", "fra" -> "fr"; a tag that is already BCP 47 comes back unchanged; empty when
+// the code is not a language code at all.
+std::wstring OcrLanguageTag(const std::wstring& code);
+
+// Windows.Media.Ocr (Windows 10 and later). Where the runtime class cannot be activated (Wine,
+// older systems, language pack missing) it recognises nothing.
+OcrRecognizer& SystemRecognizer();
+
+}  // namespace qv::capture
