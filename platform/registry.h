@@ -1,6 +1,11 @@
 // Registry seam. On Windows the real registry (ADVAPI32); on Linux an in-memory stand-in that
 // tests and the command-line tool fill (registry_stub.h). Every key is opened for a single read
 // or write and closed again by its owner.
+//
+// Process-local overrides: a value set with SetValueOverride is what every RegKey of this
+// process reads for it, before (and instead of) the registry; the key then opens even when the
+// registry lacks it or refuses the access, and writes to it stay in the process. This lets a
+// tool point the program at other data without touching a user's registry.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +24,10 @@ namespace detail {
 void CloseRegKey(void* h) noexcept;
 }
 
+void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
+                      std::wstring_view text);
+void ClearValueOverrides();
+
 class RegKey {
  public:
   RegKey() noexcept = default;
@@ -30,7 +39,9 @@ class RegKey {
   // Removes the key with its values and sub-keys; true when it is gone afterwards.
   static bool DeleteTree(Hive hive, std::wstring_view path);
 
-  explicit operator bool() const noexcept { return static_cast<bool>(m_h); }
+  explicit operator bool() const noexcept {
+    return static_cast<bool>(m_h) || !m_override.empty();
+  }
 
   // Reads a string value into a buffer of cbBuffer bytes, as the ANSI interface (system code
   // page) or the wide interface returns it. A missing value, or one whose data would not fit
@@ -45,7 +56,19 @@ class RegKey {
 
  private:
   explicit RegKey(void* h) noexcept : m_h(h) {}
+  // Attaches the overrides of the key, if it has any.
+  RegKey&& WithOverrides(Hive hive, std::wstring_view path) &&;
+  // True when the value is overridden; out is then what the read returns.
+  bool ReadOverride(std::string_view name, std::size_t cbBuffer,
+                    std::optional<std::string>& out) const;
+  bool ReadOverride(std::wstring_view name, std::size_t cbBuffer,
+                    std::optional<std::wstring>& out) const;
+  bool Overridden() const noexcept { return !m_override.empty(); }
+  bool WriteOverride(std::wstring_view name, std::wstring_view text) const;
+  bool DeleteOverride(std::wstring_view name) const;
+
   UniqueHandle<void*, detail::CloseRegKey> m_h;
+  std::wstring m_override;  // the key's identity among the overrides; empty when it has none
 };
 
 }  // namespace qv::platform

@@ -76,11 +76,12 @@ RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
   std::lock_guard lock(g_mutex);
   std::wstring id = KeyId(hive, path);
   Key* k = Find(id);
-  if (!k || (access == RegAccess::All && k->denyFull)) return RegKey();
-  return RegKey(new OpenKey{id, access});
+  if (!k || (access == RegAccess::All && k->denyFull)) return RegKey().WithOverrides(hive, path);
+  return RegKey(new OpenKey{id, access}).WithOverrides(hive, path);
 }
 
 RegKey RegKey::Create(Hive hive, std::wstring_view path) {
+  if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
   {
     std::lock_guard lock(g_mutex);
     std::wstring id = KeyId(hive, path);
@@ -106,6 +107,7 @@ bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
 }
 
 std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t cbBuffer) const {
+  if (std::optional<std::string> v; ReadOverride(name, cbBuffer, v)) return v;
   auto v = Read(m_h.get(), AnsiToWide(name));
   if (!v) return std::nullopt;
   std::string text = WideToAnsi(*v);
@@ -114,6 +116,7 @@ std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t c
 }
 
 std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t cbBuffer) const {
+  if (std::optional<std::wstring> v; ReadOverride(name, cbBuffer, v)) return v;
   auto v = Read(m_h.get(), name);
   // Sizes as on Windows, where a character takes two bytes.
   if (!v || (v->size() + 1) * 2 > cbBuffer) return std::nullopt;
@@ -121,14 +124,17 @@ std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t
 }
 
 bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
+  if (Overridden()) return WriteOverride(AnsiToWide(name), AnsiToWide(text));
   return Write(m_h.get(), AnsiToWide(name), AnsiToWide(text));
 }
 
 bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
+  if (Overridden()) return WriteOverride(name, text);
   return Write(m_h.get(), name, std::wstring(text));
 }
 
 bool RegKey::DeleteValue(std::wstring_view name) const {
+  if (Overridden()) return DeleteOverride(name);
   std::lock_guard lock(g_mutex);
   OpenKey* ok = AsOpen(m_h.get());
   Key* k = ok ? Find(ok->id) : nullptr;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/registry.h"
 
 namespace qv::platform {
@@ -18,11 +19,13 @@ RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
   std::wstring sPath(path);
   HKEY hKey = nullptr;
   REGSAM sam = access == RegAccess::All ? KEY_ALL_ACCESS : KEY_READ;
-  if (RegOpenKeyExW(Root(hive), sPath.c_str(), 0, sam, &hKey) != ERROR_SUCCESS) return RegKey();
-  return RegKey(hKey);
+  if (RegOpenKeyExW(Root(hive), sPath.c_str(), 0, sam, &hKey) != ERROR_SUCCESS)
+    return RegKey().WithOverrides(hive, path);
+  return RegKey(hKey).WithOverrides(hive, path);
 }
 
 RegKey RegKey::Create(Hive hive, std::wstring_view path) {
+  if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
   std::wstring sPath(path);
   HKEY hKey = nullptr;
   if (RegCreateKeyExW(Root(hive), sPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -42,6 +45,7 @@ bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
 }
 
 std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t cbBuffer) const {
+  if (std::optional<std::string> v; ReadOverride(name, cbBuffer, v)) return v;
   if (!m_h) return std::nullopt;
   std::string sName(name);
   std::vector<char> buf(cbBuffer + 1, '\0');
@@ -53,6 +57,7 @@ std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t c
 }
 
 std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t cbBuffer) const {
+  if (std::optional<std::wstring> v; ReadOverride(name, cbBuffer, v)) return v;
   if (!m_h) return std::nullopt;
   std::wstring sName(name);
   std::vector<wchar_t> buf(cbBuffer / sizeof(wchar_t) + 1, L'\0');
@@ -64,6 +69,7 @@ std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t
 }
 
 bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
+  if (Overridden()) return WriteOverride(AnsiToWide(name), AnsiToWide(text));
   if (!m_h) return false;
   std::string sName(name), sText(text);
   return RegSetValueExA(H(m_h.get()), sName.c_str(), 0, REG_SZ,
@@ -72,6 +78,7 @@ bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
 }
 
 bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
+  if (Overridden()) return WriteOverride(name, text);
   if (!m_h) return false;
   std::wstring sName(name), sText(text);
   return RegSetValueExW(H(m_h.get()), sName.c_str(), 0, REG_SZ,
@@ -80,6 +87,7 @@ bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
 }
 
 bool RegKey::DeleteValue(std::wstring_view name) const {
+  if (Overridden()) return DeleteOverride(name);
   if (!m_h) return false;
   std::wstring sName(name);
   return RegDeleteValueW(H(m_h.get()), sName.c_str()) == ERROR_SUCCESS;

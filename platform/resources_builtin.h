@@ -1,5 +1,6 @@
 // The Linux build's stand-in for executable resources: a table of blocks compiled into the
-// program, installed once at start.
+// program, installed once at start. On Windows a table installed here is searched before the
+// executable's resources (a tool that reads the blocks from files).
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Writes the interface text bundles qv_rb.en and qv_rb.fr beside this script.
+
+The bundles are read with the system's profile-string reader, which keeps accents on every
+system code page only for UTF-16LE files with a byte-order mark; this script is the editable
+source. Keys are the program's English texts exactly as it asks for them (ampersands and
+trailing spaces included); the reader ignores spaces around keys and values.
+Run it after editing and commit its output with it.
+"""
+import os
+
+# (key, English, French)
+MAIN = [
+    ("TutorialURL", "https://www.brantel.com/qv/tutorial.html",
+     "https://www.brantel.com/qv/tutorial.html"),
+    ("Brantel QV Dictionary", "Brantel QV Dictionary", "Dictionnaire QV de Brantel"),
+    ("Failed to create Brantel QV Dictionary tray icon",
+     "Failed to create Brantel QV Dictionary tray icon",
+     "Impossible de créer l'icône du Dictionnaire QV de Brantel dans la zone de notification"),
+    ("Mouse Hover + CTRL", "Mouse Hover + CTRL", "Survol de la souris + Ctrl"),
+    ("Mouse Hover + F8", "Mouse Hover + F8", "Survol de la souris + F8"),
+    ("Mouse Hover + Shift", "Mouse Hover + Shift", "Survol de la souris + Maj"),
+    ("Mouse Hover + ALT", "Mouse Hover + ALT", "Survol de la souris + Alt"),
+    # Kept in every language: a second start of the program finds the running one by the
+    # settings window's title, "QV Settings".
+    ("QV Settings", "QV Settings", "QV Settings"),
+    ("Activation Sequence", "Activation Sequence", "Séquence d'activation"),
+    ("Enable QV", "Enable QV", "Activer QV"),
+    ("OK", "OK", "OK"),
+    ("Cancel", "Cancel", "Annuler"),
+    ("Exit", "Exit", "Quitter"),
+    ("Enable", "Enable", "Activer"),
+    ("Disable", "Disable", "Désactiver"),
+    ("Disable Qv", "Disable QV", "Désactiver QV"),
+    ("See Help Page for Pronounciation examples and references",
+     "See the Help page for pronunciation examples and references",
+     "Voir la page d'aide pour des exemples de prononciation et des références"),
+    ("No word has been captured move mouse and try again",
+     "No word has been captured: move the mouse and try again",
+     "Aucun mot n'a été capturé : déplacez la souris et réessayez"),
+    # Menu 202 (tray) and menu 219 (settings window's menu bar).
+    ("_POPUP_", "_POPUP_", "_POPUP_"),
+    ("E&xit", "E&xit", "&Quitter"),
+    ("Help", "Help", "Aide"),
+    ("&Settings...", "&Settings...", "&Paramètres..."),
+    ("Pronounciation ", "Pronunciation", "Prononciation"),
+    ("Pronounciation Guide", "Pronunciation Guide", "Guide de prononciation"),
+    ("Web Tutorial", "Web Tutorial", "Didacticiel en ligne"),
+    ("About", "About", "À propos"),
+    ("QV Pronounciation Guide", "QV Pronunciation Guide", "Guide de prononciation de QV"),
+]
+ABOUT = [
+    ("About", "About QV", "À propos de QV"),
+    ("OK", "OK", "OK"),
+]
+
+
+def write(lang, col):
+    lines = ["[Main]"] + ["%s=%s" % (row[0], row[col]) for row in MAIN]
+    lines += ["", "[About]"] + ["%s=%s" % (row[0], row[col]) for row in ABOUT]
+    text = "\ufeff" + "\r\n".join(lines) + "\r\n"
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "qv_rb." + lang)
+    with open(path, "wb") as f:
+        f.write(text.encode("utf-16-le"))
+
+
+if __name__ == "__main__":
+    write("en", 1)
+    write("fr", 2)

@@ -1,0 +1,48 @@
+#include "lexicon/captured_word.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/codepage.h"
+
+namespace qv {
+
+std::wstring TrimDelimiters(std::wstring_view text) {
+  auto isDelim = [](wchar_t c) { return WordDelimiters.find(c) != std::wstring_view::npos; };
+  for (int pass = 0; pass < 2; ++pass) {
+    while (!text.empty() && isDelim(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isDelim(text.back())) text.remove_suffix(1);
+  }
+  return std::wstring(text);
+}
+
+std::string CCapturedWord::ToNarrowWord(std::wstring word) {
+  word.resize(std::min(word.size(), word.find(L'\0')));
+  std::string sOut;
+  sOut.reserve(word.size());
+  for (wchar_t c : word) {
+    // On Windows a character outside the BMP arrives as two surrogates, both above U+00FF.
+    if (static_cast<std::uint32_t>(c) > 0xFF) {
+      ConversionStatus = EILSEQ;
+      return {};
+    }
+    sOut.push_back(static_cast<char>(c));
+  }
+  ConversionStatus = 0;
+  return sOut;
+}
+
+void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring& out) {
+  std::string sWord = ToNarrowWord(TrimDelimiters(captured));
+  if (ConversionStatus != 0) return;
+  std::optional<std::string> sDesc = m_Lexical.DescribeWord(std::move(sWord));
+  if (!sDesc) return;
+  if (*sDesc == kNoWordMessage) {
+    out = m_Captions.GetText(kNoWordCaption);
+  } else {
+    out = platform::AnsiToWide(*sDesc);
+  }
+  std::erase(out, L'"');
+}
+
+}  // namespace qv

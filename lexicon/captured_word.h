@@ -1,0 +1,62 @@
+// From the text captured under the pointer to the lookup word and the lexical block of the
+// popup: trimming, the 8-bit conversion the lexical analysis needs, and its localised summary.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// Trimmed from both ends of a captured text. Tab, line breaks, digits and letters of any
+// script are not in the set.
+inline constexpr std::wstring_view WordDelimiters = L"< ~`!@#$%^&*()_-+=}]{[;:'\"?/>.<,|\\";
+
+// Removes leading, then trailing, then leading and trailing delimiters once more; nothing is
+// removed from inside the text.
+std::wstring TrimDelimiters(std::wstring_view text);
+
+// What the lexical block asks of the English lexical analysis (8-bit text in the ANSI code
+// page). nullopt from DescribeWord means no text was obtained.
+class ILexicalAnalysis {
+ public:
+  virtual ~ILexicalAnalysis() = default;
+  virtual std::optional<std::string> DescribeWord(std::string word) = 0;
+  virtual std::optional<std::string> BaseForm(std::string word) = 0;
+};
+
+// Localised captions of section "Main" of the text bundle; a missing key gives "".
+class ICaptions {
+ public:
+  virtual ~ICaptions() = default;
+  virtual std::wstring GetText(std::wstring_view key) = 0;
+};
+
+inline constexpr char kNoWordMessage[] =
+    "No Word Has Been Captured. Please, move mouse slightly and try again";
+inline constexpr wchar_t kNoWordCaption[] = L"No word has been captured move mouse and try again";
+
+class CCapturedWord {
+ public:
+  CCapturedWord(ILexicalAnalysis& lexical, ICaptions& captions)
+      : m_Lexical(lexical), m_Captions(captions) {}
+
+  // Every character up to U+00FF becomes the byte of the same value, as the C runtime's
+  // conversion under the "C" locale does; any character above fails the whole conversion,
+  // gives "" and a nonzero ConversionStatus. The text ends at its first null character.
+  std::string ToNarrowWord(std::wstring word);
+
+  // Sets out to the lexical summary of the trimmed captured text, with the no-word message
+  // replaced by its localised caption and every double quote removed. out is left as it is
+  // when the word cannot be converted to 8-bit text or no summary is obtained.
+  void BuildLexicalText(const std::wstring& captured, std::wstring& out);
+
+  // Error code of the last ToNarrowWord; 0 after a successful conversion.
+  int ConversionStatus = 0;
+
+ private:
+  ILexicalAnalysis& m_Lexical;
+  ICaptions& m_Captions;
+};
+
+}  // namespace qv

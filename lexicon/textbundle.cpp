@@ -1,0 +1,29 @@
+#include "lexicon/textbundle.h"
+
+#include "lexicon/settings.h"
+#include "platform/codepage.h"
+
+namespace qv {
+
+CLocalizer::CLocalizer(std::wstring_view section) : m_strSection(section) {
+  // Both values are read at the moment of use; a missing Target leaves the bare file name.
+  std::wstring strDir = ReadInstallDir().value_or(L"");
+  m_strLang = platform::AnsiToWide(ReadLanguageCode().value_or(""));
+  std::wstring strPath = strDir + kBundlePrefix + m_strLang;
+#ifndef _WIN32
+  for (wchar_t& c : strPath)
+    if (c == L'\\') c = L'/';
+#endif
+  if (strPath.size() < CProfileFile::kPathChars) m_Bundle.emplace(strPath);
+}
+
+std::wstring_view CLocalizer::BundlePath() const {
+  return m_Bundle ? m_Bundle->Path() : std::wstring_view();
+}
+
+std::wstring CLocalizer::GetText(std::wstring_view key) const {
+  if (!m_Bundle) return {};
+  return m_Bundle->GetString(m_strSection, key, L"");
+}
+
+}  // namespace qv
