@@ -1,0 +1,73 @@
+// A missing or damaged WordNet database: the program keeps running, says so, and finds the
+// database as soon as the lexicon home leads to it, without a restart. One process, in order.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lexicon/search_sdk/search.h"
+#include "lexicon/search_sdk/search_steps.h"
+#include "lexicon/settings.h"
+#include "tests/unit/frequent_lemmas.h"
+#ifndef _WIN32
+#include "platform/registry_stub.h"
+#endif
+
+namespace qv::lexical {
+namespace {
+
+using platform::Hive;
+using platform::RegKey;
+
+constexpr wchar_t kVendorKey[] = L"Software\\Brantel";
+
+void SetHome(Hive hive, const std::string& home) {
+  std::string path = testing::HostPath(home);
+  RegKey key = RegKey::Create(hive, kLexiconKeyPath);
+  ASSERT_TRUE(key);
+  ASSERT_TRUE(key.WriteWide(L"WNHome", std::wstring(path.begin(), path.end())));
+}
+
+TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
+#ifndef _WIN32
+  platform::stub::ResetRegistry();
+#endif
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+
+  // No lexicon home recorded: the default folder, which this machine does not have.
+  std::string word = "  dogs ";
+  EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
+  EXPECT_EQ(word, "dogs");
+  EXPECT_EQ(BaseForm(word), std::nullopt);
+
+  // A home without a database.
+  SetHome(Hive::LocalMachine, std::string(QV_LEXICAL_PARTIAL_HOME) + "nothing/");
+  word = "dogs";
+  EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
+
+  // Index and data files without the exception lists: still not a usable database.
+  SetHome(Hive::LocalMachine, QV_LEXICAL_PARTIAL_HOME);
+  EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
+  EXPECT_EQ(BaseForm(word), std::nullopt);
+
+  // The database installed for the current user only: found at the next word.
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+  SetHome(Hive::CurrentUser, QV_LEXICAL_HOME);
+  // oryx n 02428349: oryx pasang | large African antelope with long straight nearly upright
+  // horns
+  word = "oryx";
+  EXPECT_EQ(DescribeWord(word),
+            "-noun#NOUN#\n"
+            "1. Large African antelope with long straight nearly upright horns.\n"
+            "    synonyms: [pasang]\n");
+  word = "geese";
+  EXPECT_EQ(BaseForm(word), std::optional<std::string>("goose"));
+
+  // Once open it stays open, whatever the registry says later.
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  word = "dogs";
+  EXPECT_EQ(BaseForm(word), std::optional<std::string>("dog"));
+}
+
+}  // namespace
+}  // namespace qv::lexical
