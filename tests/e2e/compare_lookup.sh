@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# compare_lookup.sh NATIVE WINDOWS_EXE WORKDIR [COUNT]
+# Runs the native qv-lookup and the Windows one (under Wine, in a prefix and X server of its own,
+# which this script starts and ends) on the same captured texts, with their own generated data,
+# and compares the outputs byte for byte: JSON, then plain text.
+set -euo pipefail
+native=$1 windows=$2 work=$3 count=${4:-300}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cmake_dir=$here/../../cmake
+mkdir -p "$work"
+export QV_WINE_DIR=$work/wine
+trap '"$cmake_dir/wine-session" stop >/dev/null 2>&1 || true' EXIT
+
+python3 "$here/captured_texts.py" "${QV_WORDNET_DB:-/usr/share/wordnet}/cntlist.rev" "$count" \
+  > "$work/texts.txt"
+status=0
+for mode in --json ""; do
+  name=${mode:-plain}; name=${name#--}
+  "$native" $mode --stdin < "$work/texts.txt" > "$work/native.$name"
+  "$cmake_dir/wine-run" "$windows" $mode --stdin < "$work/texts.txt" > "$work/windows.$name"
+  if cmp -s "$work/native.$name" "$work/windows.$name"; then
+    echo "$name: builds agree on $(wc -l < "$work/texts.txt") texts ($(wc -c < "$work/native.$name") bytes)"
+  else
+    echo "$name: builds differ:"
+    diff "$work/native.$name" "$work/windows.$name" | head -20
+    status=1
+  fi
+done
+exit $status
