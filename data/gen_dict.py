@@ -1,0 +1,508 @@
+#!/usr/bin/env python3
+"""Builds QV's dictionary data from open sources installed as Debian (and npm) packages.
+
+Writes:
+  BLOCKS/dict223.bin .. dict235.bin   the built-in English->French blocks (Windows-1252, CR LF)
+  HOME/dict/qvdict.catalog            initial letter -> block, "other", "qv_language"
+  HOME/dict/qv.vrb qv.nn qv.dj qv.dv  French translations per part of speech (ISO 8859-1)
+  HOME/dict/qvprn.catalog, prn-*.txt  pronunciations in the guide's symbols (UTF-8)
+  HOME/dict/<WordNet files>           links to the WordNet 3.0 database
+  HOME/dict/LICENSES.txt              the licence notices of every source
+  HOME/dict/figures.txt               what was kept, transliterated and dropped
+
+Python 3 standard library only.
+"""
+
+import argparse
+import collections
+import gzip
+import os
+import re
+import sys
+import unicodedata
+
+# Block number -> the initial letters it holds; None is the block for every other character.
+BLOCKS = [
+    (223, "a"), (224, "qr"), (225, None), (226, "op"), (227, "lmn"), (228, "fg"), (229, "de"),
+    (230, "hijk"), (231, "c"), (232, "b"), (233, "vwxyz"), (234, "tu"), (235, "s"),
+]
+OTHER_BLOCK = 225
+LANGUAGE_LABEL = "FR"
+MAX_EQUIVALENTS = 12
+
+LIST_FILES = {"verb": "qv.vrb", "noun": "qv.nn", "adj": "qv.dj", "adv": "qv.dv"}
+WORDNET_POS_FILES = {"verb": "index.verb", "noun": "index.noun", "adj": "index.adj",
+                     "adv": "index.adv"}
+SOURCE_POS = {"v": "verb", "vt": "verb", "vi": "verb", "n": "noun", "n, masc": "noun",
+              "n, fem": "noun", "adj": "adj", "adv": "adv"}
+
+# FreeDict's domain labels, in the short French form the dictionary uses.
+DOMAIN_LABELS = {"cul": "cu", "med": "méd", "mus": "mus", "geol": "géol", "cine": "ciné",
+                 "bot": "bot", "zool": "zoo", "mil": "mil", "jur": "jur", "fin": "fin"}
+
+# ARPAbet (CMUdict) -> the pronunciation guide's symbols. The guide has no symbol of its own for
+# four sounds; each takes the nearest one:
+#   AH0 (schwa, "about")        -> ʌ   the guide's mid central vowel ("Under")
+#   EH  (open-mid e, "bed")     -> ɛə  the guide's only symbol that starts on that vowel ("fAIR")
+#   IH  (near-close i, "bit")   -> i   the guide's short i ("anY, verY")
+#   IY0 at the end of a word    -> i   the guide's unstressed final i ("anY, verY")
+# and one context: IH or IY before R is the centring diphthong ɪə ("clEAR").
+ARPABET = {
+    "AA": "aː", "AE": "æ", "AH": "ʌ", "AO": "ɔː", "AW": "aʊ", "AY": "aɪ", "B": "b", "CH": "tʃ",
+    "D": "d", "DH": "ð", "EH": "ɛə", "ER": "ɚ", "EY": "eɪ", "F": "f", "G": "g", "HH": "h",
+    "IH": "i", "IY": "iː", "JH": "dʒ", "K": "k", "L": "l", "M": "m", "N": "n", "NG": "ŋ",
+    "OW": "oʊ", "OY": "oɪ", "P": "p", "R": "r", "S": "s", "SH": "ʃ", "T": "t", "TH": "θ",
+    "UH": "ʊ", "UW": "uː", "V": "v", "W": "w", "Y": "y", "Z": "z", "ZH": "ʒ",
+}
+VOWELS = {"AA", "AE", "AH", "AO", "AW", "AY", "EH", "ER", "EY", "IH", "IY", "OW", "OY", "UH", "UW"}
+PRIMARY, SECONDARY = "ˈ", "ˌ"
+# Consonant clusters that may open an English syllable; a stress mark goes before the longest
+# one that ends right before the stressed vowel.
+def _onsets():
+    text = ("P R|P L|B R|B L|T R|D R|K R|K L|G R|G L|F R|F L|TH R|SH R|S P|S T|S K|S M|S N|S L|"
+            "S W|T W|D W|K W|G W|P Y|B Y|K Y|F Y|M Y|HH Y|V Y|TH W|S F|S P R|S P L|S T R|S K R|"
+            "S K W|S K L|S P Y|S K Y")
+    return {tuple(o.split()) for o in text.split("|")}
+
+
+ONSETS = _onsets()
+
+# Characters Windows-1252 lacks, and what they become.
+TRANSLITERATE = {"\u2010": "-", "\u2011": "-", "\u2012": "-", "\u2015": "-", "\u2212": "-",
+                 "\u00a0": " ", "\u2009": " ", "\u202f": " ", "\u2032": "'", "\u02bc": "'"}
+
+KEY_CHARS = re.compile(r"^[a-z0-9àâäçéèêëîïôöùûüÿñæœ][a-z0-9àâäçéèêëîïôöùûüÿñæœ '.\-/]*\*?$")
+
+
+class Figures:
+    def __init__(self):
+        self.counts = collections.Counter()
+
+    def add(self, name, n=1):
+        self.counts[name] += n
+
+
+# --- Sources ---------------------------------------------------------------------------------
+
+_B64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"
+
+
+def _b64(text):
+    value = 0
+    for c in text:
+        value = value * 64 + _B64.index(c)
+    return value
+
+
+def read_dictd(dictd_dir, name):
+    """The entries of a dictd database: (headword line, [sense lines])."""
+    data = gzip.open(os.path.join(dictd_dir, name + ".dict.dz")).read()
+    with open(os.path.join(dictd_dir, name + ".index"), encoding="utf-8") as index:
+        for line in index:
+            headword, offset, length = line.rstrip("\n").split("\t")
+            if headword.startswith("00database"):
+                continue
+            start = _b64(offset)
+            text = data[start:start + _b64(length)].decode("utf-8")
+            lines = [l.strip() for l in text.split("\n") if l.strip()]
+            if lines:
+                yield lines[0], lines[1:]
+
+
+_HEAD = re.compile(r"^(.*?)(?:\s+/[^/]*/)?(?:\s+<([^>]*)>)?\s*$")
+_SENSE = re.compile(r"^(?:\d+\.\s*)?(?:\[([^\]]*)\]\s*)?(.*)$")
+
+
+def parse_entry(head, senses):
+    """(headword, part-of-speech tag or None, [(domain label or None, [equivalents])])."""
+    m = _HEAD.match(head)
+    word, pos = m.group(1).strip(), m.group(2)
+    out = []
+    for sense in senses:
+        s = _SENSE.match(sense)
+        label, text = s.group(1), s.group(2)
+        equivalents = [e.strip() for e in text.split(",") if e.strip()]
+        if equivalents:
+            out.append((label, equivalents))
+    return word, pos, out
+
+
+def read_wordnet_lemmas(wordnet_dir):
+    lemmas = {}
+    for pos, name in WORDNET_POS_FILES.items():
+        words = set()
+        with open(os.path.join(wordnet_dir, name), encoding="latin-1") as f:
+            for line in f:
+                if not line.startswith(" "):
+                    words.add(line.split(" ", 1)[0].replace("_", " "))
+        lemmas[pos] = words
+    return lemmas
+
+
+# --- Text ------------------------------------------------------------------------------------
+
+def to_cp1252(text, figures, what):
+    """The text as Windows-1252 can hold it, or None; transliterations and losses are counted."""
+    try:
+        text.encode("cp1252")
+        return text
+    except UnicodeEncodeError:
+        pass
+    out = "".join(TRANSLITERATE.get(c, c) for c in text)
+    try:
+        out.encode("cp1252")
+    except UnicodeEncodeError:
+        decomposed = unicodedata.normalize("NFKD", out)
+        out = "".join(c for c in decomposed if not unicodedata.combining(c))
+        out = unicodedata.normalize("NFC", out)
+        try:
+            out.encode("cp1252")
+        except UnicodeEncodeError:
+            figures.add(what + " dropped (not Windows-1252)")
+            return None
+    figures.add(what + " transliterated")
+    return out
+
+
+def clean_french(text, figures, what):
+    text = re.sub(r"\s+", " ", text).strip()
+    if not text or "=" in text:
+        return None
+    return to_cp1252(text, figures, what)
+
+
+def clean_key(text, figures):
+    key = re.sub(r"\s+", " ", text).strip().lower()
+    key = to_cp1252(key, figures, "key")
+    if key is None or not KEY_CHARS.match(key):
+        figures.add("keys dropped (characters)")
+        return None
+    return key
+
+
+def domain_label(label):
+    if not label:
+        return ""
+    label = label.strip().lower()
+    return " (%s)" % DOMAIN_LABELS.get(label, label)
+
+
+# --- Translations ----------------------------------------------------------------------------
+
+class Candidate:
+    """A French equivalent of an English key, with what ranks it."""
+
+    __slots__ = ("french", "rank")
+
+    def __init__(self, french, rank):
+        self.french = french
+        self.rank = rank
+
+
+def collect(freedict_dir, wordnet, figures):
+    """English key -> ranked French equivalents, and part of speech -> key -> equivalents."""
+    main = collections.defaultdict(list)
+    by_pos = {pos: collections.defaultdict(list) for pos in LIST_FILES}
+
+    # English -> French: every sense in order, the sense number ranks it.
+    for head, senses in read_dictd(freedict_dir, "freedict-eng-fra"):
+        word, _, parsed = parse_entry(head, senses)
+        figures.add("eng-fra headwords")
+        key = clean_key(word, figures)
+        if key is None:
+            continue
+        pos_of_word = [p for p in LIST_FILES if key in wordnet[p]]
+        for n, (label, equivalents) in enumerate(parsed):
+            for k, french in enumerate(equivalents):
+                french = clean_french(french + domain_label(label), figures, "French equivalents")
+                if french is None:
+                    continue
+                main[key].append(Candidate(french, (0, n, k)))
+                # The source has no part-of-speech tags: a word that WordNet knows in one part
+                # of speech only gives its translations to that list.
+                if len(pos_of_word) == 1 and pos_fits(pos_of_word[0], french):
+                    by_pos[pos_of_word[0]][key].append(Candidate(french, (0, n, k)))
+
+    # French -> English read in reverse: each English equivalent becomes a key.
+    for head, senses in read_dictd(freedict_dir, "freedict-fra-eng"):
+        word, tag, parsed = parse_entry(head, senses)
+        figures.add("fra-eng headwords")
+        pos = SOURCE_POS.get(tag or "")
+        for n, (label, equivalents) in enumerate(parsed):
+            french = clean_french(word + domain_label(label), figures, "French equivalents")
+            if french is None:
+                continue
+            for english in equivalents:
+                english = re.sub(r"\([^)]*\)", " ", english)
+                if english.lower().startswith("to "):
+                    english = english[3:]
+                key = clean_key(english, figures)
+                if key is None or len(key.split()) > 4:
+                    continue
+                rank = (1, n, len(equivalents))
+                main[key].append(Candidate(french, rank))
+                if pos:
+                    if key in wordnet[pos]:
+                        by_pos[pos][key].append(Candidate(french, rank))
+                    else:
+                        figures.add("part-of-speech pairs not in WordNet")
+    return main, by_pos
+
+
+def pos_fits(pos, french):
+    """French verbs are given in the infinitive; anything else is not a verb's translation."""
+    if pos != "verb":
+        return True
+    word = re.sub(r"\s*\([^)]*\)$", "", french).split(" ")[-1]
+    return bool(re.search(r"(er|ir|re|ïr)$", word))
+
+
+def ranked(candidates, limit):
+    seen = set()
+    out = []
+    for c in sorted(candidates, key=lambda c: c.rank):
+        if c.french not in seen:
+            seen.add(c.french)
+            out.append(c.french)
+    return out[:limit]
+
+
+def block_of(key):
+    for number, letters in BLOCKS:
+        if letters and key[0] in letters:
+            return number
+    return OTHER_BLOCK
+
+
+def write_blocks(main, blocks_dir, figures):
+    lines = collections.defaultdict(list)
+    for key in main:
+        french = ", ".join(ranked(main[key], MAX_EQUIVALENTS))
+        lines[block_of(key)].append((key.encode("cp1252"), (key + "=" + french).encode("cp1252")))
+    os.makedirs(blocks_dir, exist_ok=True)
+    for number, _ in BLOCKS:
+        # Sorted by key, so that no key is the start of a line that comes before its own.
+        entries = [line for _, line in sorted(lines[number])]
+        data = b"\r\n".join(entries)
+        write_if_changed(os.path.join(blocks_dir, "dict%d.bin" % number), data)
+        figures.add("block %d entries" % number, len(entries))
+        figures.add("block entries", len(entries))
+        figures.add("block bytes", len(data))
+
+
+def write_catalog(dict_dir):
+    lines = []
+    for number, letters in BLOCKS:
+        for letter in letters or "":
+            lines.append("%s=#%d" % (letter, number))
+    lines.sort()
+    lines.append("other=#%d" % OTHER_BLOCK)
+    lines.append("qv_language=%s" % LANGUAGE_LABEL)
+    write_if_changed(os.path.join(dict_dir, "qvdict.catalog"), "\r\n".join(lines).encode() + b"\r\n")
+
+
+def write_lists(by_pos, dict_dir, figures):
+    for pos, name in LIST_FILES.items():
+        out = []
+        for key in sorted(by_pos[pos]):
+            french = []
+            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
+                try:
+                    french.append(f.encode("latin-1"))
+                except UnicodeEncodeError:
+                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
+                    try:
+                        french.append(t.encode("latin-1"))
+                        figures.add("list equivalents transliterated")
+                    except UnicodeEncodeError:
+                        figures.add("list equivalents dropped (not ISO 8859-1)")
+            try:
+                k = key.encode("latin-1")
+            except UnicodeEncodeError:
+                figures.add("list keys dropped (not ISO 8859-1)")
+                continue
+            if french:
+                out.append(k + b"=" + b", ".join(french) + b"\r\n")
+        write_if_changed(os.path.join(dict_dir, name), b"".join(out))
+        figures.add("list %s entries" % name, len(out))
+
+
+# --- Pronunciations --------------------------------------------------------------------------
+
+def read_cmudict(path):
+    """word -> ARPAbet phones of its first pronunciation (pocketsphinx's copy has no stress)."""
+    out = {}
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) < 2 or "(" in parts[0]:
+                continue
+            out.setdefault(parts[0].lower(), parts[1:])
+    return out
+
+
+def read_stressed_cmudict(path):
+    """word -> phones with stress digits, from the npm package's copy of CMUdict."""
+    out = {}
+    if not path or not os.path.exists(path):
+        return out
+    entry = re.compile(r'^\s*"((?:[^"\\]|\\.)*)":\s*"([^"]*)"')
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            m = entry.match(line)
+            if m and "(" not in m.group(1):
+                out[m.group(1).lower()] = m.group(2).split()
+    return out
+
+
+def stress_of(phone):
+    return phone[-1] if phone[-1].isdigit() else None
+
+
+def with_stress(phones, stressed):
+    """The phones with stress digits when the stressed copy has the same sounds."""
+    if stressed and [p.rstrip("012") for p in stressed] == phones:
+        return stressed, True
+    if stressed:
+        return stressed, True  # the newer copy is the same dictionary, with stress
+    vowels = [p for p in phones if p in VOWELS]
+    if len(vowels) == 1:  # one syllable: it carries the stress
+        return [p + "1" if p in VOWELS else p for p in phones], True
+    return phones, False
+
+
+def to_guide(phones):
+    """ARPAbet with stress digits -> the guide's notation with stress marks before syllables."""
+    bases = [p.rstrip("012") for p in phones]
+    marks = [""] * len(phones)
+    last_vowel = -1
+    for i, p in enumerate(phones):
+        if bases[i] not in VOWELS:
+            continue
+        s = stress_of(p)
+        if s in ("1", "2"):
+            # The syllable starts at the longest legal onset in the consonants before the vowel.
+            start = i
+            cluster = bases[last_vowel + 1:i]
+            for n in range(len(cluster), 0, -1):
+                tail = tuple(cluster[-n:])
+                if n == 1 and tail[0] != "NG" or tail in ONSETS:
+                    start = i - n
+                    break
+            marks[start] = PRIMARY if s == "1" else SECONDARY
+        last_vowel = i
+    out = []
+    for i, p in enumerate(phones):
+        base = bases[i]
+        nxt = bases[i + 1] if i + 1 < len(bases) else None
+        if base in ("IH", "IY") and nxt == "R":
+            sym = "ɪə"
+        elif base == "IY" and stress_of(p) == "0" and nxt is None:
+            sym = "i"
+        else:
+            sym = ARPABET[base]
+        out.append(marks[i] + sym)
+    return "".join(out)
+
+
+def write_pronunciations(cmudict, stressed_path, dict_dir, figures):
+    plain = read_cmudict(cmudict)
+    stressed = read_stressed_cmudict(stressed_path)
+    files = collections.defaultdict(list)
+    for word in sorted(plain):
+        if "=" in word or not word or any(ord(c) < 32 for c in word):
+            continue
+        phones, known = with_stress(plain[word], stressed.get(word))
+        if any(p.rstrip("012") not in ARPABET for p in phones):
+            figures.add("pronunciations dropped (unknown phone)")
+            continue
+        if not known:
+            figures.add("pronunciations without stress marks")
+        first = word[0]
+        files[first if "a" <= first <= "z" else "other"].append(word + "=" + to_guide(phones))
+    catalog = []
+    for part in sorted(files):
+        name = "prn-%s.txt" % part
+        catalog.append("%s=%s" % (part, name))
+        write_if_changed(os.path.join(dict_dir, name), ("\r\n".join(files[part]) + "\r\n").encode())
+        figures.add("pronunciations", len(files[part]))
+    write_if_changed(os.path.join(dict_dir, "qvprn.catalog"), ("\r\n".join(catalog) + "\r\n").encode())
+
+
+# --- Home folder -----------------------------------------------------------------------------
+
+def write_if_changed(path, data):
+    """Rewrites a file only when its content changes, so that what depends on it is not rebuilt."""
+    try:
+        with open(path, "rb") as f:
+            if f.read() == data:
+                return
+    except OSError:
+        pass
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+
+
+def link_wordnet(wordnet_dir, dict_dir):
+    for name in sorted(os.listdir(wordnet_dir)):
+        target = os.path.join(wordnet_dir, name)
+        link = os.path.join(dict_dir, name)
+        if not os.path.isfile(target):
+            continue
+        if os.path.islink(link) and os.readlink(link) == target:
+            continue
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(target, link)
+
+
+def write_licences(paths, dict_dir):
+    parts = []
+    for title, path in paths:
+        if path and os.path.exists(path):
+            with open(path, encoding="utf-8", errors="replace") as f:
+                parts.append("=" * 78 + "\n" + title + "\n" + "=" * 78 + "\n" + f.read() + "\n")
+    write_if_changed(os.path.join(dict_dir, "LICENSES.txt"), "".join(parts).encode())
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--home", required=True, help="lexicon home folder to fill (its dict/)")
+    ap.add_argument("--blocks", required=True, help="folder for the DICT blocks")
+    ap.add_argument("--freedict", default="/usr/share/dictd")
+    ap.add_argument("--wordnet", default="/usr/share/wordnet")
+    ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
+    ap.add_argument("--cmudict-stress", default="", help="index.js of cmu-pronouncing-dictionary")
+    args = ap.parse_args()
+
+    dict_dir = os.path.join(args.home, "dict")
+    os.makedirs(dict_dir, exist_ok=True)
+    figures = Figures()
+
+    wordnet = read_wordnet_lemmas(args.wordnet)
+    main_entries, by_pos = collect(args.freedict, wordnet, figures)
+    write_blocks(main_entries, args.blocks, figures)
+    write_catalog(dict_dir)
+    write_lists(by_pos, dict_dir, figures)
+    write_pronunciations(args.cmudict, args.cmudict_stress, dict_dir, figures)
+    link_wordnet(args.wordnet, dict_dir)
+    npm_licence = os.path.join(os.path.dirname(args.cmudict_stress), "license") \
+        if args.cmudict_stress else None
+    write_licences([
+        ("FreeDict English-French (GPL-2.0-or-later)", "/usr/share/doc/dict-freedict-eng-fra/copyright"),
+        ("FreeDict French-English (GPL-2.0-or-later)", "/usr/share/doc/dict-freedict-fra-eng/copyright"),
+        ("CMU Pronouncing Dictionary (BSD-2-Clause), from pocketsphinx-en-us",
+         "/usr/share/doc/pocketsphinx-en-us/copyright"),
+        ("CMU Pronouncing Dictionary, stress marks from cmu-pronouncing-dictionary (ISC)", npm_licence),
+        ("WordNet 3.0 (WordNet licence)", "/usr/share/doc/wordnet-base/copyright"),
+    ], dict_dir)
+
+    report = "".join("%s: %d\n" % kv for kv in sorted(figures.counts.items()))
+    write_if_changed(os.path.join(dict_dir, "figures.txt"), report.encode())
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,126 @@
+#include "lexicon/dictstore.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "lexicon/settings.h"
+#include "platform/casemap.h"
+#include "platform/codepage.h"
+#include "platform/resources.h"
+
+namespace qv {
+namespace {
+
+using platform::TextEncoding;
+using platform::TextFile;
+
+constexpr const char* kListFiles[] = {"dict\\qv.vrb", "dict\\qv.nn", "dict\\qv.dj", "dict\\qv.dv"};
+constexpr char kPronounceCatalog[] = "dict\\qvprn.catalog";
+constexpr char kDictCatalog[] = "dict\\qvdict.catalog";
+constexpr wchar_t kOtherKey[] = L"other";
+constexpr wchar_t kLanguageKey[] = L"qv_language";
+
+// A path the file system is never asked for when it would not fit the program's path buffer.
+TextFile OpenText(const std::string& path, TextEncoding encoding) {
+  if (path.size() > kMaxPathBytes) return TextFile();
+  return TextFile::Open(path, encoding);
+}
+
+// The catalog's value for the word's first character, else its "other" value.
+std::wstring CatalogEntry(const std::string& catalog, const std::wstring& word) {
+  std::wstring sKey = word.substr(0, 1);
+  std::wstring sOut = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), sKey);
+  if (sOut.empty()) sOut = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), kOtherKey);
+  return sOut;
+}
+
+std::wstring LookupPronunciation(const std::string& home, const std::wstring& word) {
+  std::wstring sName = CatalogEntry(home + kPronounceCatalog, word);
+  if (sName.empty()) return {};
+  std::string path = home + "dict\\" + platform::WideToAnsi(sName);
+  return FindKeyInFile(OpenText(path, TextEncoding::Utf8), word);
+}
+
+std::wstring LookupTranslation(const std::string& home, const std::wstring& word) {
+  std::string catalog = home + kDictCatalog;
+  std::wstring sBlock = CatalogEntry(catalog, word);
+  std::wstring sLabel = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), kLanguageKey);
+  if (sBlock.empty()) return {};
+  std::optional<std::string_view> block = platform::FindBlock(L"DICT", sBlock);
+  if (!block) return {};
+  std::wstring sTranslation = FindKeyInText(platform::AnsiToWide(*block), word);
+  if (sTranslation.empty() || sLabel.empty()) return sTranslation;
+  return sLabel + L" : " + sTranslation;
+}
+
+}  // namespace
+
+std::wstring CDictSource::Lookup(std::wstring word) const {
+  try {
+    // No entry has an empty key, and an empty first character would fall through to the
+    // catalog's "other" line.
+    if (word.empty()) return {};
+    std::optional<std::string> home = ReadLexiconHome();
+    if (!home) return {};
+    platform::LowerInPlace(word);
+    switch (m_src) {
+      case Verb:
+      case Noun:
+      case Adj:
+      case Adv:
+        return FindKeyInFile(OpenText(*home + kListFiles[m_src], TextEncoding::Latin1), word);
+      case Pronounce:
+        return LookupPronunciation(*home, word);
+      case Translation:
+        return LookupTranslation(*home, word);
+    }
+    return {};
+  } catch (...) {
+    // Out of memory on a pathological file: the look-up finds nothing, the program goes on.
+    return {};
+  }
+}
+
+std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
+  std::wstring sValue;
+  if (!key.empty()) {
+    std::wstring line;
+    while (stream.ReadLine(line, kLineBufferChars - 1)) {
+      if (!line.empty() && line.back() == L'\n') line.pop_back();
+      // Lines are handled as C strings: a null byte ends the line's text.
+      if (std::size_t nul = line.find(L'\0'); nul != std::wstring::npos) line.resize(nul);
+      if (line.size() <= key.size() || line[key.size()] != L'=' ||
+          line.compare(0, key.size(), key) != 0)
+        continue;
+      std::size_t start = line.find_first_not_of(L'=', key.size());
+      if (start != std::wstring::npos) sValue = line.substr(start, line.find(L'=', start) - start);
+      break;
+    }
+  }
+  stream.Close();
+  return sValue;
+}
+
+std::wstring FindKeyInText(std::wstring_view text, std::wstring_view word) {
+  if (word.empty()) return {};
+  std::size_t pos = text.find(word);
+  if (pos == std::wstring_view::npos) return {};
+  // A line start: the character before is the previous line's line feed (or another control).
+  auto atLineStart = [&] { return static_cast<std::uint32_t>(text[pos - 1]) < 20; };
+  bool accepted = pos == 0 ? text.find(L'=') == word.size() : atLineStart();
+  while (!accepted) {
+    pos = text.find(word, pos + 1);
+    if (pos == std::wstring_view::npos) return {};
+    accepted = atLineStart();
+  }
+  // The first line that begins with the word decides, even when its key is longer.
+  std::size_t eq = text.find(L'=', pos);
+  if (eq != pos + word.size()) return {};
+  std::size_t nl = text.find(L'\n', pos);
+  if (nl == std::wstring_view::npos) return std::wstring(text.substr(eq + 1));
+  if (nl < eq) return {};  // the word itself holds a line feed
+  return std::wstring(text.substr(eq + 1, nl - eq));
+}
+
+}  // namespace qv

@@ -1,0 +1,53 @@
+// Text-file seam: files read line by line the way the Windows C runtime reads them in text
+// mode, identically on both builds. CR LF becomes LF (a lone CR stays), a Ctrl-Z byte ends the
+// file, and the bytes are decoded either one byte per character (ISO 8859-1) or as UTF-8 (an
+// initial byte-order mark is skipped; invalid sequences become U+FFFD).
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/unique_handle.h"
+
+namespace qv::platform {
+
+enum class TextEncoding { Latin1, Utf8 };
+
+namespace detail {
+void CloseFile(std::FILE* f) noexcept;
+// Opens for binary reading; the path is 8-bit text in the system code page, in Windows form.
+std::FILE* OpenForReading(std::string_view path) noexcept;
+}  // namespace detail
+
+class TextFile {
+ public:
+  TextFile() noexcept = default;
+  // A closed file when the path cannot be opened.
+  static TextFile Open(std::string_view path, TextEncoding encoding);
+
+  explicit operator bool() const noexcept { return static_cast<bool>(m_file); }
+
+  // Reads the next line, line feed included when the line has one, into `line`. A line longer
+  // than maxChars characters is delivered in pieces of maxChars characters. False at end of
+  // file (or on a closed file), with `line` empty.
+  bool ReadLine(std::wstring& line, std::size_t maxChars);
+
+  void Close() noexcept { m_file.reset(); }
+
+ private:
+  bool Fill();
+  bool ReadRawLine(std::string& raw);
+
+  UniqueHandle<std::FILE*, detail::CloseFile> m_file;
+  TextEncoding m_encoding = TextEncoding::Latin1;
+  std::string m_buf;  // bytes read but not yet delivered
+  std::size_t m_pos = 0;
+  std::wstring m_line;  // the decoded line being delivered in pieces
+  std::size_t m_linePos = 0;
+  bool m_eof = false;
+  bool m_started = false;
+};
+
+}  // namespace qv::platform
