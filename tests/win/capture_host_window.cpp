@@ -1,0 +1,83 @@
+#include "tests/win/capture_host_window.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <string>
+
+namespace qv::test {
+
+const wchar_t* MultiLine(int i) {
+  static std::wstring lines[kMultiLines];
+  if (lines[0].empty()) {
+    for (int n = 0; n < kMultiLines; ++n) lines[n] = L"line " + std::to_wstring(n) + L" alpha beta";
+    lines[kMultiTopLine + 1] = L"second «(word),» line";
+    lines[kMultiTopLine + 2] = L"short";
+  }
+  return lines[i].c_str();
+}
+
+namespace {
+
+LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CLOSE) {
+    DestroyWindow(h);
+    return 0;
+  }
+  if (msg == WM_DESTROY) {
+    if (GetPropW(h, L"QvQuitOnDestroy")) PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+}  // namespace
+
+HWND CreateHostWindow(const wchar_t* title, int x, int y) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"QvCaptureHost";
+  RegisterClassW(&wc);
+  LoadLibraryW(L"msftedit.dll");
+
+  HWND host = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                              x, y, 620, 360, nullptr, nullptr, inst, nullptr);
+  NONCLIENTMETRICSW ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  HFONT font = CreateFontIndirectW(&ncm.lfMessageFont);  // lives as long as the process
+
+  auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int cx, int cy,
+                 int w, int hgt, DWORD ex = 0) {
+    HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, cx, cy, w, hgt, host,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return c;
+  };
+  add(L"EDIT", kEditText, ES_AUTOHSCROLL, kEdit, 10, 10, 300, 24, WS_EX_CLIENTEDGE);
+  std::wstring multi;
+  for (int i = 0; i < kMultiLines; ++i) {
+    multi += MultiLine(i);
+    if (i + 1 < kMultiLines) multi += L"\r\n";
+  }
+  HWND me = add(L"EDIT", multi.c_str(), ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, kMultiEdit,
+                10, 44, 300, 90, WS_EX_CLIENTEDGE);
+  SendMessageW(me, EM_LINESCROLL, 0, kMultiTopLine);
+  add(L"STATIC", kStaticText, SS_LEFT, kStatic, 10, 144, 300, 20);
+  add(L"BUTTON", kButtonText, BS_PUSHBUTTON, kButton, 10, 170, 160, 28);
+  add(L"BUTTON", kCheckText, BS_AUTOCHECKBOX, kCheckBox, 180, 172, 200, 24);
+  HWND lb = add(L"LISTBOX", nullptr, LBS_NOTIFY | WS_BORDER, kListBox, 10, 206, 300, 100);
+  for (const wchar_t* item : kListItems)
+    SendMessageW(lb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  add(MSFTEDIT_CLASS, kRichText, ES_MULTILINE, kRichEdit, 320, 10, 280, 60, WS_EX_CLIENTEDGE);
+
+  ShowWindow(host, SW_SHOWNOACTIVATE);
+  UpdateWindow(host);
+  return host;
+}
+
+}  // namespace qv::test

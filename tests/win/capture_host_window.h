@@ -1,0 +1,35 @@
+// A window of standard controls with known text, hosted by the capture tests in their own
+// process and by capture_host.exe in a second one.
+#pragma once
+
+#include <windows.h>
+
+namespace qv::test {
+
+enum HostControl : int {
+  kEdit = 101,       // single-line EDIT
+  kMultiEdit = 102,  // multi-line EDIT, scrolled so that its first visible line is kMultiTopLine
+  kStatic = 103,
+  kButton = 104,
+  kCheckBox = 105,
+  kListBox = 106,
+  kRichEdit = 107,
+};
+
+inline constexpr wchar_t kEditText[] = L"Hello (world), dear reader.";
+inline constexpr int kMultiTopLine = 20;
+inline constexpr int kMultiLines = 40;
+inline constexpr wchar_t kStaticText[] = L"Static label: quick «brown» fox";
+inline constexpr wchar_t kButtonText[] = L"Press &Here now";  // shown as "Press Here now"
+inline constexpr wchar_t kCheckText[] = L"Check this option";
+inline constexpr const wchar_t* kListItems[] = {L"apple pie", L"banana split", L"cherry tart"};
+inline constexpr wchar_t kRichText[] = L"Rich text (edit), here.";
+
+// Line i of the multi-line EDIT (0-based), without its line break.
+const wchar_t* MultiLine(int i);
+
+// Creates the host window titled `title` at (x, y), shows it and returns it. The controls use
+// the system's message font, as most programs' dialogs do.
+HWND CreateHostWindow(const wchar_t* title, int x, int y);
+
+}  // namespace qv::test
