@@ -1,0 +1,333 @@
+// The translation popup under Wine's virtual desktop: one window per popup, the stem 10 pixels
+// below the pointer, topmost and never active, the link's notification, the close button, the
+// layout of tabs, line feeds, "&" and long bodies, and a screenshot of a realistic popup.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tiplex/tooltip.h"
+
+namespace {
+
+constexpr wchar_t kBody[] =
+    L"[run]\nFR: courir, faire marcher\r\n\n[run]\n"
+    L"-verb\t\t\t\tcourir, diriger\n"
+    L"1. run -- (move fast by using one's feet; \"Don't run--you'll be out of breath\")\n"
+    L"2. scat, run, scarper, turn tail -- (flee; take to one's heels; cut and run)\n"
+    L"\n-noun\t\t\t\tcourse & parcours\n"
+    L"1. run, tally -- (a score in baseball made by a runner touching all four bases safely)\n"
+    L"* See Help Page for Pronounciation examples and references"
+    L"\n\t\t\t\t\t\t\t\t<A>Disable QV</A>";
+
+struct Owner {
+  HWND wnd = nullptr;
+  HWND edit = nullptr;
+  std::vector<NMHDR> notes;
+  Tooltip* tip = nullptr;
+  bool destroyOnLink = false;
+
+  static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Owner*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (msg == WM_NOTIFY && self) {
+      const NMHDR* nm = reinterpret_cast<const NMHDR*>(lp);
+      self->notes.push_back(*nm);
+      // As the main dialog's handler does: the link switches look-ups off and closes the popup.
+      if (nm->code == TTN_LINKCLICK && self->destroyOnLink && self->tip) self->tip->Destroy();
+      return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+  }
+};
+
+void Pump(int ms) {
+  const DWORD end = GetTickCount() + ms;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+// A left click at a screen point; the events carry the point themselves, so that a pointer
+// position still on its way from the X server cannot move the click.
+void Click(POINT screen) {
+  SetCursorPos(screen.x, screen.y);
+  Pump(30);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[3]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(screen.x, 65535, w - 1);
+    i.mi.dy = MulDiv(screen.y, 65535, h - 1);
+    i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  }
+  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  SendInput(3, in, sizeof(INPUT));
+  Pump(150);
+}
+
+int PopupWindowsOfThisThread() {
+  int n = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM lp) {
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        if (wcscmp(cls, Tooltip::kClassName) == 0) ++*reinterpret_cast<int*>(lp);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+POINT Center(HWND h, RECT client) {
+  POINT p{(client.left + client.right) / 2, (client.top + client.bottom) / 2};
+  ClientToScreen(h, &p);
+  return p;
+}
+
+class TooltipTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Owner::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = L"QvTooltipTestOwner";
+    RegisterClassW(&wc);
+    owner.wnd = CreateWindowExW(0, wc.lpszClassName, L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                520, 420, 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, owner.wnd);
+    SetWindowLongPtrW(owner.wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&owner));
+    owner.edit = CreateWindowExW(0, L"EDIT", L"typing here", WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                 10, 10, 200, 24, owner.wnd, nullptr, wc.hInstance, nullptr);
+    owner.tip = &tip;
+    SetForegroundWindow(owner.wnd);
+    SetFocus(owner.edit);
+    Pump(100);
+  }
+  void TearDown() override {
+    tip.Destroy();
+    DestroyWindow(owner.wnd);
+    Pump(20);
+  }
+  void ShowAt(int x, int y, const wchar_t* body = kBody, const wchar_t* title = L"run  r\x028Cn *") {
+    SetCursorPos(x, y);
+    ASSERT_TRUE(tip.Create(owner.wnd, title));
+    tip.SetMaxWidth(500);
+    tip.SetText(body);
+    tip.ShowAtCursor();
+    Pump(60);
+  }
+  void ExpectOwnerKeepsFocus() {
+    EXPECT_EQ(owner.wnd, GetForegroundWindow());
+    EXPECT_EQ(owner.wnd, GetActiveWindow());
+    EXPECT_EQ(owner.edit, GetFocus());
+  }
+
+  Owner owner;
+  Tooltip tip;
+};
+
+TEST_F(TooltipTest, OneWindowPerPopupAndHarmlessDestroy) {
+  tip.Destroy();  // before any Create
+  EXPECT_EQ(nullptr, tip.hwnd());
+  ASSERT_TRUE(tip.Create(owner.wnd, L"first"));
+  HWND first = tip.hwnd();
+  ASSERT_TRUE(tip.Create(owner.wnd, L"second"));
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(1, PopupWindowsOfThisThread());
+  tip.Destroy();
+  tip.Destroy();
+  EXPECT_EQ(nullptr, tip.hwnd());
+  EXPECT_EQ(0, PopupWindowsOfThisThread());
+  // Calls without a window do nothing.
+  tip.SetMaxWidth(500);
+  tip.SetText(L"x");
+  tip.ShowAtCursor();
+  EXPECT_EQ(0, PopupWindowsOfThisThread());
+}
+
+TEST_F(TooltipTest, StemPointsTenPixelsBelowThePointerTopmostWithoutFocus) {
+  ShowAt(300, 200);
+  const POINT tipPt = tip.Anchor();
+  EXPECT_EQ(300, tipPt.x);
+  EXPECT_EQ(210, tipPt.y);
+  RECT wr;
+  GetWindowRect(tip, &wr);
+  EXPECT_EQ(210, wr.top);  // balloon below, stem up
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetWindowRgn(tip, rgn));
+  EXPECT_TRUE(PtInRegion(rgn, tipPt.x - wr.left, tipPt.y - wr.top + 1));     // the stem's tip
+  EXPECT_FALSE(PtInRegion(rgn, tipPt.x - wr.left + 20, tipPt.y - wr.top + 1));  // beside it: outside
+  DeleteObject(rgn);
+  EXPECT_TRUE(IsWindowVisible(tip));
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  ExpectOwnerKeepsFocus();
+
+  // A click on the balloon's body neither activates it nor notifies anyone.
+  RECT title{};
+  GetClientRect(tip, &title);
+  POINT body{12, title.bottom - 12};
+  ClientToScreen(tip, &body);
+  Click(body);
+  EXPECT_TRUE(IsWindowVisible(tip));
+  EXPECT_TRUE(owner.notes.empty());
+  ExpectOwnerKeepsFocus();
+}
+
+TEST_F(TooltipTest, StaysInsideTheWorkAreaNearItsEdges) {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+  const RECT work = mi.rcWork;
+  ShowAt(work.right - 5, work.bottom - 5);
+  RECT wr;
+  GetWindowRect(tip, &wr);
+  EXPECT_GE(wr.left, work.left);
+  EXPECT_LE(wr.right, work.right);
+  EXPECT_LE(wr.bottom, work.bottom - 5 + 1);  // flipped above the pointer
+  EXPECT_GE(wr.top, work.top);
+  EXPECT_LT(tip.Anchor().x, wr.right);
+}
+
+TEST_F(TooltipTest, LinkNotifiesTheOwnerAndCloseButtonHides) {
+  ShowAt(200, 150);
+  RECT link = tip.LinkRect();
+  ASSERT_FALSE(IsRectEmpty(&link));
+  Click(Center(tip, link));
+  ASSERT_EQ(1u, owner.notes.size());
+  EXPECT_EQ(static_cast<UINT>(TTN_LINKCLICK), owner.notes[0].code);
+  EXPECT_EQ(static_cast<UINT>(-523), owner.notes[0].code);
+  EXPECT_EQ(tip.hwnd(), owner.notes[0].hwndFrom);
+  EXPECT_TRUE(IsWindowVisible(tip));
+  ExpectOwnerKeepsFocus();
+
+  Click(Center(tip, tip.CloseRect()));
+  EXPECT_TRUE(IsWindow(tip));
+  EXPECT_FALSE(IsWindowVisible(tip));
+  EXPECT_EQ(1u, owner.notes.size());
+  ExpectOwnerKeepsFocus();
+
+  // The owner may destroy the popup from its link handler.
+  ShowAt(200, 150);
+  owner.destroyOnLink = true;
+  Click(Center(tip, tip.LinkRect()));
+  EXPECT_EQ(2u, owner.notes.size());
+  EXPECT_EQ(nullptr, tip.hwnd());
+  EXPECT_EQ(0, PopupWindowsOfThisThread());
+}
+
+const Tooltip::Piece* Find(const Tooltip& t, const std::wstring& text) {
+  for (const auto& p : t.Pieces())
+    if (p.text == text) return &p;
+  return nullptr;
+}
+
+TEST_F(TooltipTest, TabsLineFeedsAmpersandsAndTheLink) {
+  ShowAt(100, 100, L"word\tone\nab\tbis\nlonger line\nTom & Jerry\n\t\t<A>Disable QV</A>", L"QV");
+  const auto *one = Find(tip, L"one"), *bis = Find(tip, L"bis"), *word = Find(tip, L"word"),
+             *longer = Find(tip, L"longer"), *amp = Find(tip, L"&"), *dis = Find(tip, L"Disable"),
+             *qv = Find(tip, L"QV");
+  ASSERT_TRUE(one && bis && word && longer && amp && dis && qv);
+  EXPECT_EQ(one->rc.left, bis->rc.left);  // both at the first tab stop past their text
+  EXPECT_GT(one->rc.left, word->rc.right);
+  EXPECT_GT(longer->rc.top, word->rc.top);
+  EXPECT_FALSE(amp->link);
+  EXPECT_TRUE(dis->link);
+  EXPECT_TRUE(qv->link);
+  EXPECT_EQ(dis->rc.top, qv->rc.top);
+  EXPECT_GT(dis->rc.left, word->rc.left + 2 * (one->rc.left - word->rc.left) - 2);  // two tabs in
+  for (const auto& p : tip.Pieces()) EXPECT_EQ(std::wstring::npos, p.text.find(L'<')) << p.text.c_str();
+}
+
+TEST_F(TooltipTest, WrapsAtTheMaximumWidth) {
+  std::wstring para;
+  for (int i = 0; i < 120; ++i) para += L"word" + std::to_wstring(i) + L" ";
+  ShowAt(50, 50, para.c_str());
+  int maxRight = 0, minLeft = INT_MAX, top = INT_MAX, bottom = 0;
+  for (const auto& p : tip.Pieces()) {
+    maxRight = std::max<int>(maxRight, p.rc.right);
+    minLeft = std::min<int>(minLeft, p.rc.left);
+    top = std::min<int>(top, p.rc.top);
+    bottom = std::max<int>(bottom, p.rc.bottom);
+  }
+  EXPECT_LE(maxRight - minLeft, 500);
+  EXPECT_GT(maxRight - minLeft, 400);
+  EXPECT_GT(bottom - top, 5 * (tip.Pieces()[0].rc.bottom - tip.Pieces()[0].rc.top));
+  EXPECT_TRUE(Find(tip, L"word0") && Find(tip, L"word119"));  // no word lost or split
+}
+
+TEST_F(TooltipTest, ThreeThousandLinesAreCutKeepingTheLink) {
+  std::wstring body;
+  for (int i = 0; i < 3000; ++i) body += L"line " + std::to_wstring(i) + L"\tcol & more\n";
+  body += L"\t\t\t\t\t\t\t\t<A>Disable QV</A>";
+  ShowAt(400, 40, body.c_str());
+  RECT wr, client;
+  GetWindowRect(tip, &wr);
+  GetClientRect(tip, &client);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromWindow(tip, MONITOR_DEFAULTTONEAREST), &mi);
+  EXPECT_LE(wr.bottom - wr.top, mi.rcWork.bottom - mi.rcWork.top);
+  EXPECT_GE(wr.top, mi.rcWork.top);
+  EXPECT_LE(wr.bottom, mi.rcWork.bottom);
+  EXPECT_TRUE(Find(tip, L"\x2026"));
+  EXPECT_TRUE(Find(tip, L"&"));
+  EXPECT_FALSE(Find(tip, L"2999"));
+  RECT link = tip.LinkRect(), inside;
+  ASSERT_FALSE(IsRectEmpty(&link));
+  EXPECT_TRUE(IntersectRect(&inside, &link, &client) && EqualRect(&inside, &link));
+}
+
+// Writes tooltip_screenshot.bmp beside the test program: the whole virtual desktop with a
+// realistic popup, to be looked at.
+TEST_F(TooltipTest, Screenshot) {
+  ShowAt(160, 120);
+  Pump(200);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  const DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + size;
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring out = path;
+  out = out.substr(0, out.find_last_of(L"\\/") + 1) + L"tooltip_screenshot.bmp";
+  FILE* f = _wfopen(out.c_str(), L"wb");
+  ASSERT_NE(nullptr, f);
+  fwrite(&fh, sizeof fh, 1, f);
+  fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+  fwrite(bits, size, 1, f);
+  fclose(f);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  RECT wr;
+  GetWindowRect(tip, &wr);
+  printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
+}
+
+}  // namespace

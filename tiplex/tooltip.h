@@ -1,0 +1,87 @@
+// The translation popup: a balloon beside the pointer with the program icon and a title line,
+// a body wrapped at a maximum width with its tabs and line feeds honoured, one clickable link
+// (the text between "<A>" and "</A>") and a close button. It is drawn by the program itself:
+// the system tooltip control of some platforms draws neither tab stops, nor links, nor the
+// close button. The balloon is topmost and never takes the focus. A click on the link sends the
+// owner WM_NOTIFY with TTN_LINKCLICK, as the system control does.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class Tooltip {
+ public:
+  Tooltip() = default;
+  ~Tooltip() { Destroy(); }
+  Tooltip(const Tooltip&) = delete;
+  Tooltip& operator=(const Tooltip&) = delete;
+
+  // Replaces any previous popup by a new, hidden one owned by `owner`. False when the window
+  // cannot be created; the other calls then do nothing.
+  bool Create(HWND owner, const wchar_t* title);
+  // Width at which the body wraps, in logical pixels (96 per inch); scaled with the DPI of the
+  // pointer's monitor.
+  void SetMaxWidth(int width);
+  // Any length is accepted; what does not fit on the monitor is cut, keeping the link.
+  void SetText(const wchar_t* text);
+  // Shows the balloon with its stem pointing 10 pixels below the pointer, inside the work area
+  // of the pointer's monitor, without activating it.
+  void ShowAtCursor();
+  // Safe without a popup and when called twice.
+  void Destroy();
+
+  HWND hwnd() const noexcept { return m_hWnd; }
+  operator HWND() const noexcept { return m_hWnd; }
+
+  // Layout as shown, for the program's tests. Screen point the stem points at; rectangles and
+  // pieces in client coordinates.
+  struct Piece {
+    std::wstring text;
+    RECT rc;
+    bool link;
+  };
+  POINT Anchor() const noexcept { return m_anchor; }
+  const std::vector<Piece>& Pieces() const noexcept { return m_pieces; }
+  RECT LinkRect() const noexcept;
+  RECT CloseRect() const noexcept { return m_closeRc; }
+
+  static constexpr int kAnchorBelowPointer = 10;
+  static constexpr const wchar_t* kClassName = L"QvTranslationPopup";
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void Layout();
+  void Place();
+  void Paint(HDC dc);
+  void ReleaseGdi();
+  int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
+  enum class Part { None, Link, Close };
+  Part HitTest(POINT client) const;
+
+  HWND m_hWnd = nullptr;
+  HWND m_owner = nullptr;
+  std::wstring m_title;
+  std::wstring m_text;
+  int m_maxWidth = 500;
+  UINT m_dpi = 96;
+  bool m_shown = false;
+  POINT m_pointer{};
+  POINT m_anchor{};
+  bool m_stemUp = true;
+  int m_stemX = 0;  // client x of the stem's tip
+  SIZE m_size{};
+  RECT m_bodyRc{};  // the balloon without its stem
+  RECT m_titleRc{};
+  RECT m_iconRc{};
+  RECT m_closeRc{};
+  std::vector<Piece> m_pieces;
+  Part m_pressed = Part::None;
+  HFONT m_bodyFont = nullptr;
+  HFONT m_linkFont = nullptr;
+  HFONT m_titleFont = nullptr;
+  HICON m_icon = nullptr;
+  bool m_ownIcon = false;
+};
