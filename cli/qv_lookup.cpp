@@ -212,6 +212,11 @@ int Run(const std::vector<std::wstring>& args) {
   qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", opt.lang);
   qv::platform::SetValueOverride(Hive::LocalMachine, qv::kLexiconKeyPath, L"WNHome", home);
 
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::path(installDir + L"qv_rb." + opt.lang), ec))
+    std::cerr << "qv-lookup: warning: no text bundle qv_rb." << qv::platform::WideToUtf8(opt.lang)
+              << " in " << qv::platform::WideToUtf8(installDir) << ": captions are empty\n";
+
   CGivenText capture;
   CPrintedPopup popup;
   CStderrMessages messages;
