@@ -227,27 +227,35 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   index = std::min(index, text.size());
 
   POINT at = index < text.size() ? PosFromChar(t, index) : POINT{LONG_MIN, LONG_MIN};
+  POINT next{LONG_MIN, LONG_MIN};  // position of index + 1, when known
   const bool lineBreak = index < text.size() && (text[index] == L'\r' || text[index] == L'\n');
   if (index > 0 && (index == text.size() || lineBreak || at.x > pt.x)) {
     POINT prev = PosFromChar(t, index - 1);
     if (prev.x != LONG_MIN && prev.x <= pt.x && (at.x == LONG_MIN || prev.y == at.y || lineBreak ||
                                                  index == text.size())) {
       --index;
+      next = at;
       at = prev;
     }
   }
   if (index >= text.size() || at.x == LONG_MIN || at.x > pt.x) return {};
   if (text[index] == L'\r' || text[index] == L'\n') return {};
 
-  // Is the point really over this character, or in the empty space after a line's end?
-  UniqueFont font = t.Font();
-  POINT next = PosFromChar(t, index + 1);
+  // Is the point really over this character, or in the empty space after a line's end? Each
+  // question to another process costs a round trip: ask only what is needed.
+  UniqueFont font;
+  auto fontNow = [&] {
+    if (!font) font = t.Font();
+    return font.get();
+  };
+  if (next.x == LONG_MIN) next = PosFromChar(t, index + 1);
   int right = (next.x != LONG_MIN && next.y == at.y && next.x > at.x)
                   ? next.x
-                  : at.x + CharWidth(font.get(), text[index]);
+                  : at.x + CharWidth(fontNow(), text[index]);
   if (pt.x >= right) return {};
-  if (multi) {
-    int lineHeight = FontHeight(font.get());
+  if (multi && static_cast<LRESULT>(HIWORD(r)) + 1 >= t.SendOr(EM_GETLINECOUNT, 0, 0, 0)) {
+    // Below the last line lies empty space, which EM_CHARFROMPOS maps onto the last line.
+    int lineHeight = FontHeight(fontNow());
     LRESULT line1 = t.SendOr(EM_LINEINDEX, 1, 0, -1);
     if (line1 > 0) {
       POINT p0 = PosFromChar(t, 0), p1 = PosFromChar(t, static_cast<size_t>(line1));

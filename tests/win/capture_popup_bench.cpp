@@ -1,0 +1,143 @@
+// Timings under Wine, printed, never asserted: the engine's Capture over an EDIT control of
+// another process (capture_host.exe), and the popup's Create + SetMaxWidth + SetText +
+// ShowAtCursor with a realistic body.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/win/capture_host_window.h"
+#include "tiplex/tooltip.h"
+#include "wcapture/wcapture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Report(const char* what, std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  auto at = [&](double q) { return ms[static_cast<size_t>(q * (ms.size() - 1))]; };
+  std::printf("%-52s n=%zu  median %.3f ms  p90 %.3f ms  min %.3f ms  max %.3f ms\n", what,
+              ms.size(), at(0.5), at(0.9), ms.front(), ms.back());
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+constexpr wchar_t kBody[] =
+    L"[run]\nFR: courir, faire marcher\r\n\n[run]\n"
+    L"-verb\t\t\t\tcourir, diriger\n"
+    L"1. run -- (move fast by using one's feet; \"Don't run--you'll be out of breath\")\n"
+    L"2. scat, run, scarper, turn tail -- (flee; take to one's heels; cut and run)\n"
+    L"3. go, pass, lead, extend -- (stretch out over a distance, space, time, or scope)\n"
+    L"\n-noun\t\t\t\tcourse & parcours\n"
+    L"1. run, tally -- (a score in baseball made by a runner touching all four bases safely)\n"
+    L"2. test, trial, run -- (the act of testing something)\n"
+    L"* See Help Page for Pronounciation examples and references"
+    L"\n\t\t\t\t\t\t\t\t<A>Disable QV</A>";
+
+}  // namespace
+
+int wmain() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir = path;
+  dir = dir.substr(0, dir.find_last_of(L"\\/") + 1);
+  const std::wstring title = L"QV bench host " + std::to_wstring(GetCurrentProcessId());
+  std::wstring cmd = L"\"" + dir + L"capture_host.exe\" \"" + title + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::printf("cannot start capture_host.exe\n");
+    return 1;
+  }
+  HWND host = nullptr;
+  for (int i = 0; i < 200 && !host; ++i) {
+    host = FindWindowW(L"QvCaptureHost", title.c_str());
+    if (!host) Sleep(50);
+  }
+  int rc = 0;
+  IWCapture* engine = nullptr;
+  if (!host || FAILED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                                       reinterpret_cast<void**>(&engine)))) {
+    std::printf("no host window or no engine\n");
+    rc = 1;
+  } else {
+    WaitForInputIdle(pi.hProcess, 5000);
+    // The word "world" of the host's single-line EDIT.
+    HWND edit = GetDlgItem(host, qv::test::kEdit);
+    LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, 8, 0);
+    POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
+    ClientToScreen(edit, &pt);
+    std::vector<double> capture, whole;
+    std::wstring text;
+    for (int i = 0; i < 300; ++i) {
+      IWInput* in = nullptr;
+      const auto t0 = Clock::now();
+      CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest, reinterpret_cast<void**>(&in));
+      in->put_hWnd(static_cast<LONG>(reinterpret_cast<LONG_PTR>(WindowFromPoint(pt))));
+      in->put_FromX(pt.x);
+      in->put_FromY(pt.y);
+      in->put_ToX(pt.x);
+      in->put_ToY(pt.y);
+      in->put_Options(0x0001);
+      IWCaptureResult* r = nullptr;
+      const auto t1 = Clock::now();
+      engine->Capture(in, &r);
+      const auto t2 = Clock::now();
+      BSTR b = nullptr;
+      r->get_Text(&b);
+      text.assign(b ? b : L"", SysStringLen(b));
+      SysFreeString(b);
+      r->Release();
+      in->Release();
+      const auto t3 = Clock::now();
+      capture.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+      whole.push_back(std::chrono::duration<double, std::milli>(t3 - t0).count());
+    }
+    std::printf("captured: \"%ls\"\n", text.c_str());
+    Report("Capture, EDIT of another process", capture);
+    Report("request + Capture + get_Text, EDIT of another process", whole);
+    engine->Release();
+  }
+
+  // The popup, as a look-up shows it.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"QvBenchOwner";
+  RegisterClassW(&wc);
+  HWND owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 600, 500, 200,
+                               100, nullptr, nullptr, wc.hInstance, nullptr);
+  SetCursorPos(200, 150);
+  Tooltip tip;
+  std::vector<double> popup;
+  for (int i = 0; i < 200; ++i) {
+    const auto t0 = Clock::now();
+    tip.Create(owner, L"run  r\x028Cn *");
+    tip.SetMaxWidth(500);
+    tip.SetText(kBody);
+    tip.ShowAtCursor();
+    const auto t1 = Clock::now();
+    popup.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    Pump();
+  }
+  Report("popup Create + SetMaxWidth + SetText + ShowAtCursor", popup);
+  tip.Destroy();
+  DestroyWindow(owner);
+
+  PostMessageW(host, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  CoUninitialize();
+  return rc;
+}
