@@ -1,13 +1,55 @@
 #include "platform/textfile.h"
 
 #include <algorithm>
-
-#include "platform/codepage.h"
+#include <cstring>
+#include <cwchar>
 
 namespace qv::platform {
 namespace {
 constexpr std::size_t kChunk = 64 * 1024;
 constexpr char kCtrlZ = '\x1A';
+
+// UTF-8 to wide text into a buffer that keeps its capacity from line to line. An invalid or
+// truncated sequence, an overlong form, a surrogate or a value past U+10FFFF gives one U+FFFD
+// for its first byte, and decoding goes on with the next byte.
+void DecodeUtf8(const std::string& in, std::wstring& out) {
+  out.clear();
+  const auto* s = reinterpret_cast<const unsigned char*>(in.data());
+  std::size_t n = in.size(), i = 0;
+  while (i < n) {
+    unsigned char b = s[i];
+    if (b < 0x80) {
+      out.push_back(static_cast<wchar_t>(b));
+      ++i;
+      continue;
+    }
+    std::size_t len = (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    char32_t cp = len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+    bool ok = len != 0 && i + len <= n;
+    for (std::size_t k = 1; ok && k < len; ++k) {
+      ok = (s[i + k] & 0xC0) == 0x80;
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (ok && (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) {
+      out.push_back(static_cast<wchar_t>(0xFFFD));
+      ++i;
+      continue;
+    }
+#if WCHAR_MAX <= 0xFFFF
+    if (cp > 0xFFFF) {  // UTF-16: a surrogate pair
+      out.push_back(static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+      i += len;
+      continue;
+    }
+#endif
+    out.push_back(static_cast<wchar_t>(cp));
+    i += len;
+  }
+}
+
 }  // namespace
 
 void detail::CloseFile(std::FILE* f) noexcept { std::fclose(f); }
@@ -39,6 +81,15 @@ bool TextFile::ReadRawLine(std::string& raw) {
   raw.clear();
   for (;;) {
     if (m_pos >= m_buf.size() && !Fill()) return !raw.empty();
+    // Plain bytes go in one piece, up to the first line feed, CR or Ctrl-Z.
+    const char* begin = m_buf.data() + m_pos;
+    std::size_t stop = m_buf.size() - m_pos;
+    for (char special : {'\n', '\r', kCtrlZ})
+      if (const void* at = std::memchr(begin, special, stop))
+        stop = static_cast<std::size_t>(static_cast<const char*>(at) - begin);
+    raw.append(begin, stop);
+    m_pos += stop;
+    if (m_pos >= m_buf.size()) continue;
     char c = m_buf[m_pos];
     if (c == kCtrlZ) {  // the runtime's end-of-file mark for text-mode files
       m_eof = true;
@@ -72,10 +123,10 @@ bool TextFile::ReadLine(std::wstring& line, std::size_t maxChars) {
         if (m_buf.compare(m_pos, 3, "\xEF\xBB\xBF") == 0) m_pos += 3;
       }
     }
-    std::string raw;
+    std::string& raw = m_raw;
     if (!ReadRawLine(raw)) return false;
     if (m_encoding == TextEncoding::Utf8) {
-      m_line = Utf8ToWide(raw);
+      DecodeUtf8(raw, m_line);
     } else {
       m_line.assign(raw.size(), L'\0');
       for (std::size_t i = 0; i < raw.size(); ++i)

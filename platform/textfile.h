@@ -44,6 +44,7 @@ class TextFile {
   TextEncoding m_encoding = TextEncoding::Latin1;
   std::string m_buf;  // bytes read but not yet delivered
   std::size_t m_pos = 0;
+  std::string m_raw;    // the current line's bytes
   std::wstring m_line;  // the decoded line being delivered in pieces
   std::size_t m_linePos = 0;
   bool m_eof = false;
