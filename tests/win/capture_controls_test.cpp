@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <richedit.h>
+#include <commctrl.h>
 
+#include <cstring>
 #include <string>
 
 #include "tests/win/capture_host_window.h"
@@ -230,6 +232,46 @@ TEST_P(CaptureControls, EmptySpaceGivesEmptyText) {
   POINT p{500, 300};  // the host window's own background
   ClientToScreen(Target(), &p);
   EXPECT_EQ(L"", CaptureAt(p));
+}
+
+TEST_P(CaptureControls, ListViewTreeViewAndComboBox) {
+  RECT lv{LVIR_LABEL, 0, 0, 0};
+  SendMessageW(GetDlgItem(g_local, kListView), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&lv));
+  LONG source = 0;
+  EXPECT_EQ(L"chamber", CaptureAt(Over(kListView, {WordMiddle(kListViewItems[1], L"chamber", lv.left + 2),
+                                                  (lv.top + lv.bottom) / 2}), &source));
+  EXPECT_EQ(WCS_LISTVIEW, source);
+  EXPECT_EQ(L"", CaptureAt(Over(kListView, {lv.left + 4, lv.bottom + 3 * (lv.bottom - lv.top)})));
+
+  HWND tv = GetDlgItem(g_local, kTreeView);
+  HTREEITEM child = reinterpret_cast<HTREEITEM>(SendMessageW(
+      tv, TVM_GETNEXTITEM, TVGN_CHILD,
+      SendMessageW(tv, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+  RECT tr{};
+  memcpy(&tr, &child, sizeof child);  // TVM_GETITEMRECT takes the item in the rectangle
+  ASSERT_TRUE(SendMessageW(tv, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&tr)));
+  EXPECT_EQ(L"club", CaptureAt(Over(kTreeView, {WordMiddle(kTreeChild, L"club", tr.left + 2),
+                                               (tr.top + tr.bottom) / 2}), &source));
+  EXPECT_EQ(WCS_TREEVIEW, source);
+  EXPECT_EQ(L"", CaptureAt(Over(kTreeView, {tr.right + 30, (tr.top + tr.bottom) / 2})));
+
+  RECT cb = Client(kComboBox);
+  EXPECT_EQ(L"lobby", CaptureAt(Over(kComboBox, {WordMiddle(kComboText, L"lobby", 3), cb.bottom / 2})));
+}
+
+TEST_P(CaptureControls, Caption) {
+  RECT wr;
+  GetWindowRect(Target(), &wr);
+  const int y = wr.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+  wchar_t title[128];
+  GetWindowTextW(Target(), title, 128);
+  const std::wstring t = L" " + std::wstring(title) + L" ";
+  // The title starts after the icon, which Wine and Windows draw a few pixels apart: any of the
+  // title's words will do, and nothing over the caption's empty stretch.
+  const std::wstring got = CaptureAt({wr.left + 60, y});
+  EXPECT_FALSE(got.empty());
+  EXPECT_NE(std::wstring::npos, t.find(L" " + got + L" ")) << got.c_str();
+  EXPECT_EQ(L"", CaptureAt({wr.left + 420, y}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Process, CaptureControls, ::testing::Values(false, true),

@@ -14,6 +14,9 @@ enum HostControl : int {
   kCheckBox = 105,
   kListBox = 106,
   kRichEdit = 107,
+  kListView = 108,   // report view, one column
+  kTreeView = 109,   // a root with one child, expanded
+  kComboBox = 110,   // drop-down list showing kComboText
 };
 
 inline constexpr wchar_t kEditText[] = L"Hello (world), dear reader.";
@@ -24,6 +27,10 @@ inline constexpr wchar_t kButtonText[] = L"Press &Here now";  // shown as "Press
 inline constexpr wchar_t kCheckText[] = L"Check this option";
 inline constexpr const wchar_t* kListItems[] = {L"apple pie", L"banana split", L"cherry tart"};
 inline constexpr wchar_t kRichText[] = L"Rich text (edit), here.";
+inline constexpr const wchar_t* kListViewItems[] = {L"delta force", L"echo chamber"};
+inline constexpr wchar_t kTreeRoot[] = L"foxtrot root";
+inline constexpr wchar_t kTreeChild[] = L"golf club";
+inline constexpr wchar_t kComboText[] = L"hotel lobby";
 
 // Line i of the multi-line EDIT (0-based), without its line break.
 const wchar_t* MultiLine(int i);
