@@ -222,7 +222,7 @@ std::string ListSenses(const std::string& form, int pos, int maxSenses, bool wit
   std::string search = form;
   for (IndexPtr idx = getindex(search.data(), pos); idx; idx = getindex(nullptr, pos)) {
     // Every entry is released, even those left unread after an overflow.
-    if (!listing.Overflowed()) {
+    if (!listing.Overflowed() && idx->off_cnt > 0) {
       listing.Append("\n");
       if (senseLimit < 1 || idx->sense_cnt < senseLimit) senseLimit = idx->sense_cnt;
       int last = std::min(senseLimit, idx->off_cnt);

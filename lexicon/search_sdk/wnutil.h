@@ -17,9 +17,14 @@ inline constexpr std::size_t kMaxLibraryWord = 100;
 // call tries again, so that a database installed later is found without a restart.
 bool OpenDatabase();
 
-// True when the library may be given this word.
+// True when the library may be given this word. It looks a word up lower-cased and cut at its
+// first "(", and also without hyphens and underscores, and without full stops; an empty key
+// would match the licence text at the head of every index file.
 inline bool FitsLibrary(std::string_view word) {
-  return !word.empty() && word.size() <= kMaxLibraryWord;
+  if (word.empty() || word.size() > kMaxLibraryWord) return false;
+  std::string_view key = word.substr(0, word.find('('));
+  return key.find_first_not_of("_-") != std::string_view::npos &&
+         key.find_first_not_of('.') != std::string_view::npos;
 }
 
 }  // namespace qv::lexical

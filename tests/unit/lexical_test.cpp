@@ -261,6 +261,13 @@ TEST_F(Lexical, StrangeInputIsUnknownAndHarmless) {
     EXPECT_EQ(BaseForm(w), std::nullopt) << at;
   }
 
+  // Keys the library would reduce to nothing.
+  for (std::string w : {"(", "(dog", "-", "_-_", "...", "-."}) {
+    std::string copy = w;
+    EXPECT_EQ(Describe(w), kNoValueText + w) << w;
+    EXPECT_EQ(BaseForm(copy), std::nullopt) << w;
+  }
+
   // After all that the library still answers.
   EXPECT_EQ(Describe("oryx").substr(0, 15), "-noun#NOUN#\n1. ");
 }
