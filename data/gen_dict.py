@@ -249,6 +249,174 @@ def collect(freedict_dir, wordnet, figures):
     return main, by_pos
 
 
+# --- Translations through a third language -------------------------------------------------
+#
+# FreeDict has richer dictionaries between English and other languages, and between those
+# languages and French, than between English and French. An English word that the direct
+# sources do not know gets the French words that at least PIVOT_SUPPORT different languages
+# lead to (English -> German -> French, English -> Italian -> French, ...): one path alone is
+# too often another sense of an ambiguous word.
+PIVOTS = {  # language: (English -> it, it -> French, French -> it read in reverse)
+    "deu": ("freedict-eng-deu", "freedict-deu-fra", "freedict-fra-deu"),
+    "ita": ("freedict-eng-ita", None, "freedict-fra-ita"),
+    "spa": ("freedict-eng-spa", None, "freedict-fra-spa"),
+    "por": ("freedict-eng-por", None, "freedict-fra-por"),
+    "pol": ("freedict-eng-pol", None, "freedict-fra-pol"),
+    "swe": ("freedict-eng-swe", None, "freedict-fra-swe"),
+    "nld": ("freedict-eng-nld", "freedict-nld-fra", "freedict-fra-nld"),
+}
+PIVOT_SUPPORT = 2
+TRUSTED_SINGLE_PIVOTS = {"deu"}
+PIVOT_EQUIVALENTS = 4
+MAX_PHRASE_WORDS = 3
+_INLINE_TAG = re.compile(r"<[^>]*>|\{[^}]*\}|\([^)]*\)|\[[^\]]*\]")
+
+
+def pivot_sources(freedict_dir):
+    """The source files of every pivot dictionary that is installed."""
+    out = []
+    for names in PIVOTS.values():
+        for name in names:
+            if name:
+                for ext in (".dict.dz", ".index"):
+                    path = os.path.join(freedict_dir, name + ext)
+                    if os.path.exists(path):
+                        out.append(path)
+    return out
+
+
+def plain_equivalents(senses, limit):
+    """Equivalents of an entry's translation lines; glosses, cross-references and notes skipped."""
+    out = []
+    # Some lines run several numbered senses together: "1. programme 2. émission".
+    senses = [part for sense in senses for part in re.split(r"\s+(?:\d+|[IVX]+)\.\s+", sense)]
+    for sense in senses:
+        sense = re.sub(r"^(?:[IVX]+\.|\d+\.)\s*", "", sense)
+        sense = re.sub(r"\s+(?:\d+|[IVX]+)\.$", "", sense)
+        if re.match(r"^(see|synonym|note|antonym|example|usage)s?:", sense, re.I):
+            continue
+        if ":" in sense or ";" in sense:
+            continue
+        for e in sense.split(","):
+            e = re.sub(r"\s+", " ", _INLINE_TAG.sub(" ", e)).strip()
+            if e and len(e.split()) <= MAX_PHRASE_WORDS and "/" not in e:
+                out.append(e)
+    seen, unique = set(), []
+    for e in out:
+        if e.lower() not in seen:
+            seen.add(e.lower())
+            unique.append(e)
+    return unique[:limit]
+
+
+def headword_of(head):
+    return _HEAD.match(head).group(1).strip()
+
+
+def pivot_translations(freedict_dir, known, lemmas, figures):
+    """English key -> French equivalents reached through at least PIVOT_SUPPORT languages."""
+    support = collections.defaultdict(lambda: collections.defaultdict(set))
+    first_choice = collections.defaultdict(lambda: collections.defaultdict(set))
+    for lang, (eng_x, x_fra, fra_x) in PIVOTS.items():
+        if not os.path.exists(os.path.join(freedict_dir, eng_x + ".index")):
+            continue
+        figures.add("pivot languages")
+        to_french = collections.defaultdict(list)  # word in lang (lower case) -> French
+        if x_fra and os.path.exists(os.path.join(freedict_dir, x_fra + ".index")):
+            for head, senses in read_dictd(freedict_dir, x_fra):
+                word = headword_of(head).lower()
+                to_french[word].extend(plain_equivalents(senses, 6))
+        if fra_x and os.path.exists(os.path.join(freedict_dir, fra_x + ".index")):
+            for head, senses in read_dictd(freedict_dir, fra_x):
+                french = headword_of(head)
+                for word in plain_equivalents(senses, 6):
+                    to_french[word.lower()].append(french)
+        for head, senses in read_dictd(freedict_dir, eng_x):
+            english = headword_of(head)
+            if len(english.split()) > MAX_PHRASE_WORDS:
+                continue
+            key = english.lower()
+            if key in known:
+                continue
+            for i, word in enumerate(plain_equivalents(senses, 4)):
+                for j, french in enumerate(to_french.get(word.lower(), ())[:6]):
+                    support[key][french].add(lang)
+                    if i == 0 and j == 0:
+                        first_choice[key][french].add(lang)
+    out = {}
+    for key, candidates in support.items():
+        best = sorted(((len(langs), f) for f, langs in candidates.items() if len(langs) >= PIVOT_SUPPORT),
+                      key=lambda t: (-t[0], t[1].lower() != t[1], t[1]))
+        if best:
+            out[key] = [f for _, f in best[:PIVOT_EQUIVALENTS]]
+        elif key in first_choice and key in lemmas:
+            # One language only: its first word for the English word's first sense, and that
+            # word's first French equivalent, from the larger dictionaries; and only for words
+            # that WordNet knows, so that the many compounds of those dictionaries stay out.
+            firsts = [f for f, langs in first_choice[key].items() if langs & TRUSTED_SINGLE_PIVOTS]
+            if firsts:
+                out[key] = sorted(firsts)[:2]
+                figures.add("keys from a single pivot language")
+    return out
+
+
+def add_pivots(freedict_dir, main, wordnet, figures):
+    lemmas = set().union(*wordnet.values())
+    for english, frenches in pivot_translations(freedict_dir, set(main), lemmas, figures).items():
+        key = clean_key(english, figures)
+        if key is None or key in main:
+            continue
+        added = False
+        for n, french in enumerate(frenches):
+            french = clean_french(french, figures, "French equivalents")
+            if french is not None:
+                main[key].append(Candidate(french, (2, 0, n)))
+                added = True
+        if added:
+            figures.add("keys from pivot languages")
+
+
+# --- Numbers -----------------------------------------------------------------------------------
+# Figures are words too ("24", "100"): their French names, spelt by the usual rules (with the
+# hyphens of the 1990 spelling reform only where traditional spelling has them).
+_UNITS = ["zéro", "un", "deux", "trois", "quatre", "cinq", "six", "sept", "huit", "neuf", "dix",
+          "onze", "douze", "treize", "quatorze", "quinze", "seize"]
+_TENS = {20: "vingt", 30: "trente", 40: "quarante", 50: "cinquante", 60: "soixante"}
+
+
+def french_number(n):
+    if n <= 16:
+        return _UNITS[n]
+    if n < 20:
+        return "dix-" + _UNITS[n - 10]
+    if n < 70:
+        tens, unit = n // 10 * 10, n % 10
+        if unit == 0:
+            return _TENS[tens]
+        return _TENS[tens] + (" et un" if unit == 1 else "-" + _UNITS[unit])
+    if n < 80:
+        return "soixante" + (" et onze" if n == 71 else "-" + french_number(n - 60))
+    if n < 100:
+        return "quatre-vingt" + ("s" if n == 80 else "-" + french_number(n - 80))
+    if n < 1000:
+        hundreds, rest = divmod(n, 100)
+        head = "cent" if hundreds == 1 else _UNITS[hundreds] + " cent" + ("" if rest else "s")
+        return head + ("" if rest == 0 else " " + french_number(rest))
+    if n < 1000000:
+        thousands, rest = divmod(n, 1000)
+        head = "mille" if thousands == 1 else french_number(thousands) + " mille"
+        return head + ("" if rest == 0 else " " + french_number(rest))
+    return None
+
+
+def add_numbers(main, figures):
+    for n in list(range(0, 101)) + [200, 300, 400, 500, 1000, 2000, 10000, 100000]:
+        key = str(n)
+        if key not in main:
+            main[key].append(Candidate(french_number(n), (3, 0, 0)))
+            figures.add("keys for figures")
+
+
 def pos_fits(pos, french):
     """French verbs are given in the infinitive; anything else is not a verb's translation."""
     if pos != "verb":
@@ -483,6 +651,8 @@ def main():
 
     wordnet = read_wordnet_lemmas(args.wordnet)
     main_entries, by_pos = collect(args.freedict, wordnet, figures)
+    add_pivots(args.freedict, main_entries, wordnet, figures)
+    add_numbers(main_entries, figures)
     write_blocks(main_entries, args.blocks, figures)
     write_catalog(dict_dir)
     write_lists(by_pos, dict_dir, figures)
@@ -490,9 +660,12 @@ def main():
     link_wordnet(args.wordnet, dict_dir)
     npm_licence = os.path.join(os.path.dirname(args.cmudict_stress), "license") \
         if args.cmudict_stress else None
+    freedicts = ["freedict-eng-fra", "freedict-fra-eng"] + sorted(
+        {n for names in PIVOTS.values() for n in names
+         if n and os.path.exists(os.path.join(args.freedict, n + ".index"))})
     write_licences([
-        ("FreeDict English-French (GPL-2.0-or-later)", "/usr/share/doc/dict-freedict-eng-fra/copyright"),
-        ("FreeDict French-English (GPL-2.0-or-later)", "/usr/share/doc/dict-freedict-fra-eng/copyright"),
+        ("FreeDict %s (see the licence below)" % n[len("freedict-"):],
+         "/usr/share/doc/dict-%s/copyright" % n) for n in freedicts] + [
         ("CMU Pronouncing Dictionary (BSD-2-Clause), from pocketsphinx-en-us",
          "/usr/share/doc/pocketsphinx-en-us/copyright"),
         ("CMU Pronouncing Dictionary, stress marks from cmu-pronouncing-dictionary (ISC)", npm_licence),
