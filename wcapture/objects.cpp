@@ -118,9 +118,9 @@ class CWInput final : public DualObject<IWInput> {
     return S_OK;                                                                     \
   }
 
-  QV_LONG_PROPERTY(hWnd, m_hwnd,
-                   value == 0 || IsWindow(reinterpret_cast<HWND>(static_cast<LONG_PTR>(value))),
-                   L"put_hWnd: the value is not a window handle.")
+  // Any value: a window that has gone between WindowFromPoint and the capture is no error, the
+  // engine then finds the window from the point.
+  QV_LONG_PROPERTY(hWnd, m_hwnd, true, L"")
   QV_LONG_PROPERTY(FromX, m_fromX, true, L"")
   QV_LONG_PROPERTY(FromY, m_fromY, true, L"")
   QV_LONG_PROPERTY(ToX, m_toX, true, L"")

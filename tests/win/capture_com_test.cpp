@@ -122,11 +122,19 @@ TEST_F(ComTest, FailuresCarryDescriptions) {
   EXPECT_EQ(E_POINTER, engine->Capture(input.p, nullptr));
   EXPECT_FALSE(ErrorDescription().empty());
 
-  // A handle that names no window (window handles are 32-bit values, and 0x7FFF0 is never one
-  // of Wine's or Windows' handles).
-  EXPECT_EQ(E_INVALIDARG, input->put_hWnd(0x7FFF0));
-  EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"window"));
-  EXPECT_EQ(S_OK, input->put_hWnd(0));
+  // A handle that names no window (any more) is no error: the window under the point is used.
+  EXPECT_EQ(S_OK, input->put_hWnd(0x7FFF0));
+  input->put_FromX(-30000);
+  input->put_FromY(-30000);
+  IWCaptureResult* r = nullptr;
+  ASSERT_EQ(S_OK, engine->Capture(input.p, &r));
+  BSTR none = nullptr;
+  EXPECT_EQ(S_OK, r->get_Text(&none));
+  EXPECT_EQ(0u, SysStringLen(none));
+  SysFreeString(none);
+  EXPECT_EQ(E_POINTER, r->get_Text(nullptr));
+  EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"get_Text"));
+  r->Release();
 
   for (const wchar_t* bad : {L"", L"e", L"not a language", L"12", L"en_US"}) {
     BSTR b = SysAllocString(bad);
