@@ -2,7 +2,8 @@
 # compare_lookup.sh NATIVE WINDOWS_EXE WORKDIR [COUNT]
 # Runs the native qv-lookup and the Windows one (under Wine, in a prefix and X server of its own,
 # which this script starts and ends) on the same captured texts, with their own generated data,
-# and compares the outputs byte for byte: JSON, then plain text.
+# and compares the outputs byte for byte: JSON, then plain text. The Windows one must leave the
+# prefix's registry as it found it.
 set -euo pipefail
 native=$1 windows=$2 work=$3 count=${4:-300}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -26,4 +27,10 @@ for mode in --json ""; do
     status=1
   fi
 done
+# The Windows tool points the program at its data through in-process overrides only.
+if "$cmake_dir/wine-run" reg query 'HKLM\Software\Brantel' >/dev/null 2>&1 ||
+   "$cmake_dir/wine-run" reg query 'HKCU\Software\Brantel' >/dev/null 2>&1; then
+  echo "qv-lookup.exe wrote to the registry"
+  status=1
+fi
 exit $status
