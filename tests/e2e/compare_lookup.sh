@@ -27,6 +27,20 @@ for mode in --json ""; do
     status=1
   fi
 done
+# Exit statuses: a word found nowhere is no error; bad options and directories are (2).
+expect() {
+  local want=$1; shift
+  local got=0
+  "$@" >/dev/null 2>&1 || got=$?
+  if [ "$got" != "$want" ]; then echo "status $got instead of $want: ${*: -2}"; status=1; fi
+}
+for tool in "$native" "$cmake_dir/wine-run $windows"; do
+  expect 0 $tool -- xyzzyq
+  expect 2 $tool --bogus xyzzyq
+  expect 2 $tool --home "$work/none" xyzzyq
+  expect 2 $tool --blocks "$work" xyzzyq
+done
+
 # The Windows tool points the program at its data through in-process overrides only.
 if "$cmake_dir/wine-run" reg query 'HKLM\Software\Brantel' >/dev/null 2>&1 ||
    "$cmake_dir/wine-run" reg query 'HKCU\Software\Brantel' >/dev/null 2>&1; then
