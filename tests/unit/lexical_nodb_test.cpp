@@ -18,8 +18,6 @@ namespace {
 using platform::Hive;
 using platform::RegKey;
 
-constexpr wchar_t kVendorKey[] = L"Software\\Brantel";
-
 void SetHome(Hive hive, const std::string& home) {
   std::string path = testing::HostPath(home);
   RegKey key = RegKey::Create(hive, kLexiconKeyPath);
@@ -31,8 +29,8 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
 #ifndef _WIN32
   platform::stub::ResetRegistry();
 #endif
-  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
-  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kLexiconKeyPath));
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kLexiconKeyPath));
 
   // No lexicon home recorded: the default folder, which this machine does not have.
   std::string word = "  dogs ";
@@ -51,7 +49,7 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
   EXPECT_EQ(BaseForm(word), std::nullopt);
 
   // The database installed for the current user only: found at the next word.
-  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kVendorKey));
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::LocalMachine, kLexiconKeyPath));
   SetHome(Hive::CurrentUser, QV_LEXICAL_HOME);
   // oryx n 02428349: oryx pasang | large African antelope with long straight nearly upright
   // horns
@@ -64,7 +62,7 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
   EXPECT_EQ(BaseForm(word), std::optional<std::string>("goose"));
 
   // Once open it stays open, whatever the registry says later.
-  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kLexiconKeyPath));
   word = "dogs";
   EXPECT_EQ(BaseForm(word), std::optional<std::string>("dog"));
 }
