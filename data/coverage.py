@@ -97,11 +97,11 @@ def read_exceptions(wordnet):
 
 
 def read_index(wordnet):
-    words = set()
+    by_pos = {}
     for pos in WORDNET_POS:
         with open(os.path.join(wordnet, "index." + pos), encoding="latin-1") as f:
-            words.update(l.split(" ", 1)[0] for l in f if not l.startswith(" "))
-    return words
+            by_pos[pos] = {l.split(" ", 1)[0] for l in f if not l.startswith(" ")}
+    return by_pos
 
 
 def base_forms(word, exc, index):
@@ -135,7 +135,8 @@ def main():
     args = ap.parse_args()
 
     store = Store(args.home, args.blocks)
-    exc, index = read_exceptions(args.wordnet), read_index(args.wordnet)
+    exc, index_by_pos = read_exceptions(args.wordnet), read_index(args.wordnet)
+    index = set().union(*index_by_pos.values())
     words = top_lemmas(args.wordnet, args.top)
     translated = pronounced = 0
     missing = []
@@ -146,10 +147,22 @@ def main():
             missing.append(word)
         if store.pronunciation(word) or any(store.pronunciation(b) for b in base_forms(word, exc, index)):
             pronounced += 1
+    # The part-of-speech lists: each part of speech WordNet gives the word should have a line.
+    dict_dir = os.path.join(args.home, "dict")
+    lists = {pos: read_kv(os.path.join(dict_dir, name), "latin-1")
+             for pos, name in (("verb", "qv.vrb"), ("noun", "qv.nn"), ("adj", "qv.dj"), ("adv", "qv.dv"))}
+    pairs = listed = 0
+    for word in words:
+        for pos in WORDNET_POS:
+            if word in index_by_pos[pos]:
+                pairs += 1
+                listed += word in lists[pos]
     n = len(words)
     print("coverage of the %d most frequent WordNet lemmas:" % n)
     print("  translated: %d (%.1f%%)" % (translated, 100.0 * translated / n))
     print("  pronounced: %d (%.1f%%)" % (pronounced, 100.0 * pronounced / n))
+    print("  (word, part of speech) pairs with a list line: %d of %d (%.1f%%)"
+          % (listed, pairs, 100.0 * listed / max(pairs, 1)))
     if args.missing:
         with open(args.missing, "w", encoding="utf-8") as f:
             f.write("\n".join(missing) + "\n")

@@ -376,6 +376,58 @@ def add_pivots(freedict_dir, main, wordnet, figures):
             figures.add("keys from pivot languages")
 
 
+# --- Part-of-speech lists from every translation ---------------------------------------------
+#
+# The French headwords of FreeDict's French-to-X dictionaries carry part-of-speech tags. A French
+# equivalent of an English word goes to a list when the French word has that part of speech in
+# one of them and WordNet has the English word in the same part of speech.
+FRENCH_TAGGED = ["freedict-fra-eng", "freedict-fra-deu", "freedict-fra-ita", "freedict-fra-spa",
+                 "freedict-fra-por", "freedict-fra-pol", "freedict-fra-swe", "freedict-fra-nld"]
+
+
+def tag_pos(tag):
+    """A FreeDict tag ("n, masc", "adj, fem", "vt") as one of the lists' parts of speech."""
+    if not tag:
+        return None
+    head = tag.split(",")[0].strip()
+    return {"v": "verb", "vt": "verb", "vi": "verb", "n": "noun", "adj": "adj",
+            "adv": "adv"}.get(head)
+
+
+def read_french_pos(freedict_dir):
+    pos_of = collections.defaultdict(set)
+    for name in FRENCH_TAGGED:
+        if not os.path.exists(os.path.join(freedict_dir, name + ".index")):
+            continue
+        for head, _ in read_dictd(freedict_dir, name):
+            m = _HEAD.match(head)
+            pos = tag_pos(m.group(2))
+            if pos:
+                pos_of[m.group(1).strip().lower()].add(pos)
+    return pos_of
+
+
+def french_pos(french, pos_of):
+    bare = re.sub(r"\s*\([^)]*\)$", "", french).strip().lower()
+    found = set(pos_of.get(bare, ()))
+    if bare.startswith("se ") or bare.startswith("s'"):
+        found.add("verb")  # a reflexive infinitive
+    return found
+
+
+def add_tagged_pos(main, by_pos, wordnet, freedict_dir, figures):
+    pos_of = read_french_pos(freedict_dir)
+    for key, candidates in main.items():
+        english_pos = [p for p in LIST_FILES if key in wordnet[p]]
+        if not english_pos:
+            continue
+        for c in candidates:
+            for pos in french_pos(c.french, pos_of).intersection(english_pos):
+                if pos_fits(pos, c.french):
+                    by_pos[pos][key].append(c)
+                    figures.add("part-of-speech pairs from French tags")
+
+
 # --- Numbers -----------------------------------------------------------------------------------
 # Figures are words too ("24", "100"): their French names, spelt by the usual rules (with the
 # hyphens of the 1990 spelling reform only where traditional spelling has them).
@@ -573,11 +625,29 @@ def to_guide(phones):
     return "".join(out)
 
 
-def write_pronunciations(cmudict, stressed_path, dict_dir, figures):
+_EN_UNITS = ("zero one two three four five six seven eight nine ten eleven twelve thirteen "
+             "fourteen fifteen sixteen seventeen eighteen nineteen").split()
+_EN_TENS = "_ _ twenty thirty forty fifty sixty seventy eighty ninety".split()
+
+
+def english_number(n):
+    """The English name of a figure, as the words CMUdict knows."""
+    if n < 20:
+        return [_EN_UNITS[n]]
+    if n < 100:
+        return [_EN_TENS[n // 10]] + ([_EN_UNITS[n % 10]] if n % 10 else [])
+    if n < 1000:
+        return [_EN_UNITS[n // 100], "hundred"] + (english_number(n % 100) if n % 100 else [])
+    if n < 1000000:
+        return english_number(n // 1000) + ["thousand"] + (english_number(n % 1000) if n % 1000 else [])
+    return None
+
+
+def write_pronunciations(cmudict, stressed_path, wordnet, dict_dir, figures):
     plain = read_cmudict(cmudict)
     stressed = read_stressed_cmudict(stressed_path)
-    files = collections.defaultdict(list)
-    for word in sorted(plain):
+    guide = {}
+    for word in plain:
         if "=" in word or not word or any(ord(c) < 32 for c in word):
             continue
         phones, known = with_stress(plain[word], stressed.get(word))
@@ -586,8 +656,26 @@ def write_pronunciations(cmudict, stressed_path, dict_dir, figures):
             continue
         if not known:
             figures.add("pronunciations without stress marks")
+        guide[word] = to_guide(phones)
+    # Words CMUdict lacks but whose parts it has: figures ("24": "twenty four") and WordNet's
+    # hyphenated words ("by-product").
+    composed = {}
+    for n in list(range(0, 1001)) + [2000, 10000, 100000]:
+        parts = english_number(n)
+        if all(p in guide for p in parts):
+            composed[str(n)] = " ".join(guide[p] for p in parts)
+    for word in sorted(set().union(*wordnet.values())):
+        parts = word.split("-")
+        if len(parts) > 1 and word not in guide and all(p in guide for p in parts):
+            composed[word] = "-".join(guide[p] for p in parts)
+    for word, text in composed.items():
+        if word not in guide:
+            guide[word] = text
+            figures.add("pronunciations composed of known words")
+    files = collections.defaultdict(list)
+    for word in sorted(guide):
         first = word[0]
-        files[first if "a" <= first <= "z" else "other"].append(word + "=" + to_guide(phones))
+        files[first if "a" <= first <= "z" else "other"].append(word + "=" + guide[word])
     catalog = []
     for part in sorted(files):
         name = "prn-%s.txt" % part
@@ -653,10 +741,11 @@ def main():
     main_entries, by_pos = collect(args.freedict, wordnet, figures)
     add_pivots(args.freedict, main_entries, wordnet, figures)
     add_numbers(main_entries, figures)
+    add_tagged_pos(main_entries, by_pos, wordnet, args.freedict, figures)
     write_blocks(main_entries, args.blocks, figures)
     write_catalog(dict_dir)
     write_lists(by_pos, dict_dir, figures)
-    write_pronunciations(args.cmudict, args.cmudict_stress, dict_dir, figures)
+    write_pronunciations(args.cmudict, args.cmudict_stress, wordnet, dict_dir, figures)
     link_wordnet(args.wordnet, dict_dir)
     npm_licence = os.path.join(os.path.dirname(args.cmudict_stress), "license") \
         if args.cmudict_stress else None

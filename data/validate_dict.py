@@ -19,7 +19,9 @@ LISTS = ("qv.vrb", "qv.nn", "qv.dj", "qv.dv")
 GUIDE = ["aː", "æ", "ʌ", "ɔː", "aʊ", "aɪ", "b", "tʃ", "d", "ð", "ɛə", "ɚ", "eɪ", "f", "g", "h",
          "ɪə", "i", "iː", "dʒ", "k", "l", "m", "n", "ŋ", "oʊ", "oɪ", "p", "r", "s", "ʃ", "t", "θ",
          "ʊ", "uː", "v", "w", "y", "z", "ʒ", "ˈ", "ˌ"]
-GUIDE_RE = re.compile("^(?:%s)+$" % "|".join(sorted(map(re.escape, GUIDE), key=len, reverse=True)))
+_SYMBOLS = "(?:%s)+" % "|".join(sorted(map(re.escape, GUIDE), key=len, reverse=True))
+# Words of a figure's name are separated by a space, the parts of a hyphenated word by "-".
+GUIDE_RE = re.compile("^%s(?:[ -]%s)*$" % (_SYMBOLS, _SYMBOLS))
 CP1252_UNDEFINED = {0x81, 0x8D, 0x8F, 0x90, 0x9D}
 
 
