@@ -217,13 +217,15 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   if (!t.Send(EM_CHARFROMPOS, 0, MAKELPARAM(pt.x, pt.y), r) || r == -1) return {};
   const bool multi = t.Style() & ES_MULTILINE;
   size_t index = LOWORD(r);
-  if (multi) {
-    // The low word wraps beyond 65,535 characters; the line's start puts it right.
-    LRESULT start = t.SendOr(EM_LINEINDEX, HIWORD(r), 0, -1);
-    if (start >= 0) index = static_cast<size_t>(start) + ((LOWORD(r) - start) & 0xFFFF);
-  }
   const std::wstring text = t.Text();
   if (text.empty()) return {};
+  if (text.size() > 0xFFFF) {
+    // The low word wraps beyond 65,535 characters: a known index near the point puts it right,
+    // the line's start in a multi-line control, the first visible character in a single line.
+    LRESULT known = multi ? t.SendOr(EM_LINEINDEX, HIWORD(r), 0, -1)
+                         : t.SendOr(EM_GETFIRSTVISIBLELINE, 0, 0, -1);
+    if (known >= 0) index = static_cast<size_t>(known) + ((LOWORD(r) - known) & 0xFFFF);
+  }
   index = std::min(index, text.size());
 
   POINT at = index < text.size() ? PosFromChar(t, index) : POINT{LONG_MIN, LONG_MIN};

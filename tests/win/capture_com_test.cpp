@@ -243,14 +243,6 @@ TEST(CaptureOcr, PicksTheWordWhoseBoxHoldsThePoint) {
   EXPECT_EQ(L"", at(120, 230).text);
 }
 
-TEST(CaptureOcr, LanguageCodes) {
-  EXPECT_EQ(L"en", OcrLanguageTag(L"eng"));
-  EXPECT_EQ(L"fr", OcrLanguageTag(L"FRA"));
-  EXPECT_EQ(L"en-US", OcrLanguageTag(L"en-US"));
-  EXPECT_EQ(L"", OcrLanguageTag(L"english language"));
-  EXPECT_EQ(L"", OcrLanguageTag(L"x"));
-}
-
 // Where the system has no recognizer (Wine), the retry with option 0x0100 gives the empty text
 // and the call succeeds.
 TEST_F(ComTest, RecognitionWithoutSystemRecognizerGivesNothing) {

@@ -274,6 +274,50 @@ TEST_P(CaptureControls, Caption) {
   EXPECT_EQ(L"", CaptureAt({wr.left + 420, y}));
 }
 
+// EM_CHARFROMPOS answers in 16 bits: beyond 65,535 characters the index must be put right.
+// (A multi-line control: Wine's single-line controls do not scroll that far.)
+TEST(CaptureLongEdit, IndexBeyondSixteenBits) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::wstring text;
+  while (text.size() < 70000) text += L"filler words here\r\n";
+  const size_t target = text.size();
+  text += L"needle(s); end";
+  HWND w = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE | WS_BORDER | ES_MULTILINE | WS_VSCROLL,
+                           40, 40, 400, 80, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(w, EM_SETLIMITTEXT, 0, 0);
+  SetWindowTextW(w, text.c_str());
+  ASSERT_EQ(static_cast<int>(text.size()), GetWindowTextLengthW(w));
+  SendMessageW(w, EM_SETSEL, text.size(), text.size());  // scrolls to the end
+  SendMessageW(w, EM_SCROLLCARET, 0, 0);
+  Pump();
+  LRESULT a = SendMessageW(w, EM_POSFROMCHAR, target + 2, 0);
+  LRESULT b = SendMessageW(w, EM_POSFROMCHAR, target + 3, 0);
+  POINT pt{(static_cast<short>(LOWORD(a)) + static_cast<short>(LOWORD(b))) / 2,
+           static_cast<short>(HIWORD(a)) + 5};
+  ClientToScreen(w, &pt);
+  IWCapture* engine = nullptr;
+  IWInput* in = nullptr;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                                   reinterpret_cast<void**>(&engine)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest,
+                                   reinterpret_cast<void**>(&in)));
+  in->put_hWnd(static_cast<LONG>(reinterpret_cast<LONG_PTR>(w)));
+  in->put_FromX(pt.x);
+  in->put_FromY(pt.y);
+  IWCaptureResult* r = nullptr;
+  ASSERT_EQ(S_OK, engine->Capture(in, &r));
+  BSTR got = nullptr;
+  r->get_Text(&got);
+  EXPECT_STREQ(L"needle(s);", got);
+  SysFreeString(got);
+  r->Release();
+  in->Release();
+  engine->Release();
+  DestroyWindow(w);
+  CoUninitialize();
+}
+
 INSTANTIATE_TEST_SUITE_P(Process, CaptureControls, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Other" : "Same"; });
 
