@@ -330,4 +330,37 @@ TEST_F(TooltipTest, Screenshot) {
   printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
 }
 
+// Icons 128 and 201 come with the program at 16 and 32 pixels, 32 bits with transparency.
+TEST(ProgramIcons, BothSizesWithAlpha) {
+  for (int id : {128, 201}) {
+    for (int size : {16, 32}) {
+      HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                                 IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+      ASSERT_NE(nullptr, icon) << id << " at " << size;
+      ICONINFO ii{};
+      ASSERT_TRUE(GetIconInfo(icon, &ii));
+      BITMAP bm{};
+      GetObjectW(ii.hbmColor, sizeof bm, &bm);
+      EXPECT_EQ(size, bm.bmWidth);
+      EXPECT_EQ(32, bm.bmBitsPixel);
+      std::vector<DWORD> px(static_cast<size_t>(size) * size);
+      BITMAPINFO bi{};
+      bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+      HDC dc = GetDC(nullptr);
+      GetDIBits(dc, ii.hbmColor, 0, size, px.data(), &bi, DIB_RGB_COLORS);
+      ReleaseDC(nullptr, dc);
+      int clear = 0, opaque = 0;
+      for (DWORD p : px) {
+        if ((p >> 24) == 0) ++clear;
+        if ((p >> 24) == 0xFF) ++opaque;
+      }
+      EXPECT_GT(clear, 0) << id << " at " << size;   // the corners around the book
+      EXPECT_GT(opaque, size * size / 3) << id << " at " << size;
+      DeleteObject(ii.hbmColor);
+      DeleteObject(ii.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
+}
+
 }  // namespace
