@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cwctype>
 
@@ -206,15 +207,17 @@ void Tooltip::Layout() {
   const int bodyTop = margin + titleH + Scale(6);
   int lines = 0, bodyW = 0;
 
-  // Lays out one paragraph [s, e) starting on a new line; returns the lines used.
-  auto paragraph = [&](size_t s, size_t e, bool emit) {
+  // Lays out one paragraph [s, e) starting on a new line, on at most `limit` lines; returns the
+  // lines used, or limit + 1 when it needs more.
+  auto paragraph = [&](size_t s, size_t e, bool emit, int limit) {
     int x = 0, used = 1;
+    bool full = false;
     size_t i = s;
     auto newLine = [&] {
       x = 0;
-      ++used;
+      if (++used > limit) full = true;
     };
-    while (i < e) {
+    while (i < e && !full) {
       if (text[i] == L'\t') {
         int next = (x / tabW + 1) * tabW;
         if (next > maxW) {
@@ -241,7 +244,7 @@ void Tooltip::Layout() {
       GetTextExtentPoint32W(dc, text.data() + i, static_cast<int>(j - i), &sz);
       if (x > 0 && x + sz.cx > maxW && (i == s || IsBlank(text[i - 1]))) newLine();
       size_t k = i;
-      while (k < j) {
+      while (k < j && !full) {
         // A word wider than the whole line is broken where it must.
         INT fit = 0;
         SIZE part{};
@@ -266,7 +269,7 @@ void Tooltip::Layout() {
       }
       i = j;
     }
-    return used;
+    return full ? limit + 1 : used;
   };
 
   std::vector<std::pair<size_t, size_t>> paras;
@@ -287,24 +290,35 @@ void Tooltip::Layout() {
       break;
     }
   }
-  const int maxLines = std::max(1, maxBodyH / std::max(1, lineH) - (titleH + Scale(6)) / std::max(1, lineH));
-  int reserve = 0;
-  if (linkPara < paras.size()) reserve = paragraph(paras[linkPara].first, paras[linkPara].second, false) + 1;
+  const int maxLines = std::max(2, (maxBodyH - titleH - Scale(6)) / std::max(1, lineH));
+  constexpr int kAll = INT_MAX / 2;
+  // Room kept for the ellipsis line and the link's paragraph until that paragraph is laid out.
+  const int reserve = linkPara < paras.size()
+                          ? paragraph(paras[linkPara].first, paras[linkPara].second, false, kAll) + 1
+                          : 0;
   for (size_t p = 0; p < paras.size(); ++p) {
-    const int need = paragraph(paras[p].first, paras[p].second, false);
-    const bool lastKept = p == linkPara;
-    if (!lastKept && lines + need > maxLines - (p < linkPara ? reserve : 0)) {
-      // Cut: an ellipsis line, then the link's paragraph.
-      const int y = bodyTop + lines * lineH;
-      SIZE sz{};
-      GetTextExtentPoint32W(dc, L"\x2026", 1, &sz);
-      m_pieces.push_back({L"\x2026", {margin, y, margin + sz.cx, y + lineH}, false});
-      ++lines;
-      if (linkPara > p && linkPara < paras.size())
-        lines += paragraph(paras[linkPara].first, paras[linkPara].second, true);
-      break;
+    const auto [s, e] = paras[p];
+    if (p == linkPara) {
+      lines += paragraph(s, e, true, kAll);
+      continue;
     }
-    lines += paragraph(paras[p].first, paras[p].second, true);
+    const int room = maxLines - lines - (p < linkPara ? reserve : 0);
+    if (room > 0 && paragraph(s, e, false, room) <= room) {
+      lines += paragraph(s, e, true, kAll);
+      continue;
+    }
+    // Cut: what fits of this paragraph, an ellipsis line, then the link's paragraph.
+    const int part = p < linkPara ? room : room - 1;
+    if (part > 0) lines += std::min(part, paragraph(s, e, true, part));
+    const int y = bodyTop + lines * lineH;
+    SelectObject(dc, m_bodyFont);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, L"\x2026", 1, &sz);
+    m_pieces.push_back({L"\x2026", {margin, y, margin + sz.cx, y + lineH}, false});
+    ++lines;
+    if (linkPara > p && linkPara < paras.size())
+      lines += paragraph(paras[linkPara].first, paras[linkPara].second, true, kAll);
+    break;
   }
   SelectObject(dc, oldFont);
   ReleaseDC(m_hWnd, dc);

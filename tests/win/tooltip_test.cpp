@@ -286,6 +286,17 @@ TEST_F(TooltipTest, ThreeThousandLinesAreCutKeepingTheLink) {
   RECT link = tip.LinkRect(), inside;
   ASSERT_FALSE(IsRectEmpty(&link));
   EXPECT_TRUE(IntersectRect(&inside, &link, &client) && EqualRect(&inside, &link));
+
+  // One paragraph taller than the monitor: its beginning is shown, then the ellipsis and link.
+  std::wstring para = L"first ";
+  for (int i = 0; i < 6000; ++i) para += L"w" + std::to_wstring(i) + L" ";
+  ShowAt(400, 40, (para + L"\n<A>Disable QV</A>").c_str());
+  GetWindowRect(tip, &wr);
+  EXPECT_LE(wr.bottom, mi.rcWork.bottom);
+  EXPECT_TRUE(Find(tip, L"first"));
+  EXPECT_TRUE(Find(tip, L"\x2026"));
+  EXPECT_FALSE(Find(tip, L"w5999"));
+  EXPECT_TRUE(Find(tip, L"Disable") && Find(tip, L"Disable")->link);
 }
 
 // Writes tooltip_screenshot.bmp beside the test program: the whole virtual desktop with a
