@@ -55,8 +55,12 @@ void DecodeUtf8(const std::string& in, std::wstring& out) {
 void detail::CloseFile(std::FILE* f) noexcept { std::fclose(f); }
 
 TextFile TextFile::Open(std::string_view path, TextEncoding encoding) {
+  return Adopt(detail::OpenForReading(path), encoding);
+}
+
+TextFile TextFile::Adopt(std::FILE* stream, TextEncoding encoding) noexcept {
   TextFile file;
-  file.m_file.reset(detail::OpenForReading(path));
+  file.m_file.reset(stream);
   file.m_encoding = encoding;
   return file;
 }

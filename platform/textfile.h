@@ -26,6 +26,8 @@ class TextFile {
   TextFile() noexcept = default;
   // A closed file when the path cannot be opened.
   static TextFile Open(std::string_view path, TextEncoding encoding);
+  // Takes over a stream opened for binary reading (or null), for example one over memory.
+  static TextFile Adopt(std::FILE* stream, TextEncoding encoding) noexcept;
 
   explicit operator bool() const noexcept { return static_cast<bool>(m_file); }
 
