@@ -299,11 +299,8 @@ TEST_F(TooltipTest, ThreeThousandLinesAreCutKeepingTheLink) {
   EXPECT_TRUE(Find(tip, L"Disable") && Find(tip, L"Disable")->link);
 }
 
-// Writes tooltip_screenshot.bmp beside the test program: the whole virtual desktop with a
-// realistic popup, to be looked at.
-TEST_F(TooltipTest, Screenshot) {
-  ShowAt(160, 120);
-  Pump(200);
+// The whole virtual desktop as a BMP file beside the test program, to be looked at.
+std::wstring SaveScreen(const wchar_t* name) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
@@ -326,17 +323,33 @@ TEST_F(TooltipTest, Screenshot) {
   wchar_t path[MAX_PATH];
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring out = path;
-  out = out.substr(0, out.find_last_of(L"\\/") + 1) + L"tooltip_screenshot.bmp";
+  out = out.substr(0, out.find_last_of(L"\\/") + 1) + name;
   FILE* f = _wfopen(out.c_str(), L"wb");
-  ASSERT_NE(nullptr, f);
-  fwrite(&fh, sizeof fh, 1, f);
-  fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-  fwrite(bits, size, 1, f);
-  fclose(f);
+  if (f) {
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+    fwrite(bits, size, 1, f);
+    fclose(f);
+  }
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+  return f ? out : std::wstring();
+}
+
+// A realistic popup, and one flipped above and to the left at the screen's corner.
+TEST_F(TooltipTest, Screenshot) {
+  ShowAt(160, 120);
+  Pump(200);
+  std::wstring out = SaveScreen(L"tooltip_screenshot.bmp");
+  ASSERT_FALSE(out.empty());
   RECT wr;
+  GetWindowRect(tip, &wr);
+  printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
+  ShowAt(1000, 740, kBody, L"QV");
+  Pump(200);
+  out = SaveScreen(L"tooltip_screenshot_corner.bmp");
+  ASSERT_FALSE(out.empty());
   GetWindowRect(tip, &wr);
   printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
 }
