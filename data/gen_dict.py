@@ -58,14 +58,10 @@ VOWELS = {"AA", "AE", "AH", "AO", "AW", "AY", "EH", "ER", "EY", "IH", "IY", "OW"
 PRIMARY, SECONDARY = "ˈ", "ˌ"
 # Consonant clusters that may open an English syllable; a stress mark goes before the longest
 # one that ends right before the stressed vowel.
-def _onsets():
-    text = ("P R|P L|B R|B L|T R|D R|K R|K L|G R|G L|F R|F L|TH R|SH R|S P|S T|S K|S M|S N|S L|"
-            "S W|T W|D W|K W|G W|P Y|B Y|K Y|F Y|M Y|HH Y|V Y|TH W|S F|S P R|S P L|S T R|S K R|"
-            "S K W|S K L|S P Y|S K Y")
-    return {tuple(o.split()) for o in text.split("|")}
-
-
-ONSETS = _onsets()
+ONSETS = {tuple(o.split()) for o in (
+    "P R|P L|B R|B L|T R|D R|K R|K L|G R|G L|F R|F L|TH R|SH R|S P|S T|S K|S M|S N|S L|S W|T W|"
+    "D W|K W|G W|P Y|B Y|K Y|F Y|M Y|HH Y|V Y|TH W|S F|S P R|S P L|S T R|S K R|S K W|S K L|S P Y|"
+    "S K Y").split("|")}
 
 # Characters Windows-1252 lacks, and what they become.
 TRANSLITERATE = {"\u2010": "-", "\u2011": "-", "\u2012": "-", "\u2015": "-", "\u2212": "-",
@@ -272,19 +268,6 @@ MAX_PHRASE_WORDS = 3
 _INLINE_TAG = re.compile(r"<[^>]*>|\{[^}]*\}|\([^)]*\)|\[[^\]]*\]")
 
 
-def pivot_sources(freedict_dir):
-    """The source files of every pivot dictionary that is installed."""
-    out = []
-    for names in PIVOTS.values():
-        for name in names:
-            if name:
-                for ext in (".dict.dz", ".index"):
-                    path = os.path.join(freedict_dir, name + ext)
-                    if os.path.exists(path):
-                        out.append(path)
-    return out
-
-
 def plain_equivalents(senses, limit):
     """Equivalents of an entry's translation lines; glosses, cross-references and notes skipped."""
     out = []
@@ -429,8 +412,8 @@ def add_tagged_pos(main, by_pos, wordnet, freedict_dir, figures):
 
 
 # --- Numbers -----------------------------------------------------------------------------------
-# Figures are words too ("24", "100"): their French names, spelt by the usual rules (with the
-# hyphens of the 1990 spelling reform only where traditional spelling has them).
+# Figures are words too ("24", "100"): their French names, in the traditional spelling
+# ("vingt et un", "quatre-vingts", "deux cents", hyphens only below one hundred).
 _UNITS = ["zéro", "un", "deux", "trois", "quatre", "cinq", "six", "sept", "huit", "neuf", "dix",
           "onze", "douze", "treize", "quatorze", "quinze", "seize"]
 _TENS = {20: "vingt", 30: "trente", 40: "quarante", 50: "cinquante", 60: "soixante"}
@@ -580,11 +563,11 @@ def stress_of(phone):
 
 
 def with_stress(phones, stressed):
-    """The phones with stress digits when the stressed copy has the same sounds."""
-    if stressed and [p.rstrip("012") for p in stressed] == phones:
-        return stressed, True
+    """The phones with stress digits, and whether the stress is known."""
     if stressed:
-        return stressed, True  # the newer copy is the same dictionary, with stress
+        # The same dictionary with its stress digits; where the two copies differ in a sound,
+        # the stressed copy's reading is taken whole.
+        return stressed, True
     vowels = [p for p in phones if p in VOWELS]
     if len(vowels) == 1:  # one syllable: it carries the stress
         return [p + "1" if p in VOWELS else p for p in phones], True
