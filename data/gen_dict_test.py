@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""The generator's conversions: ARPAbet to the guide's symbols with stress marks, figures in
+French and English, Windows-1252 transliteration, and the cleaning of dictionary lines."""
+
+import os
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen_dict as g  # noqa: E402
+
+
+def guide(arpabet):
+    return g.to_guide(arpabet.split())
+
+
+class Pronunciation(unittest.TestCase):
+    def test_stress_mark_before_the_syllable_onset(self):
+        self.assertEqual(guide("AH0 B AW1 T"), "ʌˈbaʊt")                 # about
+        self.assertEqual(guide("R AH1 N IH0 NG"), "ˈrʌniŋ")              # running
+        self.assertEqual(guide("AE2 B AH0 L OW1 N IY0"), "ˌæbʌˈloʊni")   # abalone, final IY0
+        self.assertEqual(guide("IH0 K S P L EY1 N"), "ikˈspleɪn")        # explain: onset S P L
+        self.assertEqual(guide("EH1 K S T R AH0"), "ˈɛəkstrʌ")            # extra
+        self.assertEqual(guide("S T R EH1 NG K TH"), "ˈstrɛəŋkθ")         # strength
+        self.assertEqual(guide("IH0 N S AY1 T"), "inˈsaɪt")               # N S is no onset
+        self.assertEqual(guide("S IH1 NG ER0"), "ˈsiŋɚ")                  # NG never opens
+
+    def test_context_symbols(self):
+        self.assertEqual(guide("K L IH1 R"), "ˈklɪər")                    # clear
+        self.assertEqual(guide("B IY1 R"), "ˈbɪər")                       # beer
+        self.assertEqual(guide("M EH1 R IY0"), "ˈmɛəri")                  # final unstressed i
+        self.assertEqual(guide("IY1 T"), "ˈiːt")
+
+    def test_stress_known_or_guessed(self):
+        self.assertEqual(g.with_stress(["K", "AE", "T"], None), (["K", "AE1", "T"], True))
+        self.assertEqual(g.with_stress(["AH", "B", "AW", "T"], None)[1], False)
+        self.assertEqual(g.with_stress(["X"], ["AH0", "B"]), (["AH0", "B"], True))
+
+    def test_every_symbol_is_in_the_guide(self):
+        import validate_dict
+        for phone in g.ARPABET:
+            stressed = phone + "1" if phone in g.VOWELS else phone
+            self.assertRegex(guide(stressed), validate_dict.GUIDE_RE)
+
+
+class Figures(unittest.TestCase):
+    def test_french(self):
+        cases = {0: "zéro", 16: "seize", 17: "dix-sept", 21: "vingt et un", 22: "vingt-deux",
+                 70: "soixante-dix", 71: "soixante et onze", 79: "soixante-dix-neuf",
+                 80: "quatre-vingts", 81: "quatre-vingt-un", 91: "quatre-vingt-onze",
+                 100: "cent", 101: "cent un", 200: "deux cents", 201: "deux cent un",
+                 1000: "mille", 2000: "deux mille", 1980: "mille neuf cent quatre-vingts"}
+        for n, text in cases.items():
+            self.assertEqual(g.french_number(n), text, n)
+
+    def test_english(self):
+        self.assertEqual(g.english_number(24), ["twenty", "four"])
+        self.assertEqual(g.english_number(110), ["one", "hundred", "ten"])
+        self.assertEqual(g.english_number(2000), ["two", "thousand"])
+
+
+class Text(unittest.TestCase):
+    def test_windows_1252(self):
+        figures = g.Figures()
+        self.assertEqual(g.to_cp1252("cœur à l’été", figures, "x"), "cœur à l’été")
+        self.assertEqual(g.to_cp1252("Afro\u2010Asian", figures, "x"), "Afro-Asian")
+        self.assertEqual(g.to_cp1252("ångström", figures, "x"), "ångström")
+        self.assertEqual(g.to_cp1252("Ōsaka", figures, "x"), "Osaka")
+        self.assertIsNone(g.to_cp1252("/a.ʁe/", figures, "x"))
+        self.assertEqual(figures.counts, {"x transliterated": 2, "x dropped (not Windows-1252)": 1})
+
+    def test_keys(self):
+        figures = g.Figures()
+        self.assertEqual(g.clean_key("  Give  Up ", figures), "give up")
+        self.assertEqual(g.clean_key("o'clock", figures), "o'clock")
+        self.assertIsNone(g.clean_key("a=b", figures))
+        self.assertIsNone(g.clean_key("-ish", figures))
+
+    def test_dictionary_lines(self):
+        self.assertEqual(g.parse_entry("abattis /abati/ <n, masc>", ["1. debris, rubble", "2.  [cul] giblets"]),
+                         ("abattis", "n, masc", [(None, ["debris", "rubble"]), ("cul", ["giblets"])]))
+        self.assertEqual(g.plain_equivalents(["1. programme 2. émission", "Film: ein Film",
+                                              "see: {x}", "Glück <fem>, Zufall"], 9),
+                         ["programme", "émission", "Glück", "Zufall"])
+        self.assertEqual(g.domain_label("med"), " (méd)")
+        self.assertEqual(g.domain_label("astro"), " (astro)")
+
+
+if __name__ == "__main__":
+    unittest.main()
