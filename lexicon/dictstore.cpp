@@ -84,17 +84,20 @@ std::wstring CDictSource::Lookup(std::wstring word) const {
 
 std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
   std::wstring sValue;
-  if (!key.empty()) {
+  // Lines are handled as C strings: a null character ends a line's text, so a key holding one
+  // never matches, and a line matches only when no null comes before the key's "=" (which the
+  // comparison itself ensures).
+  if (!key.empty() && key.find(L'\0') == std::wstring_view::npos) {
     std::wstring line;
     while (stream.ReadLine(line, kLineBufferChars - 1)) {
-      if (!line.empty() && line.back() == L'\n') line.pop_back();
-      // Lines are handled as C strings: a null byte ends the line's text.
-      if (std::size_t nul = line.find(L'\0'); nul != std::wstring::npos) line.resize(nul);
       if (line.size() <= key.size() || line[key.size()] != L'=' ||
           line.compare(0, key.size(), key) != 0)
         continue;
-      std::size_t start = line.find_first_not_of(L'=', key.size());
-      if (start != std::wstring::npos) sValue = line.substr(start, line.find(L'=', start) - start);
+      std::size_t end = line.find_first_of(std::wstring_view(L"\n\0", 2), key.size());
+      if (end == std::wstring::npos) end = line.size();
+      std::wstring_view text = std::wstring_view(line).substr(0, end);
+      std::size_t start = text.find_first_not_of(L'=', key.size());
+      if (start != std::wstring_view::npos) sValue = text.substr(start, text.find(L'=', start) - start);
       break;
     }
   }

@@ -6,7 +6,7 @@
 
 namespace qv::platform {
 namespace {
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = 64 * 1024;  // the largest read
 constexpr char kCtrlZ = '\x1A';
 
 // UTF-8 to wide text into a buffer that keeps its capacity from line to line. An invalid or
@@ -72,9 +72,11 @@ bool TextFile::Fill() {
     m_buf.erase(0, m_pos);
     m_pos = 0;
   }
+  std::size_t chunk = m_chunk;
+  m_chunk = std::min(m_chunk * 2, kChunk);
   std::size_t old = m_buf.size();
-  m_buf.resize(old + kChunk);
-  std::size_t got = std::fread(m_buf.data() + old, 1, kChunk, m_file.get());
+  m_buf.resize(old + chunk);
+  std::size_t got = std::fread(m_buf.data() + old, 1, chunk, m_file.get());
   m_buf.resize(old + got);
   if (got == 0) m_eof = true;
   return got > 0;
@@ -139,6 +141,12 @@ bool TextFile::ReadLine(std::wstring& line, std::size_t maxChars) {
     m_linePos = 0;
   }
   std::size_t n = std::min(maxChars, m_line.size() - m_linePos);
+  if (m_linePos == 0 && n == m_line.size()) {
+    line.swap(m_line);  // the whole line in one piece: no copy, and both buffers are reused
+    m_line.clear();
+    m_linePos = 0;
+    return true;
+  }
   line.assign(m_line, m_linePos, n);
   m_linePos += n;
   return true;

@@ -47,6 +47,8 @@ class TextFile {
   std::string m_buf;  // bytes read but not yet delivered
   std::size_t m_pos = 0;
   std::string m_raw;    // the current line's bytes
+  // Bytes asked of the next read: small for the catalogs, growing for the long lists.
+  std::size_t m_chunk = 4 * 1024;
   std::wstring m_line;  // the decoded line being delivered in pieces
   std::size_t m_linePos = 0;
   bool m_eof = false;

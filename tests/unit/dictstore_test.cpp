@@ -153,8 +153,12 @@ TEST_F(FindKeyInFileTest, TextModeLineEnds) {
   EXPECT_EQ(Find("a=1\r", L"a"), L"1\r");
   EXPECT_EQ(Find("a=1\x1a\r\nb=2\r\n", L"a"), L"1");
   EXPECT_EQ(Find("a=1\x1a\r\nb=2\r\n", L"b"), L"");
-  // A CR LF split across the reader's chunks is still one line end.
-  EXPECT_EQ(Find("k=" + std::string(64 * 1024 - 3, 'x') + "\r\nb=2", L"b"), L"2");
+  // A CR LF split across the reader's chunks (the first read is 4 KB) is still one line end.
+  EXPECT_EQ(Find("k=" + std::string(4 * 1024 - 3, 'x') + "\r\nb=2", L"b"), L"2");
+  EXPECT_EQ(Find("k=" + std::string(4 * 1024 - 3, 'x') + "\r\nb=2", L"k"),
+            std::wstring(4 * 1024 - 3, L'x'));
+  EXPECT_EQ(Find("k=" + std::string(4 * 1024 - 3, 'x') + "\r", L"k"),
+            std::wstring(4 * 1024 - 3, L'x') + L"\r");
 }
 
 TEST_F(FindKeyInFileTest, Utf8Files) {
