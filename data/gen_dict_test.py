@@ -86,5 +86,78 @@ class Text(unittest.TestCase):
         self.assertEqual(g.domain_label("astro"), " (astro)")
 
 
+class Validator(unittest.TestCase):
+    """The validator passes well-formed data and names each kind of fault."""
+
+    def setUp(self):
+        import tempfile
+        import validate_dict
+        self.v = validate_dict
+        self.tmp = tempfile.TemporaryDirectory()
+        self.home = self.tmp.name
+        self.blocks = os.path.join(self.home, "blocks")
+        os.makedirs(os.path.join(self.home, "dict"))
+        os.makedirs(self.blocks)
+        for number, letters in self.v.BLOCK_LETTERS.items():
+            key = (letters or "4")[0]
+            self.block(number, ("%s=x\r\n%sb=y" % (key, key)).encode())
+        g.write_catalog(os.path.join(self.home, "dict"))
+        for name in self.v.LISTS:
+            self.file(name, b"run=courir\r\n")
+        self.file("qvprn.catalog", b"r=prn-r.txt\r\nother=prn-other.txt\r\n")
+        self.file("prn-r.txt", "run=ˈrʌn\r\n".encode())
+        self.file("prn-other.txt", "24=ˈtwɛənti ˈfɔːr\r\n".encode())
+
+    def tearDown(self):
+        self.tmp.cleanup()
+
+    def block(self, number, data):
+        with open(os.path.join(self.blocks, "dict%d.bin" % number), "wb") as f:
+            f.write(data)
+
+    def file(self, name, data):
+        with open(os.path.join(self.home, "dict", name), "wb") as f:
+            f.write(data)
+
+    def faults(self):
+        check = self.v.Check()
+        dict_dir = os.path.join(self.home, "dict")
+        self.v.check_blocks(check, self.blocks)
+        self.v.check_catalog(check, dict_dir, self.blocks)
+        self.v.check_lists(check, dict_dir)
+        self.v.check_pronunciations(check, dict_dir)
+        return " | ".join(check.faults)
+
+    def test_well_formed(self):
+        self.assertEqual(self.faults(), "")
+
+    def test_each_fault_is_found(self):
+        cases = [
+            (lambda: self.block(223, b"a=x\r\nab=y\r\n"), "line break after the last line"),
+            (lambda: self.block(223, b"\xef\xbb\xbfa=x"), "byte-order mark"),
+            (lambda: self.block(223, b"ab=x\r\na=y"), "keys out of order"),
+            (lambda: self.block(223, b"a=x\r\na=y"), "duplicate keys"),
+            (lambda: self.block(223, b"a=x\nab=y"), "line break other than CR LF"),
+            (lambda: self.block(223, b"a=x\tz"), "control character"),
+            (lambda: self.block(223, b"b=x"), "belongs to another block"),
+            (lambda: self.block(223, b"A=x"), "not in lower case"),
+            (lambda: self.block(223, b"a=x=y"), "bad value"),
+            (lambda: self.block(223, b"a=\x81"), "undefined in Windows-1252"),
+            (lambda: self.block(224, b""), "block 224: empty"),
+            (lambda: self.file("qvdict.catalog", b"a=#223\r\nother=#225\r\n"), "should name"),
+            (lambda: self.file("qv.nn", b"run=\r\n"), "bad value"),
+            (lambda: self.file("qv.dv", b"run=courir"), "last line without CR LF"),
+            (lambda: self.file("prn-r.txt", "run=rʌn\u0259\r\n".encode()), "outside the guide"),
+            (lambda: self.file("prn-r.txt", b"run=\xff\r\n"), "not utf-8"),
+            (lambda: self.file("qvprn.catalog", b"r=prn-r.txt\r\n"), "no 'other' line"),
+        ]
+        for damage, expected in cases:
+            with self.subTest(expected=expected):
+                self.tearDown()
+                self.setUp()  # a well-formed home, with one fault added
+                damage()
+                self.assertIn(expected, self.faults())
+
+
 if __name__ == "__main__":
     unittest.main()

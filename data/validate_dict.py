@@ -71,7 +71,8 @@ def check_blocks(check, blocks_dir):
         where = "block %d" % number
         path = os.path.join(blocks_dir, "dict%d.bin" % number)
         try:
-            data = open(path, "rb").read()
+            with open(path, "rb") as f:
+                data = f.read()
         except OSError:
             check.fault(where, "missing")
             continue
@@ -110,7 +111,8 @@ def check_blocks(check, blocks_dir):
 
 def read_lines(check, path, where, encoding):
     try:
-        data = open(path, "rb").read()
+        with open(path, "rb") as f:
+            data = f.read()
     except OSError:
         check.fault(where, "missing")
         return None
@@ -227,9 +229,10 @@ def main():
         print("  %-28s %9d" % (name, value))
     generated = os.path.join(dict_dir, "figures.txt")
     if os.path.exists(generated):
-        for line in open(generated, encoding="utf-8"):
-            if "dropped" in line or "transliterated" in line or "without" in line:
-                print("  " + line.rstrip())
+        with open(generated, encoding="utf-8") as f:
+            for line in f:
+                if "dropped" in line or "transliterated" in line or "without" in line:
+                    print("  " + line.rstrip())
     if check.faults:
         for f in check.faults:
             print("validate_dict: " + f, file=sys.stderr)
