@@ -4,23 +4,15 @@
 
 #include "platform/codepage.h"
 #include "platform/registry.h"
+#include "platform/registry_keyid.h"
 
 namespace qv::platform {
 namespace {
 
-// Key paths and value names compare without regard to ASCII letter case, as the registry's do.
-std::wstring Fold(std::wstring_view s) {
-  std::wstring out(s);
-  for (auto& c : out)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-  return out;
-}
+using detail::FoldCase;
+using detail::RegKeyId;
 
-std::wstring KeyId(Hive hive, std::wstring_view path) {
-  while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
-  while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
-  return (hive == Hive::LocalMachine ? L"hklm\\" : L"hkcu\\") + Fold(path);
-}
+
 
 // Folded key id -> folded value name -> text; an absent text is a value deleted in-process.
 using Values = std::map<std::wstring, std::optional<std::wstring>>;
@@ -34,7 +26,7 @@ std::optional<std::optional<std::wstring>> Lookup(const std::wstring& id, std::w
   std::lock_guard lock(g_mutex);
   auto key = Overrides().find(id);
   if (key == Overrides().end()) return std::nullopt;
-  auto value = key->second.find(Fold(name));
+  auto value = key->second.find(FoldCase(name));
   if (value == key->second.end()) return std::nullopt;
   return value->second;
 }
@@ -44,7 +36,7 @@ std::optional<std::optional<std::wstring>> Lookup(const std::wstring& id, std::w
 void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
                       std::wstring_view text) {
   std::lock_guard lock(g_mutex);
-  Overrides()[KeyId(hive, path)][Fold(name)] = std::wstring(text);
+  Overrides()[RegKeyId(hive, path)][FoldCase(name)] = std::wstring(text);
 }
 
 void ClearValueOverrides() {
@@ -53,7 +45,7 @@ void ClearValueOverrides() {
 }
 
 RegKey&& RegKey::WithOverrides(Hive hive, std::wstring_view path) && {
-  std::wstring id = KeyId(hive, path);
+  std::wstring id = RegKeyId(hive, path);
   std::lock_guard lock(g_mutex);
   if (Overrides().count(id)) m_override = std::move(id);
   return std::move(*this);
@@ -85,13 +77,13 @@ bool RegKey::ReadOverride(std::string_view name, std::size_t cbBuffer,
 
 bool RegKey::WriteOverride(std::wstring_view name, std::wstring_view text) const {
   std::lock_guard lock(g_mutex);
-  Overrides()[m_override][Fold(name)] = std::wstring(text);
+  Overrides()[m_override][FoldCase(name)] = std::wstring(text);
   return true;
 }
 
 bool RegKey::DeleteOverride(std::wstring_view name) const {
   std::lock_guard lock(g_mutex);
-  auto& value = Overrides()[m_override][Fold(name)];
+  auto& value = Overrides()[m_override][FoldCase(name)];
   bool had = value.has_value();
   value.reset();
   return had;

@@ -6,10 +6,14 @@
 
 #include "platform/codepage.h"
 #include "platform/registry.h"
+#include "platform/registry_keyid.h"
 #include "platform/registry_stub.h"
 
 namespace qv::platform {
 namespace {
+
+using detail::FoldCase;
+using detail::RegKeyId;
 
 struct Key {
   std::map<std::wstring, std::wstring> values;  // folded name -> text
@@ -21,20 +25,6 @@ struct OpenKey {
   std::wstring id;
   RegAccess access;
 };
-
-std::wstring Fold(std::wstring_view s) {
-  std::wstring out(s);
-  for (auto& c : out)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-  return out;
-}
-
-std::wstring KeyId(Hive hive, std::wstring_view path) {
-  while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
-  while (!path.empty() && path.back() == L'\\') path.remove_suffix(1);
-  return (hive == Hive::LocalMachine ? L"hklm" : L"hkcu") + std::wstring(path.empty() ? L"" : L"\\") +
-         Fold(path);
-}
 
 std::mutex g_mutex;
 std::map<std::wstring, Key>& Keys() {
@@ -54,7 +44,7 @@ bool Write(void* h, std::wstring_view name, std::wstring value) {
   OpenKey* ok = AsOpen(h);
   Key* k = ok ? Find(ok->id) : nullptr;
   if (!k || ok->access != RegAccess::All || k->denyWrites) return false;
-  k->values[Fold(name)] = std::move(value);
+  k->values[FoldCase(name)] = std::move(value);
   return true;
 }
 
@@ -63,7 +53,7 @@ std::optional<std::wstring> Read(void* h, std::wstring_view name) {
   OpenKey* ok = AsOpen(h);
   Key* k = ok ? Find(ok->id) : nullptr;
   if (!k) return std::nullopt;
-  auto it = k->values.find(Fold(name));
+  auto it = k->values.find(FoldCase(name));
   if (it == k->values.end()) return std::nullopt;
   return it->second;
 }
@@ -74,7 +64,7 @@ void detail::CloseRegKey(void* h) noexcept { delete AsOpen(h); }
 
 RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
   std::lock_guard lock(g_mutex);
-  std::wstring id = KeyId(hive, path);
+  std::wstring id = RegKeyId(hive, path);
   Key* k = Find(id);
   if (!k || (access == RegAccess::All && k->denyFull)) return RegKey().WithOverrides(hive, path);
   return RegKey(new OpenKey{id, access}).WithOverrides(hive, path);
@@ -84,7 +74,7 @@ RegKey RegKey::Create(Hive hive, std::wstring_view path) {
   if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
   {
     std::lock_guard lock(g_mutex);
-    std::wstring id = KeyId(hive, path);
+    std::wstring id = RegKeyId(hive, path);
     // Intermediate keys come into being with the last one.
     for (size_t pos = id.find(L'\\'); pos != std::wstring::npos; pos = id.find(L'\\', pos + 1))
       Keys().try_emplace(id.substr(0, pos));
@@ -96,7 +86,7 @@ RegKey RegKey::Create(Hive hive, std::wstring_view path) {
 
 bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
   std::lock_guard lock(g_mutex);
-  std::wstring id = KeyId(hive, path);
+  std::wstring id = RegKeyId(hive, path);
   for (auto it = Keys().begin(); it != Keys().end();) {
     const std::wstring& k = it->first;
     bool under = k == id || (k.size() > id.size() && k.compare(0, id.size(), id) == 0 &&
@@ -138,7 +128,7 @@ bool RegKey::DeleteValue(std::wstring_view name) const {
   std::lock_guard lock(g_mutex);
   OpenKey* ok = AsOpen(m_h.get());
   Key* k = ok ? Find(ok->id) : nullptr;
-  return k && ok->access == RegAccess::All && !k->denyWrites && k->values.erase(Fold(name)) > 0;
+  return k && ok->access == RegAccess::All && !k->denyWrites && k->values.erase(FoldCase(name)) > 0;
 }
 
 namespace stub {
@@ -150,12 +140,12 @@ void ResetRegistry() {
 
 void DenyFullAccess(Hive hive, std::wstring_view path, bool deny) {
   std::lock_guard lock(g_mutex);
-  Keys()[KeyId(hive, path)].denyFull = deny;
+  Keys()[RegKeyId(hive, path)].denyFull = deny;
 }
 
 void DenyWrites(Hive hive, std::wstring_view path, bool deny) {
   std::lock_guard lock(g_mutex);
-  Keys()[KeyId(hive, path)].denyWrites = deny;
+  Keys()[RegKeyId(hive, path)].denyWrites = deny;
 }
 
 }  // namespace stub

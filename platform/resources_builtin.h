@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace qv::platform {
 
@@ -16,5 +18,7 @@ struct BuiltinBlock {
 
 // The table must outlive every FindBlock call.
 void SetBuiltinBlocks(const BuiltinBlock* table, std::size_t count);
+// The installed table's block of that type and name.
+std::optional<std::string_view> FindBuiltinBlock(std::wstring_view type, std::wstring_view name);
 
 }  // namespace qv::platform
