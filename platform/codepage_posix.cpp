@@ -1,5 +1,7 @@
 #include "platform/codepage.h"
 
+#include "platform/utf8.h"
+
 #include <array>
 
 namespace qv::platform {
@@ -22,10 +24,15 @@ char ToCp1252(wchar_t c) {
 }  // namespace
 
 std::wstring AnsiToWide(std::string_view text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (unsigned char b : text)
-    out.push_back(b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kHigh[b - 0x80]) : b);
+  // Whole dictionary blocks pass through here on every look-up: one table, one pass.
+  static const auto kTable = [] {
+    std::array<wchar_t, 256> t{};
+    for (int b = 0; b < 256; ++b)
+      t[b] = b >= 0x80 && b < 0xA0 ? static_cast<wchar_t>(kHigh[b - 0x80]) : static_cast<wchar_t>(b);
+    return t;
+  }();
+  std::wstring out(text.size(), L'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = kTable[static_cast<unsigned char>(text[i])];
   return out;
 }
 
@@ -38,29 +45,7 @@ std::string WideToAnsi(std::wstring_view text) {
 
 std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char b = static_cast<unsigned char>(text[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len != 0 && i + len <= text.size();
-    for (int k = 1; ok && k < len; ++k) {
-      unsigned char c = static_cast<unsigned char>(text[i + k]);
-      ok = (c & 0xC0) == 0x80;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // Reject overlong forms, surrogates and values past U+10FFFF.
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-    if (!ok) {
-      out.push_back(static_cast<wchar_t>(0xFFFD));
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<wchar_t>(cp));
-    i += static_cast<size_t>(len);
-  }
+  DecodeUtf8(text, out);
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/textfile.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -8,47 +10,6 @@ namespace qv::platform {
 namespace {
 constexpr std::size_t kChunk = 64 * 1024;  // the largest read
 constexpr char kCtrlZ = '\x1A';
-
-// UTF-8 to wide text into a buffer that keeps its capacity from line to line. An invalid or
-// truncated sequence, an overlong form, a surrogate or a value past U+10FFFF gives one U+FFFD
-// for its first byte, and decoding goes on with the next byte.
-void DecodeUtf8(const std::string& in, std::wstring& out) {
-  out.clear();
-  const auto* s = reinterpret_cast<const unsigned char*>(in.data());
-  std::size_t n = in.size(), i = 0;
-  while (i < n) {
-    unsigned char b = s[i];
-    if (b < 0x80) {
-      out.push_back(static_cast<wchar_t>(b));
-      ++i;
-      continue;
-    }
-    std::size_t len = (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    char32_t cp = len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len != 0 && i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      ok = (s[i + k] & 0xC0) == 0x80;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-    if (!ok) {
-      out.push_back(static_cast<wchar_t>(0xFFFD));
-      ++i;
-      continue;
-    }
-#if WCHAR_MAX <= 0xFFFF
-    if (cp > 0xFFFF) {  // UTF-16: a surrogate pair
-      out.push_back(static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-      i += len;
-      continue;
-    }
-#endif
-    out.push_back(static_cast<wchar_t>(cp));
-    i += len;
-  }
-}
 
 }  // namespace
 
