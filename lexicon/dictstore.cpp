@@ -21,6 +21,45 @@ constexpr char kDictCatalog[] = "dict\\qvdict.catalog";
 constexpr wchar_t kOtherKey[] = L"other";
 constexpr wchar_t kLanguageKey[] = L"qv_language";
 
+// The bytes a line of the file begins with when its text begins with `key` and "=". Empty when
+// there is no single such sequence: a character ISO 8859-1 cannot hold, or one that UTF-8
+// decoding can also produce from other bytes (U+FFFD stands for any invalid byte) or never
+// produces at all (an unpaired surrogate, a value past U+10FFFF).
+std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
+  std::string out;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    char32_t c = static_cast<char32_t>(key[i]);
+    if (encoding == TextEncoding::Latin1) {
+      if (c > 0xFF) return {};
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < key.size() &&
+        static_cast<char32_t>(key[i + 1]) >= 0xDC00 && static_cast<char32_t>(key[i + 1]) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(key[++i]) - 0xDC00);
+    } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0xFFFD) {
+      return {};
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  out.push_back('=');
+  return out;
+}
+
 // A path the file system is never asked for when it would not fit the program's path buffer.
 TextFile OpenText(const std::string& path, TextEncoding encoding) {
   if (path.size() > kMaxPathBytes) return TextFile();
@@ -88,8 +127,13 @@ std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
   // never matches, and a line matches only when no null comes before the key's "=" (which the
   // comparison itself ensures).
   if (!key.empty() && key.find(L'\0') == std::wstring_view::npos) {
+    // Lines whose bytes do not begin with the key's bytes and "=" are passed undecoded; the
+    // rest are decoded and compared below, so the result does not depend on the pass.
+    std::string prefix = EncodeKeyPrefix(key, stream.Encoding());
     std::wstring line;
-    while (stream.ReadLine(line, kLineBufferChars - 1)) {
+    for (;;) {
+      stream.SkipLinesNotStartingWith(prefix, kLineBufferChars - 1);
+      if (!stream.ReadLine(line, kLineBufferChars - 1)) break;
       if (line.size() <= key.size() || line[key.size()] != L'=' ||
           line.compare(0, key.size(), key) != 0)
         continue;

@@ -77,19 +77,48 @@ bool TextFile::ReadRawLine(std::string& raw) {
   }
 }
 
+// Skips the UTF-8 byte-order mark before the first line.
+void TextFile::Start() {
+  if (m_started) return;
+  m_started = true;
+  if (m_encoding == TextEncoding::Utf8) {
+    while (m_buf.size() - m_pos < 3 && Fill()) {
+    }
+    if (m_buf.compare(m_pos, 3, "\xEF\xBB\xBF") == 0) m_pos += 3;
+  }
+}
+
+void TextFile::SkipLinesNotStartingWith(std::string_view prefix, std::size_t maxChars) {
+  if (!m_file || prefix.empty() || m_linePos < m_line.size()) return;
+  Start();
+  for (;;) {
+    const char* data = m_buf.data();
+    // Text mode ends the file at the first Ctrl-Z: the lines before it are plain.
+    std::size_t end = m_buf.size();
+    if (const void* z = std::memchr(data + m_pos, kCtrlZ, end - m_pos))
+      end = static_cast<std::size_t>(static_cast<const char*>(z) - data);
+    while (const void* nl = std::memchr(data + m_pos, '\n', end - m_pos)) {
+      // The line as read has at most these many characters (CR LF becomes LF), so it comes in
+      // one piece, and its first bytes are its first characters, decoded or not: a line
+      // whose bytes begin with the prefix is the only kind that can begin with the key.
+      std::size_t len = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1 - m_pos;
+      if (len > maxChars) return;
+      if (len >= prefix.size() && std::memcmp(data + m_pos, prefix.data(), prefix.size()) == 0)
+        return;
+      m_pos += len;
+    }
+    // What is left has no line feed yet: more of the file decides, unless a Ctrl-Z is in the
+    // way or the line is already too long to come in one piece.
+    if (end < m_buf.size() || m_buf.size() - m_pos > maxChars || !Fill()) return;
+  }
+}
+
 bool TextFile::ReadLine(std::wstring& line, std::size_t maxChars) {
   line.clear();
   if (!m_file || maxChars == 0) return false;
 
   if (m_linePos >= m_line.size()) {
-    if (!m_started) {
-      m_started = true;
-      if (m_encoding == TextEncoding::Utf8) {
-        while (m_buf.size() - m_pos < 3 && Fill()) {
-        }
-        if (m_buf.compare(m_pos, 3, "\xEF\xBB\xBF") == 0) m_pos += 3;
-      }
-    }
+    Start();
     std::string& raw = m_raw;
     if (!ReadRawLine(raw)) return false;
     if (m_encoding == TextEncoding::Utf8) {

@@ -36,10 +36,20 @@ class TextFile {
   // file (or on a closed file), with `line` empty.
   bool ReadLine(std::wstring& line, std::size_t maxChars);
 
+  // Passes over whole lines whose bytes, as read from the file, do not begin with `prefix`, so
+  // that the next ReadLine with the same maxChars delivers the first line that may. Only lines
+  // it is sure about are passed, without decoding them: a line that is longer than maxChars
+  // bytes, holds the Ctrl-Z byte or ends the file is left to ReadLine, as is every line when
+  // `prefix` is empty. Nothing is passed while pieces of a long line are still to come.
+  void SkipLinesNotStartingWith(std::string_view prefix, std::size_t maxChars);
+
+  TextEncoding Encoding() const noexcept { return m_encoding; }
+
   void Close() noexcept { m_file.reset(); }
 
  private:
   bool Fill();
+  void Start();
   bool ReadRawLine(std::string& raw);
 
   UniqueHandle<std::FILE*, detail::CloseFile> m_file;
