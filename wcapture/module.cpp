@@ -6,11 +6,13 @@
 #include <new>
 
 #include "wcapture/objects.h"
+#include "wcapture/refcount.h"
 
 namespace {
 
 using qv::capture::ModuleAddRef;
 using qv::capture::ModuleRelease;
+using qv::capture::RefCount;
 
 using CreateFn = HRESULT (*)(REFIID, void**);
 
@@ -26,12 +28,8 @@ class ClassFactory final : public IClassFactory {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --m_refs;
-    if (!n) delete this;
-    return n;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -44,7 +42,7 @@ class ClassFactory final : public IClassFactory {
   }
 
  private:
-  std::atomic<ULONG> m_refs{1};
+  RefCount m_refs;
   CreateFn m_create;
 };
 

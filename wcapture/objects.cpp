@@ -11,6 +11,7 @@
 
 #include "wcapture/capture.h"
 #include "wcapture/ocr.h"
+#include "wcapture/refcount.h"
 
 namespace qv::capture {
 namespace {
@@ -37,12 +38,8 @@ class DualObject : public Itf, public ISupportErrorInfo {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --m_refs;
-    if (n == 0) delete this;
-    return n;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
 
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -71,7 +68,7 @@ class DualObject : public Itf, public ISupportErrorInfo {
   HRESULT Error(HRESULT hr, const wchar_t* text) const { return Fail(hr, MainIid(), text); }
 
  private:
-  std::atomic<ULONG> m_refs{1};
+  RefCount m_refs;
 };
 
 class CWCaptureResult final : public DualObject<IWCaptureResult> {

@@ -3,6 +3,7 @@
 // here by method-table position. combase.dll is loaded at run time: where it or the runtime
 // class is missing, activation fails and nothing is recognised.
 #include "wcapture/ocr.h"
+#include "wcapture/refcount.h"
 
 #include <objbase.h>
 
@@ -148,12 +149,8 @@ class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
     AddRef();
     return S_OK;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = --m_refs;
-    if (!n) delete this;
-    return n;
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
   HRESULT STDMETHODCALLTYPE GetIids(ULONG* n, IID** iids) override {
     *n = 0;
     *iids = nullptr;
@@ -181,7 +178,7 @@ class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
   }
 
  private:
-  std::atomic<ULONG> m_refs{1};
+  RefCount m_refs;
   std::vector<BYTE> m_bytes;
 };
 
