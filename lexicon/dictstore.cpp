@@ -8,6 +8,7 @@
 #include "platform/casemap.h"
 #include "platform/codepage.h"
 #include "platform/resources.h"
+#include "platform/utf8.h"
 
 namespace qv {
 namespace {
@@ -40,21 +41,7 @@ std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
     } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0xFFFD) {
       return {};
     }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    platform::AppendUtf8(c, out);
   }
   out.push_back('=');
   return out;

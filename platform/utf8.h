@@ -11,4 +11,7 @@ namespace qv::platform {
 // Replaces out's contents; out keeps its capacity, so a caller can reuse it line after line.
 void DecodeUtf8(std::string_view in, std::wstring& out);
 
+// Appends the UTF-8 bytes of one code point (at most U+10FFFF, not a surrogate).
+void AppendUtf8(char32_t c, std::string& out);
+
 }  // namespace qv::platform
