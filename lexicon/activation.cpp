@@ -1,0 +1,68 @@
+#include "lexicon/activation.h"
+
+#include <iterator>
+
+namespace qv {
+
+bool CActivation::HotKeyHeld() {
+  const int sel = m_host.HotKeySelection();
+  if (sel < 0 || sel >= static_cast<int>(std::size(kHotKeys))) return false;
+  return m_host.KeyStateCode() == kHotKeys[sel].code;
+}
+
+void CActivation::OnMouseHookMsg(unsigned msg) {
+  if (!m_bEnabled) return;
+  const int trigger = m_host.TriggerSelection();
+  if (trigger == kHover) {
+    if (msg == mouse::kLButtonDown || msg == mouse::kRButtonDown) {
+      if (!m_host.CursorOverPopup()) m_host.ClosePopup();
+    } else if (msg == mouse::kMove || msg == mouse::kWheel) {
+      m_host.SetHoverTimer(m_nHoverDelay);
+    }
+    return;
+  }
+  if (!HotKeyHeld()) return;
+  const unsigned expected = trigger == kLeftClick ? mouse::kLButtonDown : mouse::kRButtonDown;
+  if (msg == expected)
+    m_host.LookupUnderCursor();
+  else if (!m_host.CursorOverPopup())
+    m_host.ClosePopup();
+}
+
+void CActivation::OnHoverTimer(std::uintptr_t id) {
+  if (!m_bEnabled || id != kHoverTimerId) return;
+  if (HotKeyHeld()) m_host.LookupUnderCursor();
+}
+
+void CActivation::ApplyTrigger() {
+  const int trigger = m_host.TriggerSelection();
+  if (trigger == kHover)
+    m_host.SetHoverTimer(m_nHoverDelay);
+  else
+    m_host.KillHoverTimer();
+  m_host.EnableDelayField(trigger <= kHover);
+}
+
+void CActivation::OnActivationSequenceChanged(int sequence) {
+  if (sequence >= 0 && sequence < static_cast<int>(std::size(kSequences))) {
+    m_host.SelectTrigger(kSequences[sequence].trigger);
+    m_host.SelectHotKey(kSequences[sequence].hotKey);
+  }
+  ApplyTrigger();
+}
+
+void CActivation::SetEnabled(bool enable, bool fromCheckBox) {
+  const std::wstring text = m_host.GetText(enable ? L"Disable" : L"Enable");
+  if (!fromCheckBox) m_host.SetEnableCheck(enable);
+  m_host.SetToggleItemText(text);
+  m_bEnabled = enable;
+}
+
+void CActivation::OnPopupLinkClick() {
+  m_host.SetEnableCheck(false);
+  m_host.SetToggleItemText(L"Enable");  // literal: this path does not consult the bundle
+  m_bEnabled = false;
+  m_host.ClosePopup();
+}
+
+}  // namespace qv

@@ -1,0 +1,116 @@
+// When a mouse event or a tick of the hover timer becomes a look-up: the hot-key state codes,
+// the trigger, hot-key and activation-sequence tables, and the decisions taken on them. The
+// program's main dialog supplies the key state, the selections of its settings lists, the popup
+// and the timer through IActivationHost; tests supply fakes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+inline constexpr std::uintptr_t kHoverTimerId = 123;
+inline constexpr int kStartHoverDelay = 20;  // milliseconds
+
+// Virtual keys and mouse messages the decisions use, with the system's numbers.
+namespace vk {
+inline constexpr int kShift = 0x10, kControl = 0x11, kMenu = 0x12, kLWin = 0x5B, kRWin = 0x5C,
+                     kF8 = 0x77, kQ = 0x51;
+}
+namespace mouse {
+inline constexpr unsigned kMove = 0x0200, kLButtonDown = 0x0201, kRButtonDown = 0x0204,
+                          kWheel = 0x020A;
+}
+
+struct HotKeyRow {
+  const wchar_t* name;
+  int code;
+};
+// The hot keys offered, in list order.
+inline constexpr HotKeyRow kHotKeys[] = {
+    {L"Ctrl", 2}, {L"Ctrl+Alt", 3}, {L"F8", 119}, {L"Alt+Shift", 5},
+    {L"Alt+Q", 81}, {L"Alt", 1},    {L"SHIFT", 4}};
+
+enum Trigger : int { kLeftClick = 0, kRightClick = 1, kHover = 2 };
+inline constexpr const wchar_t* kTriggerNames[] = {L"Left Mouse Click", L"Right Mouse Click",
+                                                   L"Mouse Hover"};
+
+struct SequenceRow {
+  int trigger;
+  int hotKey;
+};
+// Activation sequences: the first four are listed (by their bundle keys below), 4 and 5 are
+// accepted without a list entry.
+inline constexpr SequenceRow kSequences[] = {{kHover, 0},     {kHover, 2},      {kHover, 6},
+                                             {kHover, 5},     {kLeftClick, 5},  {kRightClick, 0}};
+inline constexpr const wchar_t* kSequenceKeys[] = {L"Mouse Hover + CTRL", L"Mouse Hover + F8",
+                                                   L"Mouse Hover + Shift", L"Mouse Hover + ALT"};
+
+// The state code of the keys held now: the codes of the held keys combined with a bitwise or
+// (Ctrl 2, Alt 1, Shift 4, a Windows key 8, F8 119, Q 81). A hot key matches only on equality.
+template <class IsDown>
+int KeyStateCode(IsDown isDown) {
+  int code = 0;
+  if (isDown(vk::kControl)) code |= 2;
+  if (isDown(vk::kMenu)) code |= 1;
+  if (isDown(vk::kShift)) code |= 4;
+  if (isDown(vk::kLWin) || isDown(vk::kRWin)) code |= 8;
+  if (isDown(vk::kF8)) code |= 119;
+  if (isDown(vk::kQ)) code |= 81;
+  return code;
+}
+
+class IActivationHost {
+ public:
+  virtual ~IActivationHost() = default;
+  virtual int KeyStateCode() = 0;
+  // The current selections of the hidden trigger and hot-key lists, and changing them.
+  virtual int TriggerSelection() = 0;
+  virtual int HotKeySelection() = 0;
+  virtual void SelectTrigger(int trigger) = 0;
+  virtual void SelectHotKey(int hotKey) = 0;
+  // Whether the window under the pointer is the popup; closing the popup.
+  virtual bool CursorOverPopup() = 0;
+  virtual void ClosePopup() = 0;
+  virtual void LookupUnderCursor() = 0;
+  // The periodic hover timer: setting it again restarts its countdown.
+  virtual void SetHoverTimer(int delayMs) = 0;
+  virtual void KillHoverTimer() = 0;
+  virtual void EnableDelayField(bool enable) = 0;
+  // The "Enable QV" check box and the tray menu's toggle item.
+  virtual void SetEnableCheck(bool checked) = 0;
+  virtual void SetToggleItemText(const std::wstring& text) = 0;
+  // A text of the bundle's section "Main".
+  virtual std::wstring GetText(std::wstring_view key) = 0;
+};
+
+class CActivation {
+ public:
+  explicit CActivation(IActivationHost& host) : m_host(host) {}
+
+  bool Enabled() const { return m_bEnabled; }
+  // The start state, set once the settings controls are filled; no bundle text is read.
+  void Start() { m_bEnabled = true; }
+  int HoverDelay() const { return m_nHoverDelay; }
+  void SetHoverDelay(int ms) { m_nHoverDelay = ms; }
+
+  void OnMouseHookMsg(unsigned msg);
+  void OnHoverTimer(std::uintptr_t id);
+  // Arms the hover timer for the hover trigger, kills it for a click trigger.
+  void ApplyTrigger();
+  void OnTriggerChanged() { ApplyTrigger(); }
+  void OnActivationSequenceChanged(int sequence);
+  // The tray toggle and the check box (which is already in its new state: fromCheckBox).
+  void SetEnabled(bool enable, bool fromCheckBox = false);
+  void OnPopupLinkClick();
+
+ private:
+  bool HotKeyHeld();
+
+  IActivationHost& m_host;
+  bool m_bEnabled = false;  // set when the settings controls are filled
+  int m_nHoverDelay = kStartHoverDelay;
+};
+
+}  // namespace qv

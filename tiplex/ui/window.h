@@ -1,0 +1,214 @@
+// A small window layer: windows and dialogs whose messages go through a message table, one
+// noexcept window procedure per kind, and the object pointer stored once with the first
+// message. No exception leaves a window procedure: a handler that throws is treated as if it
+// had not handled the message.
+//
+// A class T derives from CWindowImpl<T> or CDialogImpl<T> and provides
+//   std::span<const MsgEntry<T>> MessageTable();
+// whose rows are tried in order: the first row that matches handles the message (its handler's
+// result is the message's result), a message that no row matches gets the default processing.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+namespace qv::ui {
+
+template <class T>
+struct MsgEntry {
+  using Handler = LRESULT (T::*)(UINT msg, WPARAM wp, LPARAM lp);
+  static constexpr int kAny = -1;
+
+  UINT message;
+  int id;    // WM_COMMAND only: the command identifier (low word of wParam), or kAny
+  int code;  // WM_COMMAND only: the notification code (high word of wParam), or kAny
+  Handler handler;
+
+  bool Matches(UINT msg, WPARAM wp) const noexcept {
+    if (msg != message) return false;
+    if (msg != WM_COMMAND) return true;
+    return (id == kAny || id == LOWORD(wp)) && (code == kAny || code == HIWORD(wp));
+  }
+};
+
+// Rows: any message of a number; a command by identifier (any code); a command by identifier and
+// notification code.
+template <class T>
+constexpr MsgEntry<T> OnMessage(UINT msg, typename MsgEntry<T>::Handler h) {
+  return {msg, MsgEntry<T>::kAny, MsgEntry<T>::kAny, h};
+}
+template <class T>
+constexpr MsgEntry<T> OnCommand(int id, typename MsgEntry<T>::Handler h) {
+  return {WM_COMMAND, id, MsgEntry<T>::kAny, h};
+}
+template <class T>
+constexpr MsgEntry<T> OnCommand(int id, int code, typename MsgEntry<T>::Handler h) {
+  return {WM_COMMAND, id, code, h};
+}
+
+// True when a row of the table handled the message; `result` is then its result.
+template <class T>
+bool DispatchTable(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noexcept {
+  try {
+    for (const MsgEntry<T>& e : self.MessageTable()) {
+      if (e.Matches(msg, wp)) {
+        result = (self.*e.handler)(msg, wp, lp);
+        return true;
+      }
+    }
+  } catch (...) {
+    // Nothing escapes into the system's code; the message gets the default processing.
+  }
+  return false;
+}
+
+// The module whose resources the windows use: the program's own.
+inline HINSTANCE ResourceInstance() noexcept { return GetModuleHandleW(nullptr); }
+
+// A top-level or child window of a class registered on first use (T::kClassName).
+template <class T>
+class CWindowImpl {
+ public:
+  CWindowImpl() = default;
+  CWindowImpl(const CWindowImpl&) = delete;
+  CWindowImpl& operator=(const CWindowImpl&) = delete;
+  // The window must be gone by the time the derived object is: derived destructors destroy it.
+  // This one only detaches a window still there, so that no message reaches a dead object.
+  virtual ~CWindowImpl() { Detach(); }
+
+  HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle = 0,
+              HMENU menu = nullptr) noexcept {
+    HINSTANCE inst = ResourceInstance();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(inst, T::kClassName, &wc)) {
+      wc = {};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = &CWindowImpl::WindowProc;
+      wc.hInstance = inst;
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+      wc.lpszClassName = T::kClassName;
+      if (!RegisterClassExW(&wc)) return nullptr;
+    }
+    return CreateWindowExW(exStyle, T::kClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, parent, menu, inst, this);
+  }
+  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
+  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // Called after the window's last message, WM_NCDESTROY.
+  virtual void OnFinalMessage(HWND) {}
+
+ private:
+  void Detach() noexcept {
+    if (!m_hWnd) return;
+    HWND h = m_hWnd;
+    m_hWnd = nullptr;
+    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+    ::DestroyWindow(h);
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_NCCREATE) {
+      auto* self = static_cast<CWindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+      self->m_hWnd = h;  // CreateWindowEx has not returned yet
+      SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CWindowImpl*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(h, msg, wp, lp);
+    LRESULT result = 0;
+    bool handled = DispatchTable(static_cast<T&>(*self), msg, wp, lp, result);
+    if (!handled) result = DefWindowProcW(h, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+      self->m_hWnd = nullptr;
+      try {
+        self->OnFinalMessage(h);
+      } catch (...) {
+      }
+    }
+    return result;
+  }
+};
+
+// A dialog from template T::IDD, modeless (Create) or modal (DoModal).
+template <class T>
+class CDialogImpl {
+ public:
+  CDialogImpl() = default;
+  CDialogImpl(const CDialogImpl&) = delete;
+  CDialogImpl& operator=(const CDialogImpl&) = delete;
+  virtual ~CDialogImpl() {
+    if (m_hWnd) {
+      HWND h = m_hWnd;
+      m_hWnd = nullptr;
+      SetWindowLongPtrW(h, DWLP_USER, 0);
+      ::DestroyWindow(h);
+    }
+  }
+
+  HWND Create(HWND owner, LPARAM init = 0) noexcept {
+    m_initParam = init;
+    return CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
+                              &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
+  }
+  INT_PTR DoModal(HWND owner, LPARAM init = 0) noexcept {
+    m_initParam = init;
+    return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
+                           &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
+  }
+  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
+  bool EndDialog(INT_PTR result) noexcept { return m_hWnd && ::EndDialog(m_hWnd, result); }
+  HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hWnd, id); }
+  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
+
+  HWND m_hWnd = nullptr;
+
+ protected:
+  LPARAM InitParam() const noexcept { return m_initParam; }
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_INITDIALOG) {
+      auto* self = reinterpret_cast<CDialogImpl*>(lp);
+      self->m_hWnd = h;
+      SetWindowLongPtrW(h, DWLP_USER, lp);
+      lp = self->m_initParam;
+    }
+    auto* self = reinterpret_cast<CDialogImpl*>(GetWindowLongPtrW(h, DWLP_USER));
+    if (!self) return FALSE;
+    LRESULT result = 0;
+    const bool handled = DispatchTable(static_cast<T&>(*self), msg, wp, lp, result);
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrW(h, DWLP_USER, 0);
+      self->m_hWnd = nullptr;
+    }
+    if (!handled) return FALSE;
+    switch (msg) {
+      // These answer through the procedure's own result.
+      case WM_INITDIALOG:
+      case WM_COMPAREITEM:
+      case WM_VKEYTOITEM:
+      case WM_CHARTOITEM:
+      case WM_QUERYDRAGICON:
+      case WM_CTLCOLORMSGBOX:
+      case WM_CTLCOLOREDIT:
+      case WM_CTLCOLORLISTBOX:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORDLG:
+      case WM_CTLCOLORSCROLLBAR:
+      case WM_CTLCOLORSTATIC:
+        return static_cast<INT_PTR>(result);
+      default:
+        if (::IsWindow(h)) SetWindowLongPtrW(h, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+  }
+
+  LPARAM m_initParam = 0;
+};
+
+}  // namespace qv::ui
