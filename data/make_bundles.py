@@ -24,7 +24,8 @@ MAIN = [
     # Kept in every language: a second start of the program finds the running one by the
     # settings window's title, "QV Settings".
     ("QV Settings", "QV Settings", "QV Settings"),
-    ("Activation Sequence", "Activation Sequence", "Séquence d'activation"),
+    # The settings window's label has room for about 17 characters.
+    ("Activation Sequence", "Activation Sequence", "Activation"),
     ("Enable QV", "Enable QV", "Activer QV"),
     ("OK", "OK", "OK"),
     ("Cancel", "Cancel", "Annuler"),

@@ -21,10 +21,17 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
     }
     return;
   }
-  if (!HotKeyHeld()) return;
-  const unsigned expected = trigger == kLeftClick ? mouse::kLButtonDown : mouse::kRButtonDown;
-  if (msg == expected)
+  // Some systems report a "move" when a window appears under a pointer that stays still, as
+  // the popup does after a click: only a pointer that really moved closes the popup.
+  const std::pair<int, int> pointer = m_host.CursorPosition();
+  const bool moved = pointer != m_lastPointer;
+  m_lastPointer = pointer;
+  if (!HotKeyHeld() || (msg == mouse::kMove && !moved)) return;
+  const bool left = trigger == kLeftClick;
+  if (msg == (left ? mouse::kLButtonDown : mouse::kRButtonDown))
     m_host.LookupUnderCursor();
+  else if (msg == (left ? mouse::kLButtonUp : mouse::kRButtonUp))
+    return;  // the release of the click that looked up: its popup stays
   else if (!m_host.CursorOverPopup())
     m_host.ClosePopup();
 }

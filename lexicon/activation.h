@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 
 namespace qv {
@@ -19,8 +21,8 @@ inline constexpr int kShift = 0x10, kControl = 0x11, kMenu = 0x12, kLWin = 0x5B,
                      kF8 = 0x77, kQ = 0x51;
 }
 namespace mouse {
-inline constexpr unsigned kMove = 0x0200, kLButtonDown = 0x0201, kRButtonDown = 0x0204,
-                          kWheel = 0x020A;
+inline constexpr unsigned kMove = 0x0200, kLButtonDown = 0x0201, kLButtonUp = 0x0202,
+                          kRButtonDown = 0x0204, kRButtonUp = 0x0205, kWheel = 0x020A;
 }
 
 struct HotKeyRow {
@@ -70,6 +72,8 @@ class IActivationHost {
   virtual int HotKeySelection() = 0;
   virtual void SelectTrigger(int trigger) = 0;
   virtual void SelectHotKey(int hotKey) = 0;
+  // The pointer's position on the screen.
+  virtual std::pair<int, int> CursorPosition() = 0;
   // Whether the window under the pointer is the popup; closing the popup.
   virtual bool CursorOverPopup() = 0;
   virtual void ClosePopup() = 0;
@@ -111,6 +115,7 @@ class CActivation {
   IActivationHost& m_host;
   bool m_bEnabled = false;  // set when the settings controls are filled
   int m_nHoverDelay = kStartHoverDelay;
+  std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };
 
 }  // namespace qv

@@ -103,7 +103,16 @@ bool Tooltip::Create(HWND owner, const wchar_t* title) {
   m_hWnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
                            WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                            owner, nullptr, inst, this);
-  return m_hWnd != nullptr;
+  if (!m_hWnd) return false;
+  UpdateWindowText();
+  return true;
+}
+
+void Tooltip::UpdateWindowText() {
+  std::wstring body;
+  std::vector<bool> link;
+  StripLinks(m_text, body, link);
+  SetWindowTextW(m_hWnd, (m_title + L"\n" + body).c_str());
 }
 
 void Tooltip::SetMaxWidth(int width) {
@@ -113,6 +122,7 @@ void Tooltip::SetMaxWidth(int width) {
 
 void Tooltip::SetText(const wchar_t* text) {
   m_text = text ? text : L"";
+  if (m_hWnd) UpdateWindowText();
   if (m_hWnd && m_shown) Place();
 }
 

@@ -25,6 +25,8 @@ class Tooltip {
   // pointer's monitor.
   void SetMaxWidth(int width);
   // Any length is accepted; what does not fit on the monitor is cut, keeping the link.
+  // The window's own text (WM_GETTEXT) is the title, a line feed and the body without its link
+  // tags, so that screen readers and other programs can read what the popup says.
   void SetText(const wchar_t* text);
   // Shows the balloon with its stem pointing 10 pixels below the pointer, inside the work area
   // of the pointer's monitor, without activating it.
@@ -57,6 +59,7 @@ class Tooltip {
   void Place();
   void Paint(HDC dc);
   void ReleaseGdi();
+  void UpdateWindowText();
   int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
   enum class Part { None, Link, Close };
   Part HitTest(POINT client) const;

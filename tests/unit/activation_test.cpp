@@ -15,6 +15,7 @@ struct Host : IActivationHost {
   int trigger = kHover, hotKey = 0;
   bool overPopup = false, popupOpen = true, check = true, delayField = false;
   int lookups = 0, timerDelay = -1;  // -1: timer killed or never set
+  std::pair<int, int> pointer{100, 100};
   std::wstring toggleText = L"Désactiver";
 
   int KeyStateCode() override {
@@ -24,6 +25,7 @@ struct Host : IActivationHost {
   int HotKeySelection() override { return hotKey; }
   void SelectTrigger(int t) override { trigger = t; }
   void SelectHotKey(int k) override { hotKey = k; }
+  std::pair<int, int> CursorPosition() override { return pointer; }
   bool CursorOverPopup() override { return overPopup; }
   void ClosePopup() override { popupOpen = false; }
   void LookupUnderCursor() override { ++lookups; }
@@ -107,6 +109,8 @@ TEST_F(Activation, ClickSequencesLookUpOnTheirButtonAndCloseThePopupOnOtherEvent
   EXPECT_EQ(-1, host.timerDelay);  // killed at once
   host.down = {vk::kMenu};
   act.OnMouseHookMsg(mouse::kLButtonDown);
+  act.OnMouseHookMsg(mouse::kLButtonUp);  // the hand releases the button before the key
+  EXPECT_TRUE(host.popupOpen);
   act.OnMouseHookMsg(mouse::kRButtonDown);
   EXPECT_EQ(1, host.lookups);
   EXPECT_FALSE(host.popupOpen);  // the right button, outside the popup
@@ -117,13 +121,18 @@ TEST_F(Activation, ClickSequencesLookUpOnTheirButtonAndCloseThePopupOnOtherEvent
   act.OnMouseHookMsg(mouse::kRButtonDown);
   EXPECT_EQ(2, host.lookups);
   host.overPopup = true;
+  host.pointer = {120, 130};
   act.OnMouseHookMsg(mouse::kMove);
   EXPECT_TRUE(host.popupOpen);
   host.overPopup = false;
   host.down = {};
+  host.pointer = {140, 150};
   act.OnMouseHookMsg(mouse::kMove);  // without the hot key nothing happens
   EXPECT_TRUE(host.popupOpen);
   host.down = {vk::kControl};
+  act.OnMouseHookMsg(mouse::kMove);  // reported without the pointer moving
+  EXPECT_TRUE(host.popupOpen);
+  host.pointer = {101, 100};
   act.OnMouseHookMsg(mouse::kMove);
   EXPECT_FALSE(host.popupOpen);
 

@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""QV.exe end to end under Wine, driven by real input: a user's installation in the registry,
+Wine's own Notepad as the program under the pointer, the tray icon in the virtual desktop's
+taskbar, and the popup and settings window read from another process.
+
+usage: program_test.py --qv-dir DIR --no-tray-exe EXE --probe EXE --lookup QV-LOOKUP
+                       --bundles DIR --lexicon-home DIR --wine-dir DIR --work DIR
+(--no-tray-exe: QV built without its tray menu, so that its tray icon cannot be created)
+"""
+import argparse
+import json
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+import qvwine
+
+KEY = r"HKLM\Software\Brantel\QV-fr"
+TEXT = "The houses were running along the river.\r\nA cat sat on the mat.\r\n"
+NOTEPAD = "sample.txt - Notepad"
+ARGS = None
+
+
+def expected_popup(lookup, captured):
+    """What the popup's window text must be for a captured text: the title, a line feed and the
+    body without its link tags, as qv-lookup composes them from the same data."""
+    out = subprocess.run([lookup, "--json", "--", captured], check=True, stdout=subprocess.PIPE)
+    result = json.loads(out.stdout.decode("utf-8").splitlines()[0])
+    return result["title"] + "\n" + re.sub(r"</?A>", "", result["body"])
+
+
+class Program(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        work = pathlib.Path(ARGS.work)
+        shutil.rmtree(work, ignore_errors=True)
+        cls.wine = qvwine.Wine(ARGS.wine_dir, ARGS.probe, work)
+        # An installation folder as the installer lays it out.
+        stage = work / "QV"
+        stage.mkdir(parents=True)
+        qv_dir = pathlib.Path(ARGS.qv_dir)
+        for name in ["QV.exe", "wcapture.dll", "wmonitor.dll", "WCaptureX.manifest",
+                     "WMonitorX.manifest"]:
+            shutil.copy2(qv_dir / name, stage)
+        for lang in ["fr", "en"]:
+            shutil.copy2(pathlib.Path(ARGS.bundles) / f"qv_rb.{lang}", stage)
+        (stage / "dict").symlink_to(pathlib.Path(ARGS.lexicon_home).resolve() / "dict")
+        shutil.copy2(ARGS.no_tray_exe, stage / "QVNoTray.exe")
+        cls.exe = stage / "QV.exe"
+        cls.target = qvwine.winpath(stage) + "\\"
+        sample = work / "sample.txt"
+        sample.write_bytes(TEXT.encode("ascii"))
+        cls.sample = qvwine.winpath(sample)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wine.reg_delete(KEY)
+
+    def setUp(self):
+        self.wine.reg_delete(KEY)
+        self.wine.reg_set(KEY, "Target", self.target)
+        self.wine.reg_set(KEY, "QVLang", "fr")
+        self.wine.reg_set(KEY, "Tut", "1")
+        self.shots = pathlib.Path(ARGS.work)
+
+    def tearDown(self):
+        # Whatever happened, the programs this test started end, by their ids.
+        for program in self.wine.started:
+            if program.exit_code(timeout=1) is None:
+                program.kill()
+        self.wine.started.clear()
+
+    # Helpers -----------------------------------------------------------------------------------
+
+    def settings(self):
+        text = self.wine.probe("settings")
+        return dict(l.split("=", 1) for l in text.splitlines() if "=" in l) if text else None
+
+    def popup(self):
+        text = self.wine.probe("popup")
+        if not text or not text.startswith("visible=1\n"):
+            return None
+        return text[len("visible=1\n"):-1]  # the probe ends its output with a line feed
+
+    def word_point(self, index):
+        out = self.wine.wait(lambda: self.wine.probe("charpos", NOTEPAD, index))
+        self.assertIsNotNone(out, "Notepad's text is not on screen")
+        x, y = map(int, out.split())
+        return x + 4, y + 6
+
+    def click_control(self, control):
+        left, top, right, bottom = map(int, self.wine.probe("rect", control).split())
+        self.wine.xdo("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
+
+    def hover_with(self, key, point):
+        self.wine.xdo("mousemove", *point)
+        self.wine.xdo("keydown", key)
+        try:
+            return self.wine.wait(self.popup, timeout=10)
+        finally:
+            self.wine.xdo("keyup", key)
+
+    def click_with(self, key, button, point):
+        # The keys are read when QV handles the click, so they stay down a moment, as a hand's do.
+        self.wine.xdo("mousemove", *point, "keydown", key, "sleep", 0.3, "click", button,
+                      "sleep", 0.5, "keyup", key)
+        return self.wine.wait(self.popup, timeout=10)
+
+    def tray_menu(self, choose=None):
+        """Opens the tray icon's menu with a right click, and picks item `choose` (by position)
+        with the mouse. Wine keeps menus per process, so the items' texts are checked in QV's own
+        process by the main dialog's test; here the menu's window shows the click opened it."""
+        self.wine.xdo("mousemove", *qvwine.TRAY_ICON, "click", 3)
+        rect = self.wine.wait(lambda: self.wine.probe("menu"), timeout=10)
+        self.assertIsNotNone(rect, "no menu on a right click on the tray icon")
+        if choose is not None:
+            left, top, right, bottom = map(int, rect.split())
+            height = (bottom - top) / 4  # four items, no separator
+            self.wine.xdo("mousemove", (left + right) // 2, int(top + height * (choose + 0.5)),
+                          "sleep", 0.2, "click", 1)
+
+    def tray_icon_shown(self):
+        shot = self.shots / "tray.png"
+        self.wine.screenshot(shot)
+        x, y = qvwine.TRAY_ICON
+        colours = subprocess.run(["convert", str(shot), "-crop", f"16x16+{x - 8}+{y - 8}",
+                                  "-format", "%k", "info:"], check=True,
+                                 stdout=subprocess.PIPE).stdout
+        return int(colours) > 4  # the empty taskbar is one or two flat colours
+
+    def start_qv(self, exe=None):
+        return self.wine.start(exe or self.exe)
+
+    # Tests -------------------------------------------------------------------------------------
+
+    def test_a_user_session(self):
+        qv = self.start_qv()
+        state = self.wine.wait(self.settings)
+        self.assertIsNotNone(state, "the settings window did not appear")
+        self.assertEqual(self.wine.reg_get(KEY, "Target"), self.target)
+        self.assertEqual(self.wine.reg_get(KEY + r"\dict\2.1", "WNHome"), self.target)
+        # The settings window after localization (a normal start shows it).
+        self.assertEqual(state["visible"], "1")
+        self.assertEqual(state["caption"], "QV Settings")
+        self.assertEqual([state[f"text {i}"] for i in (1023, 1024, 1, 2, 1017)],
+                         ["Activation", "Activer QV", "OK", "Annuler", "Quitter"])
+        self.assertEqual(state["check"], "1")
+        raw = self.wine.probe("settings")
+        self.assertIn("list 1007 sel=0 items=Survol de la souris + Ctrl|Survol de la souris + F8|"
+                      "Survol de la souris + Maj|Survol de la souris + Alt", raw)
+        self.assertIn("list 1004 sel=0 items=Ctrl|Ctrl+Alt|F8|Alt+Shift|Alt+Q|Alt|SHIFT", raw)
+        self.assertIn("list 1005 sel=2 items=Left Mouse Click|Right Mouse Click|Mouse Hover", raw)
+        self.wine.screenshot(self.shots / "settings.png")
+        self.click_control(2)  # Cancel hides the window
+        self.assertEqual(self.wine.wait(lambda: self.settings()["visible"] == "0"), True)
+
+        self.wine.start("notepad", self.sample)
+        houses, cat, river = (self.word_point(i) for i in (6, TEXT.index("cat") + 1,
+                                                             TEXT.index("river") + 2))
+        # Hover with Ctrl held: the popup for the word under the pointer.
+        shown = self.hover_with("ctrl", houses)
+        self.wine.screenshot(self.shots / "popup.png")
+        self.assertEqual(shown, expected_popup(ARGS.lookup, "houses"))
+        # A click elsewhere (below and right of the popup, which hangs under the word) closes it.
+        self.wine.xdo("mousemove", 690, 510, "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+
+        # Alt + left click, then Ctrl + right click (sequences without a list entry).
+        self.wine.probe("select", 1005, 0)
+        self.wine.probe("select", 1004, 5)
+        self.assertEqual(self.click_with("alt", 1, cat), expected_popup(ARGS.lookup, "cat"))
+        self.wine.xdo("key", "Escape")
+        self.wine.probe("select", 1005, 1)
+        self.wine.probe("select", 1004, 0)
+        self.assertEqual(self.click_with("ctrl", 3, river), expected_popup(ARGS.lookup, "river."))
+        self.wine.xdo("key", "Escape")
+
+        # Back to hover with Ctrl; the popup's link switches look-ups off.
+        self.wine.probe("select", 1007, 0)
+        self.assertIsNotNone(self.hover_with("ctrl", houses))
+        link = self.wine.probe("link")
+        self.assertIsNotNone(link, "the popup shows no link")
+        self.wine.xdo("mousemove", *link.split(), "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        self.assertEqual(self.settings()["check"], "0")
+        # Switched off, hovering shows nothing.
+        self.assertIsNone(self.hover_with("ctrl", cat))
+
+        # The fourth tray item switches look-ups on again.
+        self.tray_menu(choose=3)
+        self.assertEqual(self.wine.wait(lambda: self.settings()["check"] == "1"), True)
+        self.assertIsNotNone(self.hover_with("ctrl", river))
+
+        # Double click on the icon: the settings window.
+        self.wine.xdo("mousemove", *qvwine.TRAY_ICON, "click", "--repeat", 2, "--delay", 80, 1)
+        self.assertEqual(self.wine.wait(lambda: self.settings()["visible"] == "1"), True)
+
+        # "Quitter" in the tray menu ends the program through its loop, with 0.
+        self.assertTrue(self.tray_icon_shown())
+        self.tray_menu(choose=0)
+        self.assertEqual(qv.exit_code(), 0)
+        self.assertFalse(self.tray_icon_shown())
+
+    def test_exit_button_ends_the_program_and_removes_the_icon(self):
+        qv = self.start_qv()
+        self.assertIsNotNone(self.wine.wait(self.settings))
+        self.assertTrue(self.wine.wait(self.tray_icon_shown))
+        self.click_control(1017)
+        self.assertEqual(qv.exit_code(), 0)
+        self.assertFalse(self.tray_icon_shown())
+
+    def test_without_a_tray_icon_nothing_is_looked_up(self):
+        qv = self.start_qv(self.exe.parent / "QVNoTray.exe")
+        box = self.wine.wait(lambda: self.wine.probe("msgbox", "Dictionnaire QV de Brantel"))
+        self.assertEqual(box, "Impossible de créer l'icône du Dictionnaire QV de Brantel dans "
+                              "la zone de notification\n")
+        self.wine.start("notepad", self.sample)
+        self.wine.xdo("mousemove", *self.word_point(6), "keydown", "ctrl")
+        time.sleep(1.5)
+        self.wine.xdo("keyup", "ctrl")
+        self.assertIsNone(self.popup())
+        self.wine.probe("command", 1017)  # the settings window's Exit
+        self.assertEqual(qv.exit_code(), 0)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for name in ["qv-dir", "no-tray-exe", "probe", "lookup", "bundles", "lexicon-home", "wine-dir", "work"]:
+        parser.add_argument("--" + name, required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", *rest])
+
+
+if __name__ == "__main__":
+    main()

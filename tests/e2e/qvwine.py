@@ -1,0 +1,143 @@
+"""Driving the Windows program under Wine for end-to-end tests: the session's headless X server
+and private prefix, programs started in a Wine virtual desktop with a taskbar, real input through
+xdotool, and qv_probe (a Windows program in the same desktop) to read windows from outside."""
+import os
+import pathlib
+import subprocess
+import tempfile
+import time
+
+DESKTOP = "shell"  # a virtual desktop of that name has a taskbar with a notification area
+TRAY_ICON = (1013, 759)  # the first notification-area icon on a 1024x768 desktop
+
+
+def winpath(path):
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+class Wine:
+    def __init__(self, wine_dir, probe, work):
+        self.dir = pathlib.Path(wine_dir)
+        self.probe_exe = probe
+        self.work = pathlib.Path(work)
+        self.work.mkdir(parents=True, exist_ok=True)
+        session = {}
+        for line in (self.dir / "session").read_text().splitlines():
+            key, _, value = line.partition("=")
+            session[key] = value
+        self.env = dict(os.environ, WINEPREFIX=str(self.dir / "prefix"), WINEDEBUG="-all",
+                        WINEARCH="win64", DISPLAY=session["display"],
+                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.started = []
+
+    def run(self, *args, timeout=60, check=True):
+        """Runs a command to its end; its standard output as text. The output goes through a
+        file: a Wine server or desktop started by the command outlives it and would hold a pipe
+        open."""
+        with tempfile.TemporaryFile(dir=self.work) as out:
+            subprocess.run(list(args), env=self.env, timeout=timeout, check=check, stdout=out,
+                           stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+            out.seek(0)
+            return out.read().decode("utf-8", "replace")
+
+    def reg_set(self, key, name, value):
+        self.run("wine", "reg", "add", key, "/v", name, "/d", value, "/f", "/reg:64")
+
+    def reg_get(self, key, name):
+        out = self.run("wine", "reg", "query", key, "/v", name, "/reg:64", check=False)
+        for line in out.splitlines():
+            parts = line.split(None, 2)
+            if len(parts) >= 2 and parts[0] == name:
+                return parts[2].strip() if len(parts) == 3 else ""
+        return None
+
+    def reg_delete(self, key):
+        self.run("wine", "reg", "delete", key, "/f", "/reg:64", check=False)
+
+    def start(self, exe, *args, desktop=DESKTOP):
+        """Starts a program in the virtual desktop; its exit status can be awaited."""
+        return Program(self, exe, args, desktop)
+
+    def probe(self, *args, desktop=DESKTOP):
+        """Runs qv_probe in the desktop; its output, or None when it found nothing."""
+        out = self.work / "probe.out"
+        out.unlink(missing_ok=True)
+        self.run("wine", "explorer", f"/desktop={desktop},1024x768", winpath(self.probe_exe),
+                 winpath(out), *[str(a) for a in args])
+        # Started in a desktop that already exists, the program runs on after the launcher ends.
+        if not self.wait(out.exists, timeout=20, step=0.05):
+            raise RuntimeError(f"qv_probe {' '.join(map(str, args))} wrote nothing")
+        text = out.read_bytes().decode("utf-8")
+        return text or None
+
+    def xdo(self, *args):
+        self.run("xdotool", *[str(a) for a in args])
+
+    def screenshot(self, path):
+        self.run("import", "-window", "root", str(path))
+
+    def wait(self, what, timeout=20, step=0.3):
+        end = time.monotonic() + timeout
+        while True:
+            value = what()
+            if value or time.monotonic() > end:
+                return value
+            time.sleep(step)
+
+
+class Program:
+    """A Windows program in the virtual desktop, run by a batch file that records its exit
+    status (the desktop's own process always exits with 0)."""
+
+    known = []  # programs started by this run, so that two runs of one program are told apart
+
+    def __init__(self, wine, exe, args, desktop):
+        self.dir = pathlib.Path(tempfile.mkdtemp(dir=wine.work))
+        self.status = self.dir / "status"
+        target = winpath(exe) if "/" in str(exe) else str(exe)
+        line = " ".join(f'"{a}"' for a in [target, *args])
+        (self.dir / "run.bat").write_bytes(
+            f'@echo off\r\n{line}\r\necho %errorlevel% > "{winpath(self.status)}"\r\n'.encode())
+        with open(self.dir / "stderr", "wb") as log:  # Wine's diagnostics, for a failure's study
+            self.proc = subprocess.Popen(
+                ["wine", "explorer", f"/desktop={desktop},1024x768", "cmd", "/c",
+                 winpath(self.dir / "run.bat")],
+                env=wine.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=log)
+        wine.started.append(self)
+        # The program's own process, once it runs: its desktop exists then, and other programs
+        # started in that desktop join it instead of creating it.
+        name = pathlib.PureWindowsPath(target).stem.lower()
+        self.pid = wine.wait(lambda: self._find(name, args), timeout=30)
+        if not self.pid:
+            raise RuntimeError(f"{target} did not start")
+        Program.known.append(self)
+
+    def _find(self, name, args):
+        out = subprocess.run(["ps", "-eo", "pid=,args="], stdout=subprocess.PIPE, check=True)
+        wanted = [str(a).lower() for a in args]
+        for line in out.stdout.decode("utf-8", "replace").splitlines():
+            pid, _, cmd = line.strip().partition(" ")
+            words = cmd.lower().split()
+            if not words or pathlib.PureWindowsPath(words[0]).stem != name:
+                continue
+            if words[1:len(wanted) + 1] == wanted and int(pid) not in {p.pid for p in Program.known}:
+                return int(pid)
+        return None
+
+    def kill(self):
+        """Ends the program by its id, when it still runs."""
+        if self.pid:
+            try:
+                os.kill(self.pid, 9)
+            except ProcessLookupError:
+                pass
+
+    def exit_code(self, timeout=20):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if self.status.exists():
+                text = self.status.read_text().strip()
+                if text:
+                    return int(text)
+            time.sleep(0.2)
+        return None

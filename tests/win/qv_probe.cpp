@@ -1,0 +1,222 @@
+// qv_probe OUT COMMAND [ARGS]: reads and drives QV's windows from another process in the same
+// desktop, the way a screen reader or a test does, and writes what it finds to OUT (UTF-8).
+//   popup               "visible=0|1" then the popup's window text (title, line feed, body)
+//   link                screen centre "x y" of the popup's link, found by its colour
+//   settings            the settings window: visibility, caption, control texts and states
+//   rect ID             screen rectangle of a settings control (0: the window)
+//   select ID INDEX     selects an entry of a settings list as a user would (with notification)
+//   menu                the screen rectangle of the popup menu on screen
+//   charpos TITLE INDEX screen point of a character of the EDIT control in window TITLE
+//   msgbox CAPTION      the texts of the message box with that caption, which it then closes
+//   command ID          posts the command to the settings window
+//   close TITLE         asks the top-level window TITLE to close
+// OUT is always written, empty when the thing asked for was not found.
+// Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring g_out;
+
+void Out(const std::wstring& line) { g_out += line + L"\n"; }
+
+std::wstring Text(HWND h) {
+  const int n = static_cast<int>(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0));
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(h, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()), SMTO_BLOCK,
+                      2000, &got);
+  s.resize(got);
+  return s;
+}
+
+HWND FindTopLevel(const std::wstring& title, const wchar_t* cls = nullptr) {
+  struct Ctx {
+    const std::wstring* title;
+    const wchar_t* cls;
+    HWND found;
+  } ctx{&title, cls, nullptr};
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(lp);
+        wchar_t name[260] = {};
+        GetWindowTextW(h, name, 260);
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        if (*c->title == name && (!c->cls || lstrcmpW(c->cls, cls) == 0)) {
+          c->found = h;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.found;
+}
+
+HWND Settings() {
+  // The dialog is found by class, whatever its caption says in the bundle's language.
+  HWND h = nullptr;
+  while ((h = FindWindowExW(nullptr, h, L"#32770", nullptr)))
+    if (GetDlgItem(h, 1007) && GetDlgItem(h, 1017)) return h;
+  return nullptr;
+}
+
+std::wstring RectText(const RECT& r) {
+  return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) +
+         L" " + std::to_wstring(r.bottom);
+}
+
+int Popup() {
+  HWND h = FindWindowW(L"QvTranslationPopup", nullptr);
+  if (!h) {
+    Out(L"visible=0");
+    return 1;
+  }
+  Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
+  Out(Text(h));
+  return 0;
+}
+
+int Link() {
+  HWND h = FindWindowW(L"QvTranslationPopup", nullptr);
+  if (!h || !IsWindowVisible(h)) return 1;
+  RECT r;
+  GetWindowRect(h, &r);
+  // The popup draws its link in the system's link colour, or a darker blue when that is too
+  // pale on the balloon's background.
+  auto luma = [](COLORREF c) {
+    return (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000;
+  };
+  COLORREF link = GetSysColor(COLOR_HOTLIGHT);
+  if (std::abs(luma(link) - luma(GetSysColor(COLOR_INFOBK))) < 110) link = RGB(0, 80, 200);
+  HDC dc = GetDC(nullptr);
+  long sx = 0, sy = 0, n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (GetPixel(dc, x, y) == link) sx += x, sy += y, ++n;
+  ReleaseDC(nullptr, dc);
+  if (!n) return 1;
+  Out(std::to_wstring(sx / n) + L" " + std::to_wstring(sy / n));
+  return 0;
+}
+
+int SettingsDump() {
+  HWND h = Settings();
+  if (!h) return 1;
+  Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
+  Out(L"caption=" + Text(h));
+  for (int id : {1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
+  Out(L"check=" + std::to_wstring(SendDlgItemMessageW(h, 1008, BM_GETCHECK, 0, 0)));
+  for (int id : {1004, 1005, 1007}) {
+    HWND c = GetDlgItem(h, id);
+    std::wstring line = L"list " + std::to_wstring(id) +
+                        L" sel=" + std::to_wstring(SendMessageW(c, CB_GETCURSEL, 0, 0)) + L" items=";
+    const int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      wchar_t item[256] = {};
+      if (SendMessageW(c, CB_GETLBTEXTLEN, i, 0) < 255)
+        SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      line += (i ? L"|" : L"") + std::wstring(item);
+    }
+    Out(line);
+  }
+  Out(L"delay=" + Text(GetDlgItem(h, 1006)));
+  return 0;
+}
+
+int Rect(int id) {
+  HWND h = Settings();
+  if (!h) return 1;
+  RECT r;
+  GetWindowRect(id ? GetDlgItem(h, id) : h, &r);
+  Out(RectText(r));
+  return 0;
+}
+
+int Select(int id, int index) {
+  HWND h = Settings();
+  if (!h) return 1;
+  HWND c = GetDlgItem(h, id);
+  SendMessageW(c, CB_SETCURSEL, index, 0);
+  SendMessageW(h, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  return 0;
+}
+
+int Menu() {
+  HWND h = FindWindowW(L"#32768", nullptr);
+  if (!h || !IsWindowVisible(h)) return 1;
+  RECT r;
+  GetWindowRect(h, &r);
+  Out(RectText(r));
+  return 0;
+}
+
+int CharPos(const std::wstring& title, int index) {
+  HWND top = FindTopLevel(title);
+  HWND edit = top ? FindWindowExW(top, nullptr, L"Edit", nullptr) : nullptr;
+  if (!edit) return 1;
+  LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, index, 0);
+  if (pos == -1) return 1;
+  POINT pt{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+  ClientToScreen(edit, &pt);
+  Out(std::to_wstring(pt.x) + L" " + std::to_wstring(pt.y));
+  return 0;
+}
+
+int MsgBox(const std::wstring& caption) {
+  HWND h = FindTopLevel(caption, L"#32770");
+  if (!h) return 1;
+  for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[64] = {};
+    GetClassNameW(c, cls, 64);
+    if (!lstrcmpiW(cls, L"Static") && GetWindowTextLengthW(c)) Out(Text(c));
+  }
+  PostMessageW(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
+int Command(int id) {
+  HWND h = Settings();
+  return h && PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
+}
+
+int Close(const std::wstring& title) {
+  HWND h = FindTopLevel(title);
+  return h && PostMessageW(h, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  const std::wstring cmd = argv[2];
+  int rc = 2;
+  if (cmd == L"popup") rc = Popup();
+  else if (cmd == L"link") rc = Link();
+  else if (cmd == L"settings") rc = SettingsDump();
+  else if (cmd == L"rect" && argc > 3) rc = Rect(_wtoi(argv[3]));
+  else if (cmd == L"select" && argc > 4) rc = Select(_wtoi(argv[3]), _wtoi(argv[4]));
+  else if (cmd == L"menu") rc = Menu();
+  else if (cmd == L"charpos" && argc > 4) rc = CharPos(argv[3], _wtoi(argv[4]));
+  else if (cmd == L"msgbox" && argc > 3) rc = MsgBox(argv[3]);
+  else if (cmd == L"command" && argc > 3) rc = Command(_wtoi(argv[3]));
+  else if (cmd == L"close" && argc > 3) rc = Close(argv[3]);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, g_out.c_str(), static_cast<int>(g_out.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, g_out.c_str(), static_cast<int>(g_out.size()), utf8.data(), n,
+                      nullptr, nullptr);
+  // Written beside, then renamed: the reader waits for the file and must never see half of it.
+  const std::wstring partial = std::wstring(argv[1]) + L".part";
+  if (FILE* f = _wfopen(partial.c_str(), L"wb")) {
+    fwrite(utf8.data(), 1, utf8.size(), f);
+    fclose(f);
+    MoveFileExW(partial.c_str(), argv[1], MOVEFILE_REPLACE_EXISTING);
+  }
+  return rc;
+}

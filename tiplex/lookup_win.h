@@ -1,0 +1,58 @@
+// The look-up's Windows services: the capture component reached through COM, message boxes
+// over the main dialog, and the translation popup.
+#pragma once
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "lexicon/lookup.h"
+#include "tiplex/tooltip.h"
+#include "wcapture/wcapture.h"
+
+namespace qv {
+
+class CComTextCapture : public ITextCapture {
+ public:
+  // The engine, created once by the main dialog and kept for its lifetime.
+  HRESULT CreateEngine() noexcept;
+  void ReleaseEngine() noexcept { m_engine.Reset(); }
+  bool HasEngine() const noexcept { return m_engine != nullptr; }
+
+  // Reads the pointer and the window under it, and creates the request for them.
+  bool CreateRequest() override;
+  Result Capture(std::uint32_t options, std::wstring_view ocrLanguage) override;
+
+ private:
+  Microsoft::WRL::ComPtr<IWCapture> m_engine;
+  Microsoft::WRL::ComPtr<IWInput> m_request;
+  POINT m_ptMouse{};
+  HWND m_hWndUnder = nullptr;
+};
+
+class CDialogMessages : public IMessageBox {
+ public:
+  explicit CDialogMessages(const HWND& owner) : m_owner(owner) {}
+  void Show(const std::wstring& text, const std::wstring& caption, Kind kind) override;
+
+ private:
+  const HWND& m_owner;
+};
+
+// Shows a result in the popup. While the hot key stays held the same result comes back at every
+// tick of the hover timer: when the popup already shows that title and body for the same pointer
+// position it is left as it is, so that it neither flickers nor costs a new layout.
+class CTooltipPopup : public IPopup {
+ public:
+  CTooltipPopup(Tooltip& tooltip, const HWND& owner) : m_tooltip(tooltip), m_owner(owner) {}
+  void Show(const std::wstring& title, const std::wstring& body) override;
+
+ private:
+  Tooltip& m_tooltip;
+  const HWND& m_owner;
+  std::wstring m_title, m_body;
+  POINT m_pointer{};
+};
+
+}  // namespace qv

@@ -1,0 +1,334 @@
+#include "tiplex/maindlg.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <iterator>
+
+#include "lexicon/textbundle.h"
+#include "tiplex/localize_menu.h"
+#include "tiplex/mousehook.h"
+#include "tiplex/shell_commands.h"
+
+namespace qv {
+namespace {
+
+constexpr int kMaxControlText = 1023;
+
+std::wstring WindowText(HWND h) {
+  wchar_t buf[kMaxControlText + 1] = {};
+  GetWindowTextW(h, buf, kMaxControlText + 1);
+  return buf;
+}
+
+void CenterWindow(HWND h) {
+  RECT rc, area;
+  GetWindowRect(h, &rc);
+  HWND owner = GetWindow(h, GW_OWNER);
+  if (owner && IsWindowVisible(owner)) {
+    GetWindowRect(owner, &area);
+  } else {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(h, MONITOR_DEFAULTTOPRIMARY), &mi);
+    area = mi.rcWork;
+  }
+  const int w = rc.right - rc.left, hgt = rc.bottom - rc.top;
+  SetWindowPos(h, nullptr, area.left + (area.right - area.left - w) / 2,
+               area.top + (area.bottom - area.top - hgt) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg() = default;
+
+// Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
+// (its own destruction removes the icon).
+CMainDlg::~CMainDlg() {
+  m_Capture.ReleaseEngine();
+  m_Tooltip.Destroy();
+  m_HotKeys.clear();
+  if (m_hWnd) DestroyWindow();
+}
+
+std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
+  using E = ui::MsgEntry<CMainDlg>;
+  using ui::OnCommand;
+  using ui::OnMessage;
+  static const E table[] = {
+      OnMessage<CMainDlg>(WM_INITDIALOG, &CMainDlg::OnInitDialog),
+      OnMessage<CMainDlg>(MouseHook::Instance().Message(), &CMainDlg::OnMouseHookMsg),
+      OnMessage<CMainDlg>(kTrayCallback, &CMainDlg::OnTrayNotification),
+      OnMessage<CMainDlg>(WM_DESTROY, &CMainDlg::OnDestroy),
+      OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
+      OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
+      OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
+      OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnTrayExit),
+      OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
+      OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
+      OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
+      OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
+      OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
+      OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
+      OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
+      OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
+      OnCommand<CMainDlg>(ID_EXIT_ALT1, 0, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(0, 0, &CMainDlg::OnAbout),
+      OnCommand<CMainDlg>(ID_ABOUT, 0, &CMainDlg::OnAbout),
+      OnCommand<CMainDlg>(ID_TUTORIAL_ALT, 0, &CMainDlg::OnWebTutorial),
+      OnCommand<CMainDlg>(ID_PRONOUNCE_ALT, 0, &CMainDlg::OnPronounceGuide),
+      OnCommand<CMainDlg>(ID_EXIT_ALT2, 0, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(ID_ABOUT_ALT1, 0, &CMainDlg::OnAbout),
+      // The tray menu's "Help": the tutorial page that ships with the program.
+      OnCommand<CMainDlg>(ID_TRAY_HELP, &CMainDlg::OnWebTutorial),
+  };
+  return table;
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
+  CenterWindow(m_hWnd);
+  HINSTANCE inst = ui::ResourceInstance();
+  auto icon = [&](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
+                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
+  };
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  CLocalizer localizer(kMainSection);
+  const std::wstring tip = localizer.GetText(L"Brantel QV Dictionary");
+  const std::wstring failure = localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon");
+  m_hTrayImage = CTrayNotifyIcon::LoadIcon(IDI_TRAY, true);
+
+  if (!m_TrayIcon.Create(m_hWnd, kTrayIconId, tip.c_str(), tip.c_str(), L"", 10,
+                         CTrayNotifyIcon::User, m_hTrayImage, kTrayCallback, 0, true, false,
+                         false, nullptr, false, true)) {
+    MessageBoxW(m_hWnd, failure.c_str(), tip.c_str(), MB_ICONHAND);
+    return -1;
+  }
+  MouseHook::Instance().Install(m_hWnd);
+  InitSettingsControls();
+  m_Activation.ApplyTrigger();
+  CreateCaptureEngine();
+  return 0;
+}
+
+void CMainDlg::CreateCaptureEngine() {
+  if (FAILED(m_Capture.CreateEngine()))
+    MessageBoxW(m_hWnd, L"Can't create WCX SDK component", L"Error", MB_ICONHAND);
+}
+
+void CMainDlg::InitSettingsControls() {
+  HWND hotKeys = GetDlgItem(IDC_HOTKEY), triggers = GetDlgItem(IDC_TRIGGER),
+       sequences = GetDlgItem(IDC_SEQUENCE);
+  m_HotKeys.assign(std::begin(kHotKeys), std::end(kHotKeys));
+  for (const HotKeyRow& row : m_HotKeys)
+    SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
+  SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
+  for (const wchar_t* name : kTriggerNames)
+    SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
+  CLocalizer localizer(kMainSection);
+  for (const wchar_t* key : kSequenceKeys) {
+    const std::wstring text = localizer.GetText(key);
+    SendMessageW(sequences, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageW(sequences, CB_SETCURSEL, 0, 0);
+  CheckDlgButton(m_hWnd, IDC_ENABLE, BST_CHECKED);
+  m_Activation.Start();
+  m_Activation.SetHoverDelay(kStartHoverDelay);
+  SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
+  AttachLocalizedMenu();
+  LocalizeDialogTexts();
+}
+
+void CMainDlg::AttachLocalizedMenu() {
+  HMENU menu = LoadMenuW(ui::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINMENU));
+  if (!menu) return;
+  SetMenu(m_hWnd, menu);  // destroyed with the window
+  LocalizeMenu(menu);
+  DrawMenuBar(m_hWnd);
+}
+
+void CMainDlg::LocalizeDialogTexts() {
+  CLocalizer localizer(kMainSection);
+  SetWindowTextW(m_hWnd, localizer.GetText(L"QV Settings").c_str());
+  for (int id : {IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT}) {
+    HWND item = GetDlgItem(id);
+    SetWindowTextW(item, localizer.GetText(WindowText(item)).c_str());
+  }
+}
+
+void CMainDlg::LookupUnderCursor() {
+  if (m_bInLookup) return;
+  m_bInLookup = true;
+  try {
+    m_Lookup.LookupUnderCursor();
+  } catch (...) {
+    // Out of memory in the middle of a look-up: this one shows nothing.
+  }
+  m_bInLookup = false;
+}
+
+LRESULT CMainDlg::OnMouseHookMsg(UINT, WPARAM wp, LPARAM) {
+  m_Activation.OnMouseHookMsg(static_cast<unsigned>(wp));
+  return 1;
+}
+
+LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
+  m_TrayIcon.OnTrayNotification(wp, lp);
+  return 0;
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  m_TrayIcon.DestroyWindow();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPopupLinkClick(UINT, WPARAM, LPARAM lp) {
+  const auto* nm = reinterpret_cast<const NMHDR*>(lp);
+  if (nm && nm->code == TTN_LINKCLICK) m_Activation.OnPopupLinkClick();
+  return 0;
+}
+
+LRESULT CMainDlg::OnHoverTimer(UINT, WPARAM wp, LPARAM) {
+  m_Activation.OnHoverTimer(wp);
+  return 1;
+}
+
+LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
+  m_Activation.SetEnabled(!m_Activation.Enabled());
+  return 0;
+}
+
+LRESULT CMainDlg::OnTrayExit(UINT, WPARAM, LPARAM) {
+  DestroyWindow();
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
+  wchar_t text[64] = {};
+  GetDlgItemTextW(m_hWnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
+  // The leading decimal digits; none gives 0.
+  m_Activation.SetHoverDelay(static_cast<int>(std::wcstol(text, nullptr, 10)));
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+// The process ends here, with the runtime's normal exit (which removes the mouse hook); the
+// message loop is not left and the dialog is not destroyed first.
+LRESULT CMainDlg::OnExitProcess(UINT, WPARAM, LPARAM) {
+  m_TrayIcon.DestroyWindow();
+  m_TrayIcon.RemoveIcon(false);
+  std::exit(0);
+}
+
+LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnShowSettings(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  return 0;
+}
+
+LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnTriggerChanged();
+  return 0;
+}
+
+LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnActivationSequenceChanged(
+      static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
+  m_Activation.SetEnabled(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
+  return 0;
+}
+
+LRESULT CMainDlg::OnWebTutorial(UINT, WPARAM, LPARAM) {
+  shell::OpenTutorial();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPronounceGuide(UINT, WPARAM, LPARAM) {
+  shell::ShowPronounceHelp(GetActiveWindow());
+  return 0;
+}
+
+LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
+  shell::ShowAbout(GetActiveWindow());
+  return 0;
+}
+
+// What the activation decisions ask of the dialog.
+
+int CMainDlg::KeyStateCode() { return GetKeyStateCode(); }
+
+int CMainDlg::TriggerSelection() {
+  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
+}
+
+int CMainDlg::HotKeySelection() {
+  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+}
+
+void CMainDlg::SelectTrigger(int trigger) {
+  SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
+}
+
+void CMainDlg::SelectHotKey(int hotKey) {
+  SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
+}
+
+std::pair<int, int> CMainDlg::CursorPosition() {
+  POINT pt{};
+  GetCursorPos(&pt);
+  return {pt.x, pt.y};
+}
+
+bool CMainDlg::CursorOverPopup() {
+  POINT pt;
+  GetCursorPos(&pt);
+  return m_Tooltip.hwnd() && WindowFromPoint(pt) == m_Tooltip.hwnd();
+}
+
+void CMainDlg::ClosePopup() { m_Tooltip.Destroy(); }
+
+void CMainDlg::SetHoverTimer(int delayMs) {
+  SetTimer(m_hWnd, kHoverTimerId, static_cast<UINT>(delayMs), nullptr);
+}
+
+void CMainDlg::KillHoverTimer() { KillTimer(m_hWnd, kHoverTimerId); }
+
+void CMainDlg::EnableDelayField(bool enable) { EnableWindow(GetDlgItem(IDC_DELAY), enable); }
+
+void CMainDlg::SetEnableCheck(bool checked) {
+  CheckDlgButton(m_hWnd, IDC_ENABLE, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CMainDlg::SetToggleItemText(const std::wstring& text) {
+  m_TrayIcon.SetMenuItemText(3, text.c_str());
+}
+
+std::wstring CMainDlg::GetText(std::wstring_view key) { return m_Captions.GetText(key); }
+
+}  // namespace qv
