@@ -45,6 +45,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   bool Enabled() const { return m_Activation.Enabled(); }
   int HoverDelay() const { return m_Activation.HoverDelay(); }
   const Tooltip& Popup() const { return m_Tooltip; }
+  const CTrayNotifyIcon& TrayIcon() const { return m_TrayIcon; }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);

@@ -1,0 +1,174 @@
+// The main dialog in this process, in a Wine virtual desktop with a taskbar: its localized
+// settings window and menus, the tray menu that the enable switch keeps in step, the hidden
+// lists behind the activation sequences, OK's hover delay, and the tray icon's record.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "lexicon/settings.h"
+#include "platform/registry.h"
+#include "tiplex/maindlg.h"
+
+namespace qv {
+namespace {
+
+std::wstring MenuText(HMENU h, UINT pos) {
+  wchar_t buf[256] = {};
+  GetMenuStringW(h, pos, buf, 256, MF_BYPOSITION);
+  return buf;
+}
+
+std::wstring ItemText(HWND dlg, int id) {
+  wchar_t buf[256] = {};
+  GetDlgItemTextW(dlg, id, buf, 256);
+  return buf;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+class MainDlg : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The bundles of the source tree, as an installation folder holds them.
+    std::wstring data = L"Z:" QV_SOURCE_DIR L"/data/";
+    for (wchar_t& c : data)
+      if (c == L'/') c = L'\\';
+    platform::SetValueOverride(platform::Hive::LocalMachine, kMainKeyPath, L"Target", data);
+    platform::SetValueOverride(platform::Hive::LocalMachine, kMainKeyPath, L"QVLang", L"fr");
+    ui::AppModule().Init(GetModuleHandleW(nullptr));
+    CoInitialize(nullptr);  // the capture engine is a COM object
+  }
+  void SetUp() override {
+    ui::AppModule().AddMessageLoop(&loop);
+    ASSERT_TRUE(dlg.Create(nullptr));
+    h = dlg.m_hWnd;
+    Pump();
+  }
+  void TearDown() override {
+    dlg.DestroyWindow();
+    ui::AppModule().RemoveMessageLoop();
+  }
+  void Command(int id, int code = 0) { SendMessageW(h, WM_COMMAND, MAKEWPARAM(id, code), 0); }
+  HMENU Tray() const { return dlg.TrayIcon().PopupMenu(); }
+  bool Checked() const { return IsDlgButtonChecked(h, IDC_ENABLE) == BST_CHECKED; }
+
+  ui::CMessageLoop loop;
+  CMainDlg dlg;
+  HWND h = nullptr;
+};
+
+TEST_F(MainDlg, SettingsWindowAndMenusAreLocalized) {
+  EXPECT_FALSE(IsWindowVisible(h));  // created hidden
+  wchar_t caption[64] = {};
+  GetWindowTextW(h, caption, 64);
+  EXPECT_STREQ(L"QV Settings", caption);
+  EXPECT_EQ(L"Activation", ItemText(h, IDC_SEQUENCE_LABEL));
+  EXPECT_EQ(L"Activer QV", ItemText(h, IDC_ENABLE_LABEL));
+  EXPECT_EQ(L"Annuler", ItemText(h, IDCANCEL));
+  EXPECT_EQ(L"Quitter", ItemText(h, IDC_EXIT));
+  EXPECT_TRUE(Checked());
+  EXPECT_EQ(L"20", ItemText(h, IDC_DELAY));
+
+  HMENU bar = GetMenu(h);
+  ASSERT_EQ(3, GetMenuItemCount(bar));
+  EXPECT_EQ(L"Prononciation", MenuText(bar, 0));
+  EXPECT_EQ(L"Guide de prononciation", MenuText(GetSubMenu(bar, 0), 0));
+  EXPECT_EQ(UINT(ID_PRONOUNCE_GUIDE), GetMenuItemID(GetSubMenu(bar, 0), 0));
+  EXPECT_EQ(L"Aide", MenuText(bar, 1));
+  EXPECT_EQ(L"Didacticiel en ligne", MenuText(GetSubMenu(bar, 1), 1));
+  EXPECT_EQ(UINT(ID_WEB_TUTORIAL), GetMenuItemID(GetSubMenu(bar, 1), 1));
+  EXPECT_EQ(L"À propos", MenuText(bar, 2));
+  EXPECT_EQ(UINT(ID_ABOUT), GetMenuItemID(bar, 2));
+
+  ASSERT_EQ(4, GetMenuItemCount(Tray()));
+  EXPECT_EQ(L"&Quitter", MenuText(Tray(), 0));
+  EXPECT_EQ(L"Aide", MenuText(Tray(), 1));
+  EXPECT_EQ(L"&Paramètres...", MenuText(Tray(), 2));
+  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 3));
+  EXPECT_EQ(2u, GetMenuDefaultItem(Tray(), TRUE, 0));
+}
+
+TEST_F(MainDlg, TheSwitchKeepsCheckBoxTrayItemAndFlagInStep) {
+  Command(ID_TRAY_TOGGLE);
+  EXPECT_FALSE(dlg.Enabled());
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
+  EXPECT_EQ(UINT(ID_TRAY_TOGGLE), GetMenuItemID(Tray(), 3));
+  Command(ID_TRAY_TOGGLE);
+  EXPECT_TRUE(dlg.Enabled());
+  EXPECT_TRUE(Checked());
+  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 3));
+
+  SendDlgItemMessageW(h, IDC_ENABLE, BM_CLICK, 0, 0);
+  EXPECT_FALSE(dlg.Enabled());
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
+  SendDlgItemMessageW(h, IDC_ENABLE, BM_CLICK, 0, 0);
+  EXPECT_TRUE(dlg.Enabled());
+
+  NMHDR nm{nullptr, 0, static_cast<UINT>(NM_CLICK)};
+  SendMessageW(h, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));  // not the link: ignored
+  EXPECT_TRUE(dlg.Enabled());
+  nm.code = TTN_LINKCLICK;
+  SendMessageW(h, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  EXPECT_FALSE(dlg.Enabled());
+  EXPECT_FALSE(Checked());
+  EXPECT_EQ(L"Enable", MenuText(Tray(), 3));  // literal, although the bundle translates it
+}
+
+TEST_F(MainDlg, SequencesSetTheHiddenListsAndOkTakesTheDelay) {
+  SendDlgItemMessageW(h, IDC_SEQUENCE, CB_SETCURSEL, 1, 0);
+  Command(IDC_SEQUENCE, CBN_SELCHANGE);
+  Command(IDCANCEL);  // nothing is undone
+  EXPECT_EQ(2, SendDlgItemMessageW(h, IDC_HOTKEY, CB_GETCURSEL, 0, 0));  // F8
+  EXPECT_EQ(2, SendDlgItemMessageW(h, IDC_TRIGGER, CB_GETCURSEL, 0, 0));  // hover
+
+  Command(ID_TRAY_SETTINGS);
+  EXPECT_TRUE(IsWindowVisible(h));
+  SetDlgItemTextW(h, IDC_DELAY, L"350");
+  Command(IDOK);
+  EXPECT_FALSE(IsWindowVisible(h));
+  EXPECT_EQ(350, dlg.HoverDelay());
+  SetDlgItemTextW(h, IDC_DELAY, L"");
+  Command(IDOK);
+  EXPECT_EQ(0, dlg.HoverDelay());
+}
+
+TEST_F(MainDlg, TrayIconRecordAndTaskbarRestart) {
+  const CTrayNotifyIcon& tray = dlg.TrayIcon();
+  ASSERT_TRUE(tray.IsCreated());
+  EXPECT_STREQ(L"Dictionnaire QV de Brantel", tray.NotifyData().szTip);
+  EXPECT_EQ(DWORD(NIIF_USER | NIIF_NOSOUND), tray.NotifyData().dwInfoFlags);
+
+  // The shell tells every top-level window that its taskbar came back.
+  SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(tray.IsCreated());
+  EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray.NotifyData().uFlags);  // no balloon
+
+  CTrayNotifyIcon other;
+  const std::wstring tip(200, L'x');
+  ASSERT_TRUE(other.Create(h, 203, tip.c_str(), L"", L"", 10, CTrayNotifyIcon::None,
+                           CTrayNotifyIcon::LoadIcon(IDI_TRAY, true), CMainDlg::kTrayCallback,
+                           IDR_TRAYMENU, true, false, false, nullptr, false, true));
+  EXPECT_EQ(127u, wcslen(other.NotifyData().szTip));
+  EXPECT_FALSE(other.OnTrayNotification(202, WM_LBUTTONUP));  // another icon's notification
+}
+
+TEST(ShellLevel, FromTheShellLibrarysVersion) {
+  EXPECT_EQ(ShellLevel::Version4, ShellLevelFor(4, 72, 0));
+  EXPECT_EQ(ShellLevel::Version5, ShellLevelFor(5, 0, 0));
+  EXPECT_EQ(ShellLevel::Version6, ShellLevelFor(6, 0, 5999));
+  EXPECT_EQ(ShellLevel::VersionVista, ShellLevelFor(6, 0, 6000));
+  EXPECT_EQ(ShellLevel::Version7, ShellLevelFor(6, 1, 0));
+  EXPECT_EQ(ShellLevel::Version7, ShellLevelFor(10, 0, 0));
+  EXPECT_EQ(DWORD(NOTIFYICONDATAW_V1_SIZE), NotifyDataSize(ShellLevel::Version4));
+  EXPECT_EQ(DWORD(NOTIFYICONDATAW_V3_SIZE), NotifyDataSize(ShellLevel::Version6));
+  EXPECT_EQ(DWORD(sizeof(NOTIFYICONDATAW)), NotifyDataSize(ShellLevel::Version7));
+}
+
+}  // namespace
+}  // namespace qv
