@@ -39,6 +39,8 @@ MAIN = [
     ("No word has been captured move mouse and try again",
      "No word has been captured: move the mouse and try again",
      "Aucun mot n'a été capturé : déplacez la souris et réessayez"),
+    ("WordNet database not found", "WordNet database not found",
+     "Base de données WordNet introuvable"),
     # Menu 202 (tray) and menu 219 (settings window's menu bar).
     ("_POPUP_", "_POPUP_", "_POPUP_"),
     ("E&xit", "E&xit", "&Quitter"),

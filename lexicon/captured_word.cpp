@@ -39,6 +39,8 @@ void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring&
   if (!sDesc) return;
   if (*sDesc == kNoWordMessage) {
     out = m_Captions.GetText(kNoWordCaption);
+  } else if (*sDesc == kNoDatabaseMessage) {
+    out = m_Captions.GetText(kNoDatabaseCaption);
   } else {
     out = platform::AnsiToWide(*sDesc);
   }

@@ -35,6 +35,8 @@ class ICaptions {
 inline constexpr char kNoWordMessage[] =
     "No Word Has Been Captured. Please, move mouse slightly and try again";
 inline constexpr wchar_t kNoWordCaption[] = L"No word has been captured move mouse and try again";
+inline constexpr char kNoDatabaseMessage[] = "WordNet database not found";
+inline constexpr wchar_t kNoDatabaseCaption[] = L"WordNet database not found";
 
 class CCapturedWord {
  public:
@@ -46,8 +48,8 @@ class CCapturedWord {
   // gives "" and a nonzero ConversionStatus. The text ends at its first null character.
   std::string ToNarrowWord(std::wstring word);
 
-  // Sets out to the lexical summary of the trimmed captured text, with the no-word message
-  // replaced by its localised caption and every double quote removed. out is left as it is
+  // Sets out to the lexical summary of the trimmed captured text, with the no-word and
+  // no-database messages replaced by their localised captions and every double quote removed. out is left as it is
   // when the word cannot be converted to 8-bit text or no summary is obtained.
   void BuildLexicalText(const std::wstring& captured, std::wstring& out);
 

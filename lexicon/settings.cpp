@@ -6,9 +6,21 @@ using platform::Hive;
 using platform::RegAccess;
 using platform::RegKey;
 
+namespace {
+
+// The main key for a read. It is asked for with full access first; a user without
+// administrator rights is refused that on the local machine (and a 64-bit program is not
+// redirected to a virtual copy), so the read then goes through read access.
+RegKey OpenMainKeyForReading() {
+  if (RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All)) return key;
+  return RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::Read);
+}
+
+}  // namespace
+
 void SyncLexiconHome() {
   std::optional<std::string> target;
-  if (RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All))
+  if (RegKey key = OpenMainKeyForReading())
     target = key.ReadAnsi("Target", kTargetSyncBytes);
 
   if (!RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::All))
@@ -33,12 +45,12 @@ FirstRunResult ConsumeFirstRunFlag() {
 }
 
 std::optional<std::wstring> ReadInstallDir() {
-  RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All);
+  RegKey key = OpenMainKeyForReading();
   return key ? key.ReadWide(L"Target", kTargetBytes) : std::nullopt;
 }
 
 std::optional<std::string> ReadLanguageCode() {
-  RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All);
+  RegKey key = OpenMainKeyForReading();
   return key ? key.ReadAnsi("QVLang", kLangBytes) : std::nullopt;
 }
 

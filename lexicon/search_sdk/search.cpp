@@ -35,6 +35,14 @@ void TrimSpaces(std::string& s) {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// The library lower-cases the words it is asked for with the C locale's rules (ASCII letters
+// only), so a capitalised word is the same word.
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return UpperAscii(x) == UpperAscii(y);
+         });
+}
+
 bool IsAdjective(const Synset& synset) {
   return synset.pos && (synset.pos[0] == 'a' || synset.pos[0] == 's');
 }
@@ -170,7 +178,7 @@ std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms
   std::string words;
   for (int i = 0; i < synset.wcount; ++i) {
     std::string_view word = synset.words[i];
-    if (word == form) continue;
+    if (SameWord(word, form)) continue;
     bool wrapped = (column - lastWrap) + word.size() >= kLineWidth;
     if (wrapped) words += kWrap;
     std::string_view bare = CutAtParen(word);
@@ -275,13 +283,10 @@ void DescribePos(BoundedText& description, bool& firstBlock, const std::string& 
 }
 
 std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms) {
-  // A tray program must outlive a missing database: it says so, and the next word tries again.
-  if (!OpenDatabase()) {
-    TrimSpaces(word);
-    return kNoDatabaseText;
-  }
   TrimSpaces(word);
-  if (word.empty()) return kNoWordText;
+  if (word.empty()) return kNoWordText;  // needs no database
+  // A tray program must outlive a missing database: it says so, and the next word tries again.
+  if (!OpenDatabase()) return kNoDatabaseText;
 
   BoundedText description(kDescriptionLimit);
   bool firstBlock = true;

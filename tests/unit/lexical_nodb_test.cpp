@@ -37,6 +37,9 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
   EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
   EXPECT_EQ(word, "dogs");
   EXPECT_EQ(BaseForm(word), std::nullopt);
+  // A blank word is known to be blank without a database.
+  word = "  ";
+  EXPECT_EQ(DescribeWord(word), kNoWordText);
 
   // A home without a database.
   SetHome(Hive::LocalMachine, std::string(QV_LEXICAL_PARTIAL_HOME) + "nothing/");

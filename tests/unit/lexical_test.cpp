@@ -62,7 +62,7 @@ constexpr char kAxes[] =
     "    as branches are arranged.\n"
     "3. In World War II the alliance of Germany and Italy in 1936 which later \n"
     "    included Japan and other nations: \"The Axis opposed the Allies in World War \n"
-    "    II\". synonyms: [Axis]\n"
+    "    II\".\n"
     "4. A group of countries in special alliance. synonyms: [bloc]\n"
     "5. The 2nd cervical vertebra: serves as a pivot for turning the head.\n"
     "    synonyms: [axis vertebra]\n"
@@ -73,6 +73,12 @@ constexpr char kAxes[] =
 
 TEST_F(Lexical, InflectedFormIsDescribedUnderEachBaseForm) {
   EXPECT_EQ(Describe("axes"), kAxes);
+}
+
+// The library lower-cases the word it is asked for: a capitalised word (a sentence's first) is
+// not its own synonym, nor is "Axis" a synonym of "axis" above.
+TEST_F(Lexical, CapitalisedWordIsDescribedAsItsLowerCase) {
+  EXPECT_EQ(Describe("Ear"), Describe("ear"));
 }
 
 TEST_F(Lexical, SpacesAroundTheWordAreTrimmedInPlace) {

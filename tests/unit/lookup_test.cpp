@@ -18,7 +18,8 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
   std::map<std::pair<Source, std::wstring>, std::wstring> dict;
   std::map<std::wstring, std::wstring> captions = {{kDisableKey, L"Désactiver QV"},
                                                    {kPronounceHelpKey, L"Voir l'aide"},
-                                                   {kNoWordCaption, L"Aucun \"mot\" capturé"}};
+                                                   {kNoWordCaption, L"Aucun \"mot\" capturé"},
+                                                   {kNoDatabaseCaption, L"Base introuvable"}};
   std::map<std::string, std::string> summaries, bases;
   std::vector<std::string> described, based;
 
@@ -111,6 +112,9 @@ TEST_F(Lookup, LexicalTextIsLocalisedAnsiTextWithoutDoubleQuotes) {
     word.BuildLexicalText(nothing, out);
     EXPECT_EQ(out, L"Aucun mot capturé");
   }
+  f.summaries["dog"] = kNoDatabaseMessage;
+  word.BuildLexicalText(L"dog", out);
+  EXPECT_EQ(out, L"Base introuvable");
   word.BuildLexicalText(L" \tcat", out);  // the tab stops the trimming and is handed on
   EXPECT_EQ(f.described.back(), "\tcat");
   out = L"kept";

@@ -169,8 +169,9 @@ TEST_F(SettingsStore, KeysAreClosedAfterUse) {
 }
 
 #ifndef _WIN32
-// Writes refused on HKEY_LOCAL_MACHINE, as for a user without administrator rights.
-TEST_F(SettingsStore, RefusedWritesAreNotReportedAndStopTheFirstRunWrites) {
+// Writes, then full access, refused on HKEY_LOCAL_MACHINE, as for a user without administrator
+// rights.
+TEST_F(SettingsStore, RefusedAccessStopsTheFirstRunWritesButNotTheReads) {
   Put(Hive::LocalMachine, kMainKeyPath, L"Tut", L"0");
   platform::stub::DenyWrites(Hive::LocalMachine, kMainKeyPath);
   FirstRunResult r = ConsumeFirstRunFlag();
@@ -179,14 +180,22 @@ TEST_F(SettingsStore, RefusedWritesAreNotReportedAndStopTheFirstRunWrites) {
   EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"0");
   EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), std::nullopt);
 
+  // Full access refused as well, as for every key of the local machine: the first-run flag
+  // cannot be consumed, but the values the program needs are still read.
+  platform::stub::DenyWrites(Hive::LocalMachine, kMainKeyPath, false);
+  Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\QV\\");
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"en");
+  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
   platform::stub::DenyFullAccess(Hive::LocalMachine, kMainKeyPath);
+  platform::stub::DenyFullAccess(Hive::LocalMachine, kLexiconKeyPath);
   r = ConsumeFirstRunFlag();
   EXPECT_FALSE(r.firstRun);
   EXPECT_FALSE(r.flagWritten);
-  // Without full access to the main key even Target cannot be read.
-  Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
+  EXPECT_EQ(ReadInstallDir(), L"C:\\QV\\");
+  EXPECT_EQ(ReadLanguageCode(), "en");
+  // WNHome cannot be written: it keeps what the installer wrote, and is read.
   SyncLexiconHome();
-  EXPECT_EQ(Get(Hive::LocalMachine, kLexiconKeyPath, L"WNHome"), L"C:\\Old\\");
+  EXPECT_EQ(ReadLexiconHome(), "C:\\Old\\");
 }
 #endif
 
