@@ -1,11 +1,16 @@
-// capture_host.exe TITLE — shows the capture test window in a process of its own until the
-// window is closed.
+// capture_host.exe TITLE [--big] — shows the capture test window in a process of its own until
+// the window is closed; with --big, a window of its own holds a multi-line EDIT control of
+// kBigEditChars characters (kBigEditClass, titled TITLE).
 #include <windows.h>
+
+#include <string>
 
 #include "tests/win/capture_host_window.h"
 
 int wmain(int argc, wchar_t** argv) {
-  HWND host = qv::test::CreateHostWindow(argc > 1 ? argv[1] : L"QV capture host", 40, 380);
+  const wchar_t* title = argc > 1 ? argv[1] : L"QV capture host";
+  const bool big = argc > 2 && std::wstring(argv[2]) == L"--big";
+  HWND host = big ? qv::test::CreateBigEditWindow(title) : qv::test::CreateHostWindow(title, 40, 380);
   if (!host) return 1;
   SetPropW(host, L"QvQuitOnDestroy", reinterpret_cast<HANDLE>(1));
   MSG msg;

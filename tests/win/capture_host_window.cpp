@@ -33,6 +33,33 @@ LRESULT CALLBACK HostProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+HWND CreateBigEditWindow(const wchar_t* title) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = HostProc;
+  wc.hInstance = inst;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kBigEditClass;
+  RegisterClassW(&wc);
+  HWND host = CreateWindowExW(0, kBigEditClass, title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                              40, 40, 600, 300, nullptr, nullptr, inst, nullptr);
+  HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                              WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | WS_VSCROLL,
+                              10, 10, 560, 240, host,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBigEdit)), inst, nullptr);
+  SendMessageW(edit, EM_SETLIMITTEXT, 0, 0);
+  std::wstring text;
+  text.reserve(kBigEditChars);
+  const std::wstring line = kBigEditLine;
+  while (text.size() + line.size() <= kBigEditChars) text += line;
+  text.append(kBigEditChars - text.size(), L'x');
+  SetWindowTextW(edit, text.c_str());
+  SendMessageW(edit, EM_LINESCROLL, 0, static_cast<LPARAM>(text.size() / line.size() / 2));
+  ShowWindow(host, SW_SHOWNOACTIVATE);
+  UpdateWindow(host);
+  return host;
+}
+
 HWND CreateHostWindow(const wchar_t* title, int x, int y) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};

@@ -39,4 +39,12 @@ const wchar_t* MultiLine(int i);
 // the system's message font, as most programs' dialogs do.
 HWND CreateHostWindow(const wchar_t* title, int x, int y);
 
+// A window of class kBigEditClass whose one child, kBigEdit, is a multi-line EDIT control of
+// kBigEditChars characters in lines of kBigEditLine, scrolled to its middle.
+inline constexpr wchar_t kBigEditClass[] = L"QvCaptureBigEdit";
+inline constexpr int kBigEdit = 120;
+inline constexpr size_t kBigEditChars = 16u << 20;
+inline constexpr wchar_t kBigEditLine[] = L"lorem ipsum dolor sit amet, consectetur adipiscing elit\r\n";
+HWND CreateBigEditWindow(const wchar_t* title);
+
 }  // namespace qv::test

@@ -1,5 +1,5 @@
 // Timings under Wine, printed, never asserted: the engine's Capture over an EDIT control of
-// another process (capture_host.exe), and the popup's Create + SetMaxWidth + SetText +
+// another process (capture_host.exe), small and of 16 million characters, and the popup's Create + SetMaxWidth + SetText +
 // ShowAtCursor with a realistic body.
 #include <windows.h>
 #include <oleauto.h>
@@ -41,6 +41,62 @@ constexpr wchar_t kBody[] =
     L"2. test, trial, run -- (the act of testing something)\n"
     L"* See Help Page for Pronounciation examples and references"
     L"\n\t\t\t\t\t\t\t\t<A>Disable QV</A>";
+
+struct Host {
+  PROCESS_INFORMATION pi{};
+  HWND window = nullptr;
+};
+
+// capture_host.exe with `args`, and its window of class `cls`.
+Host StartHost(const std::wstring& dir, const wchar_t* cls, const std::wstring& title,
+               const wchar_t* args) {
+  Host h;
+  std::wstring cmd = L"\"" + dir + L"capture_host.exe\" \"" + title + L"\" " + args;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &h.pi))
+    return h;
+  for (int i = 0; i < 1200 && !h.window; ++i) {
+    h.window = FindWindowW(cls, title.c_str());
+    if (!h.window) Sleep(50);
+  }
+  if (h.window) WaitForInputIdle(h.pi.hProcess, 60000);
+  return h;
+}
+
+void StopHost(Host& h) {
+  if (!h.pi.hProcess) return;
+  if (h.window) PostMessageW(h.window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(h.pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(h.pi.hProcess, 1);
+  CloseHandle(h.pi.hProcess);
+  CloseHandle(h.pi.hThread);
+}
+
+// Captures at `pt` n times; prints the text of the last one and the timings.
+void TimeCaptures(IWCapture* engine, POINT pt, int n, const char* what) {
+  std::vector<double> capture;
+  std::wstring text;
+  for (int i = 0; i < n; ++i) {
+    IWInput* in = nullptr;
+    CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest, reinterpret_cast<void**>(&in));
+    in->put_hWnd(static_cast<LONG>(reinterpret_cast<LONG_PTR>(WindowFromPoint(pt))));
+    in->put_FromX(pt.x);
+    in->put_FromY(pt.y);
+    in->put_Options(0x0001);
+    IWCaptureResult* r = nullptr;
+    const auto t0 = Clock::now();
+    engine->Capture(in, &r);
+    capture.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    BSTR b = nullptr;
+    if (r) r->get_Text(&b);
+    text.assign(b ? b : L"", SysStringLen(b));
+    SysFreeString(b);
+    if (r) r->Release();
+    in->Release();
+  }
+  std::printf("captured: \"%ls\"\n", text.c_str());
+  Report(what, capture);
+}
 
 }  // namespace
 
@@ -107,6 +163,29 @@ int wmain() {
     Report("Capture, EDIT of another process", capture);
     Report("request + Capture + get_Text, EDIT of another process", whole);
     engine->Release();
+  }
+
+  // A document of 16 million characters: only the line under the pointer should travel.
+  {
+    const std::wstring bigTitle = L"QV bench big " + std::to_wstring(GetCurrentProcessId());
+    Host big = StartHost(dir, qv::test::kBigEditClass, bigTitle, L"--big");
+    IWCapture* bigEngine = nullptr;
+    if (big.window && SUCCEEDED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                                                 reinterpret_cast<void**>(&bigEngine)))) {
+      HWND edit = GetDlgItem(big.window, qv::test::kBigEdit);
+      LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+      LRESULT start = SendMessageW(edit, EM_LINEINDEX, first + 1, 0);  // "ipsum" of the second line
+      LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, start + 8, 0);
+      POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
+      ClientToScreen(edit, &pt);
+      std::printf("document: %d characters\n", static_cast<int>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)));
+      TimeCaptures(bigEngine, pt, 40, "Capture, 16M-character EDIT of another process");
+      bigEngine->Release();
+    } else {
+      std::printf("no big host window or no engine\n");
+      rc = 1;
+    }
+    StopHost(big);
   }
 
   // The popup, as a look-up shows it.
