@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qv::cli {
 namespace {
@@ -26,10 +27,10 @@ bool LoadBlockFiles(const std::wstring& dir, std::string& message) {
     // DIR/223, or DIR/dict223.bin as the build writes the blocks.
     std::wstring name = std::to_wstring(kFirstBlock + static_cast<int>(i));
     std::error_code ec;
-    if (!std::filesystem::exists(std::filesystem::path(dir + name), ec) &&
-        std::filesystem::exists(std::filesystem::path(dir + L"dict" + name + L".bin"), ec))
+    if (!std::filesystem::exists(platform::FsPath(dir + name), ec) &&
+        std::filesystem::exists(platform::FsPath(dir + L"dict" + name + L".bin"), ec))
       name = L"dict" + name + L".bin";
-    std::ifstream in(std::filesystem::path(dir + name), std::ios::binary);
+    std::ifstream in(platform::FsPath(dir + name), std::ios::binary);
     if (in.is_open())
       data[i].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (!in.is_open() || in.bad()) {

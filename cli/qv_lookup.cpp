@@ -19,6 +19,7 @@
 #include "lexicon/lookup_services.h"
 #include "lexicon/settings.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 namespace {
@@ -98,7 +99,7 @@ std::wstring BuildPath(const char* path) {
 // A directory as the registry holds it: ending with a separator.
 std::wstring AsDirectory(std::wstring dir, const char* option) {
   std::error_code ec;
-  if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
+  if (dir.empty() || !std::filesystem::is_directory(qv::platform::FsPath(dir), ec))
     throw Failure(std::string(option) + ": no such directory: " + qv::platform::WideToUtf8(dir));
 #ifdef _WIN32
   constexpr wchar_t kSep = L'\\';
@@ -215,7 +216,7 @@ int Run(const std::vector<std::wstring>& args) {
   qv::platform::SetValueOverride(Hive::LocalMachine, qv::kLexiconKeyPath, L"WNHome", home);
 
   std::error_code ec;
-  if (!std::filesystem::exists(std::filesystem::path(installDir + L"qv_rb." + opt.lang), ec))
+  if (!std::filesystem::exists(qv::platform::FsPath(installDir + L"qv_rb." + opt.lang), ec))
     std::cerr << "qv-lookup: warning: no text bundle qv_rb." << qv::platform::WideToUtf8(opt.lang)
               << " in " << qv::platform::WideToUtf8(installDir) << ": captions are empty\n";
 

@@ -11,10 +11,9 @@ namespace qv::platform {
 namespace {
 
 std::optional<std::string> ReadWholeFile(std::wstring_view path) {
-  std::string name = WideToUtf8(path);
   // A bare file name would be looked for in the Windows folder, which this build has not.
-  if (name.find_first_of("/\\") == std::string::npos) return std::nullopt;
-  std::ifstream in(NativePath(name), std::ios::binary);
+  if (path.find_first_of(L"/\\") == std::wstring_view::npos) return std::nullopt;
+  std::ifstream in(FsPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -8,6 +8,7 @@
 
 #include "lexicon/dictstore.h"
 #include "lexicon/settings.h"
+#include "platform/codepage.h"
 #include "platform/registry.h"
 #include "platform/resources_builtin.h"
 #ifndef _WIN32
@@ -309,6 +310,22 @@ TEST_F(LookupTest, BadHomesAndFilesGiveNothing) {
   EXPECT_EQ(all(L"ear"), L"");
   SetHome(m_dir.Home() + std::string(300, 'x') + "\\");
   EXPECT_EQ(all(L"ear"), L"");
+}
+
+// WNHome is read as 8-bit text in the system code page; the folder's name on disk is the file
+// system's own (UTF-8 on Linux).
+TEST_F(LookupTest, HomeWithALetterBeyondAscii) {
+  fs::path home = m_dir.path() / fs::path(u8"h\u00f4me");
+  fs::create_directories(home / "dict");
+  std::ofstream(home / "dict" / "qv.nn", std::ios::binary) << "ear=ok\r\n";
+  std::ofstream(home / "dict" / "qvprn.catalog", std::ios::binary) << "other=prn.txt\r\n";
+  std::ofstream(home / "dict" / "prn.txt", std::ios::binary) << "ear=\xc9\xaa\r\n";
+  std::wstring wide = platform::Utf8ToWide(m_dir.Home()) + L"h\u00f4me";
+  wide += wide.find(L'\\') != std::wstring::npos ? L"\\" : L"/";
+  RegKey key = RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);
+  ASSERT_TRUE(key.WriteWide(L"WNHome", wide));
+  EXPECT_EQ(Look(Noun, L"ear"), L"ok");
+  EXPECT_EQ(Look(Pronounce, L"ear"), L"\u026a");
 }
 
 TEST_F(LookupTest, PathsLongerThanTheBufferAreNotOpened) {
