@@ -1,7 +1,9 @@
 // Text-file seam: files read line by line the way the Windows C runtime reads them in text
 // mode, identically on both builds. CR LF becomes LF (a lone CR stays), a Ctrl-Z byte ends the
-// file, and the bytes are decoded either one byte per character (ISO 8859-1) or as UTF-8 (an
-// initial byte-order mark is skipped; invalid sequences become U+FFFD).
+// file, and the bytes are decoded either one byte per character (ISO 8859-1) or as UTF-8
+// (invalid sequences become U+FFFD). In UTF-8 mode a byte-order mark decides, as it does for the
+// runtime's "ccs=UTF-8" mode: a UTF-8 mark is skipped, and after a UTF-16LE mark the file is
+// read as UTF-16LE (an unpaired surrogate becomes U+FFFD).
 #pragma once
 
 #include <cstddef>
@@ -32,8 +34,9 @@ class TextFile {
   explicit operator bool() const noexcept { return static_cast<bool>(m_file); }
 
   // Reads the next line, line feed included when the line has one, into `line`. A line longer
-  // than maxChars characters is delivered in pieces of maxChars characters. False at end of
-  // file (or on a closed file), with `line` empty.
+  // than maxChars characters is delivered in pieces of maxChars characters, read and decoded
+  // piece by piece: the memory taken does not grow with the line. False at end of file (or on
+  // a closed file), with `line` empty.
   bool ReadLine(std::wstring& line, std::size_t maxChars);
 
   // Passes over whole lines whose bytes, as read from the file, do not begin with `prefix`, so
@@ -49,14 +52,20 @@ class TextFile {
 
  private:
   bool Fill();
+  void AppendUtf16(const char* data, std::size_t n, bool atEnd);
   void Start();
-  bool ReadRawLine(std::string& raw);
+  bool ReadRawPiece(std::string& raw, std::size_t limit);
 
   UniqueHandle<std::FILE*, detail::CloseFile> m_file;
   TextEncoding m_encoding = TextEncoding::Latin1;
   std::string m_buf;  // bytes read but not yet delivered
   std::size_t m_pos = 0;
-  std::string m_raw;    // the current line's bytes
+  std::string m_raw;    // bytes of the current line read but not yet decoded
+  std::size_t m_lineBytes = 0;  // bytes of the current line read so far
+  bool m_inLine = false;        // the current line has more bytes to come
+  bool m_utf16 = false;         // UTF-16LE file: m_buf holds its text as UTF-8
+  std::string m_utf16Rest;      // an odd byte or a high surrogate waiting for its partner
+  std::wstring m_decoded;
   // Bytes asked of the next read: small for the catalogs, growing for the long lists.
   std::size_t m_chunk = 4 * 1024;
   std::wstring m_line;  // the decoded line being delivered in pieces

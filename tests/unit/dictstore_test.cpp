@@ -173,6 +173,23 @@ TEST_F(FindKeyInFileTest, Utf8Files) {
   // Invalid sequences become U+FFFD and spoil nothing but their own line.
   EXPECT_EQ(utf8("a=\xff\xc3\r\nb=ok\r\n", L"a"), L"\ufffd\ufffd");
   EXPECT_EQ(utf8("\xc3(=x\r\nb=ok\r\n", L"b"), L"ok");
+
+  // A UTF-16LE mark turns the file to UTF-16LE, line ends and Ctrl-Z still read in text mode;
+  // here a surrogate pair straddles the reader's first chunk of 4 KB.
+  auto utf16 = [](const std::u16string& text) {
+    std::string bytes = "\xff\xfe";
+    for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+  };
+  const std::u16string x(2044, u'x');
+  const std::string file = utf16(u"k=" + x + u"\U0001F600\r\near=\u02c8\u026a\u0259r\r\n"
+                                 u"lone=\xDC00!\r\nz=\x1A\r\nafter=1\r\n");
+  std::wstring smiley = platform::Utf8ToWide("\xF0\x9F\x98\x80");
+  EXPECT_EQ(utf8(file, L"ear"), L"\u02c8\u026a\u0259r");
+  EXPECT_EQ(utf8(file, L"k"), std::wstring(x.begin(), x.end()) + smiley);
+  EXPECT_EQ(utf8(file, L"lone"), L"\ufffd!");
+  EXPECT_EQ(utf8(file, L"after"), L"");
+  EXPECT_EQ(utf8(file + "\x00", L"ear"), L"\u02c8\u026a\u0259r");  // a last odd byte
 }
 
 TEST_F(FindKeyInFileTest, LongLinesAndNulls) {
@@ -182,6 +199,16 @@ TEST_F(FindKeyInFileTest, LongLinesAndNulls) {
   EXPECT_EQ(Find(line + "ear=piece\r\nb=2\r\n", L"b"), L"2");
   EXPECT_EQ(Find(std::string(2'000'000, 'a') + "\r\nb=2", L"b"), L"2");
   EXPECT_EQ(Find("a" + std::string(2'000'000, '='), L"a"), L"");
+  // The pieces are read as they are delivered: a long line is never held whole.
+  for (TextEncoding enc : {TextEncoding::Latin1, TextEncoding::Utf8}) {
+    std::FILE* f = std::fopen(m_dir.Write("long", "a=" + std::string(8'000'000, '\xe9')).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    TextFile file = TextFile::Adopt(f, enc);
+    std::wstring piece;
+    ASSERT_TRUE(file.ReadLine(piece, 1000));
+    EXPECT_EQ(piece, L"a=" + std::wstring(998, enc == TextEncoding::Utf8 ? L'\ufffd' : L'\u00e9'));
+    EXPECT_LT(std::ftell(f), 200'000);
+  }
   // A null ends a line's text.
   EXPECT_EQ(Find(std::string("a=1\0junk\r\nb=2\r\n", 15), L"a"), L"1");
   EXPECT_EQ(Find(std::string("\0a=1\r\na=2\r\n", 11), L"a"), L"2");
