@@ -10,6 +10,8 @@
 namespace qv::capture {
 
 // Call only when AutomationAvailable(): under Wine 8 the UI Automation stubs end the process.
-CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars);
+// The word whose bounding rectangles hold the point; empty when there is none, or when the
+// program does not answer within budgetMs.
+CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs);
 
 }  // namespace qv::capture

@@ -4,7 +4,11 @@
 // through pointers (RichEdit, list views, tree views) a buffer is lent in the other process.
 // Where no message tells which character lies under the point (labels, buttons, captions), the
 // text is laid out again in the control's font: its own in our process, the system's message
-// font across processes, where WM_GETFONT gives nothing usable.
+// font across processes, where WM_GETFONT gives nothing usable, and the system font for a
+// control that has none.
+//
+// One capture has one budget of time for every message, request and recognition it makes: the
+// thread that captures also runs the pointer's low-level hook.
 #include "wcapture/capture.h"
 
 #include <commctrl.h>
@@ -17,12 +21,12 @@
 
 #include "platform/unique_handle.h"
 #include "wcapture/automation.h"
+#include "wcapture/gdi.h"
 #include "wcapture/ocr.h"
 
 namespace qv::capture {
 namespace {
 
-using UniqueFont = platform::UniqueHandle<HFONT, [](HFONT f) { DeleteObject(f); }>;
 using UniqueProcess = platform::UniqueHandle<HANDLE, [](HANDLE h) { CloseHandle(h); }>;
 
 bool IsSpace(wchar_t c) {
@@ -33,9 +37,10 @@ bool IsSpace(wchar_t c) {
 // A window and the way to talk to it.
 class Target {
  public:
-  Target(HWND h, DWORD timeoutMs) : m_h(h), m_timeout(timeoutMs) {
+  Target(HWND h, DWORD timeoutMs, const Deadline& deadline)
+      : m_h(h), m_timeout(timeoutMs), m_deadline(deadline) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
+    m_sameThread = GetWindowThreadProcessId(h, &pid) == GetCurrentThreadId();
     m_local = pid == GetCurrentProcessId();
     m_pid = pid;
   }
@@ -43,13 +48,17 @@ class Target {
   bool local() const { return m_local; }
   DWORD pid() const { return m_pid; }
 
+  // A window of another thread, even one of ours, may be hung: it gets what is left of the
+  // budget, at most the timeout per message.
   bool Send(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
-    if (m_local) {
+    if (m_sameThread) {
       result = SendMessageW(m_h, msg, wp, lp);
       return true;
     }
+    const DWORD timeout = std::min(m_timeout, m_deadline.Remaining());
+    if (timeout == 0) return false;
     DWORD_PTR r = 0;
-    if (!SendMessageTimeoutW(m_h, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, m_timeout, &r))
+    if (!SendMessageTimeoutW(m_h, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeout, &r))
       return false;
     result = static_cast<LRESULT>(r);
     return true;
@@ -78,14 +87,17 @@ class Target {
 
   // The control's font to lay its text out with; never null.
   UniqueFont Font() const {
-    HFONT f = reinterpret_cast<HFONT>(SendOr(WM_GETFONT, 0, 0, 0));
+    LRESULT f = 0;
     LOGFONTW lf{};
-    if (f && GetObjectW(f, sizeof lf, &lf) == sizeof lf) return UniqueFont(CreateFontIndirectW(&lf));
-    if (m_local) {
-      // A control that was never given a font draws with the system font.
+    if (Send(WM_GETFONT, 0, 0, f) && !f) {
+      // A control that was never given a font draws with the system font, in any process.
       GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
       return UniqueFont(CreateFontIndirectW(&lf));
     }
+    if (f && GetObjectW(reinterpret_cast<HFONT>(f), sizeof lf, &lf) == sizeof lf)
+      return UniqueFont(CreateFontIndirectW(&lf));
+    // Another process's font cannot be read from here: most programs give their controls the
+    // message font.
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
@@ -95,8 +107,10 @@ class Target {
  private:
   HWND m_h;
   DWORD m_timeout;
+  const Deadline& m_deadline;
   DWORD m_pid = 0;
   bool m_local = false;
+  bool m_sameThread = false;
 };
 
 // Memory that a control of another process can read and write: a block lent in that process,
@@ -191,57 +205,98 @@ POINT PosFromChar(const Target& t, size_t index) {
 }
 
 int FontHeight(HFONT font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  ScreenDc dc;
+  SelectedObject selected(dc.get(), font);
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  GetTextMetricsW(dc.get(), &tm);
   return tm.tmHeight;
 }
 
 int CharWidth(HFONT font, wchar_t c) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  ScreenDc dc;
+  SelectedObject selected(dc.get(), font);
   SIZE sz{};
-  GetTextExtentPoint32W(dc, &c, 1, &sz);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  GetTextExtentPoint32W(dc.get(), &c, 1, &sz);
   return sz.cx;
 }
 
+// Up to `chars` characters of line `line` of an EDIT control, which begins at character
+// lineStart. EM_GETLINE takes its buffer size in 16 bits; a longer piece comes from the start
+// of the whole text.
+std::wstring EditLine(const Target& t, size_t line, size_t lineStart, size_t chars) {
+  if (chars == 0) return {};
+  if (chars <= 0x7FFF) {
+    // Twice the room needed: Wine, marshalling the message to another process, takes the size
+    // as bytes and would bring back half of the line.
+    std::wstring buf(2 * std::max<size_t>(chars, 2) + 1, L'\0');
+    *reinterpret_cast<WORD*>(buf.data()) = static_cast<WORD>(2 * chars);
+    LRESULT got;
+    if (!t.Send(EM_GETLINE, line, reinterpret_cast<LPARAM>(buf.data()), got) || got <= 0) return {};
+    buf.resize(std::min(static_cast<size_t>(got), chars));
+    return buf;
+  }
+  std::wstring buf(lineStart + chars + 1, L'\0');
+  LRESULT got;
+  if (!t.Send(WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), got) ||
+      got <= static_cast<LRESULT>(lineStart))
+    return {};
+  return buf.substr(lineStart, std::min(static_cast<size_t>(got), lineStart + chars) - lineStart);
+}
+
 // EDIT controls. EM_CHARFROMPOS gives the nearest character boundary, not the character under
-// the point: the right half of a character answers with the next one.
+// the point: the right half of a character answers with the next one. Only the line under the
+// point is read, whatever the size of the document.
 CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   LRESULT r;
   if (!t.Send(EM_CHARFROMPOS, 0, MAKELPARAM(pt.x, pt.y), r) || r == -1) return {};
   const bool multi = t.Style() & ES_MULTILINE;
-  size_t index = LOWORD(r);
-  const std::wstring text = t.Text();
-  if (text.empty()) return {};
-  if (text.size() > 0xFFFF) {
-    // The low word wraps beyond 65,535 characters: a known index near the point puts it right,
-    // the line's start in a multi-line control, the first visible character in a single line.
-    LRESULT known = multi ? t.SendOr(EM_LINEINDEX, HIWORD(r), 0, -1)
-                         : t.SendOr(EM_GETFIRSTVISIBLELINE, 0, 0, -1);
-    if (known >= 0) index = static_cast<size_t>(known) + ((LOWORD(r) - known) & 0xFFFF);
+  const LRESULT length = t.SendOr(WM_GETTEXTLENGTH, 0, 0, 0);
+  if (length <= 0) return {};
+  // The answer holds the character index in its low word and the line in its high word; both
+  // wrap beyond 65,535. The first visible line (in a single-line control, the first visible
+  // character) lies at most that far before the point and puts them right.
+  auto unwrap = [](size_t anchor, size_t low16) { return anchor + ((low16 - anchor) & 0xFFFF); };
+  size_t lineNo = 0, lineStart = 0, index = LOWORD(r);
+  LRESULT lineCount = -1;
+  if (multi) {
+    lineNo = HIWORD(r);
+    lineCount = t.SendOr(EM_GETLINECOUNT, 0, 0, -1);
+    if (lineCount > 0xFFFF) {
+      LRESULT first = t.SendOr(EM_GETFIRSTVISIBLELINE, 0, 0, -1);
+      if (first < 0) return {};
+      lineNo = unwrap(static_cast<size_t>(first), HIWORD(r));
+    }
+    LRESULT start = t.SendOr(EM_LINEINDEX, lineNo, 0, -1);
+    if (start < 0) return {};
+    lineStart = static_cast<size_t>(start);
+    if (length > 0xFFFF) index = unwrap(lineStart, LOWORD(r));
+  } else if (length > 0xFFFF) {
+    LRESULT first = t.SendOr(EM_GETFIRSTVISIBLELINE, 0, 0, -1);
+    if (first >= 0) index = unwrap(static_cast<size_t>(first), LOWORD(r));
   }
-  index = std::min(index, text.size());
+  const LRESULT lineLen = t.SendOr(EM_LINELENGTH, lineStart, 0, -1);
+  if (lineLen <= 0 || index < lineStart) return {};
+  // The line as far as the token (or the cut line) can reach.
+  size_t i = std::min(index - lineStart, static_cast<size_t>(lineLen));
+  const std::wstring line =
+      EditLine(t, lineNo, lineStart, std::min<size_t>(lineLen, i + req.maxChars + 1));
+  if (line.empty()) return {};
+  const size_t end = line.size();
+  i = std::min(i, end);
+  auto posAt = [&](size_t k) { return PosFromChar(t, lineStart + k); };
 
-  POINT at = index < text.size() ? PosFromChar(t, index) : POINT{LONG_MIN, LONG_MIN};
-  POINT next{LONG_MIN, LONG_MIN};  // position of index + 1, when known
-  const bool lineBreak = index < text.size() && (text[index] == L'\r' || text[index] == L'\n');
-  if (index > 0 && (index == text.size() || lineBreak || at.x > pt.x)) {
-    POINT prev = PosFromChar(t, index - 1);
-    if (prev.x != LONG_MIN && prev.x <= pt.x && (at.x == LONG_MIN || prev.y == at.y || lineBreak ||
-                                                 index == text.size())) {
-      --index;
+  POINT at = i < end ? posAt(i) : POINT{LONG_MIN, LONG_MIN};
+  POINT next{LONG_MIN, LONG_MIN};  // position of i + 1, when known
+  if (i > 0 && (i == end || at.x > pt.x)) {
+    POINT prev = posAt(i - 1);
+    if (prev.x != LONG_MIN && prev.x <= pt.x && (at.x == LONG_MIN || prev.y == at.y || i == end)) {
+      --i;
       next = at;
       at = prev;
     }
   }
-  if (index >= text.size() || at.x == LONG_MIN || at.x > pt.x) return {};
-  if (text[index] == L'\r' || text[index] == L'\n') return {};
+  if (i >= end || at.x == LONG_MIN || at.x > pt.x) return {};
+  if (line[i] == L'\r' || line[i] == L'\n') return {};
 
   // Is the point really over this character, or in the empty space after a line's end? Each
   // question to another process costs a round trip: ask only what is needed.
@@ -250,39 +305,45 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
     if (!font) font = t.Font();
     return font.get();
   };
-  if (next.x == LONG_MIN) next = PosFromChar(t, index + 1);
+  if (next.x == LONG_MIN) next = posAt(i + 1);
   int right = (next.x != LONG_MIN && next.y == at.y && next.x > at.x)
                   ? next.x
-                  : at.x + CharWidth(fontNow(), text[index]);
+                  : at.x + CharWidth(fontNow(), line[i]);
   if (pt.x >= right) return {};
-  if (multi && static_cast<LRESULT>(HIWORD(r)) + 1 >= t.SendOr(EM_GETLINECOUNT, 0, 0, 0)) {
+  if (multi && static_cast<LRESULT>(lineNo) + 1 >= lineCount) {
     // Below the last line lies empty space, which EM_CHARFROMPOS maps onto the last line.
-    int lineHeight = FontHeight(fontNow());
-    LRESULT line1 = t.SendOr(EM_LINEINDEX, 1, 0, -1);
-    if (line1 > 0) {
-      POINT p0 = PosFromChar(t, 0), p1 = PosFromChar(t, static_cast<size_t>(line1));
-      if (p0.x != LONG_MIN && p1.x != LONG_MIN && p1.y > p0.y) lineHeight = p1.y - p0.y;
+    int lineHeight = 0;
+    if (lineNo > 0) {
+      LRESULT above = t.SendOr(EM_LINEINDEX, lineNo - 1, 0, -1);
+      POINT p = above >= 0 ? PosFromChar(t, static_cast<size_t>(above)) : POINT{LONG_MIN, LONG_MIN};
+      if (p.x != LONG_MIN && p.y < at.y) lineHeight = at.y - p.y;
     }
+    if (lineHeight <= 0) lineHeight = FontHeight(fontNow());
     if (pt.y < at.y || pt.y >= at.y + lineHeight) return {};
   }
-  return Pick(text, index, WCS_EDIT, req);
+  CaptureOutcome out = Pick(line, i, WCS_EDIT, req);
+  if (out.start >= 0) out.start += static_cast<long>(lineStart);
+  return out;
 }
 
-// RichEdit 2.0 and later: EM_CHARFROMPOS and EM_POSFROMCHAR take pointers, and WM_GETTEXT turns
-// paragraph ends into CR LF, which shifts the indices; EM_GETTEXTRANGE reads the characters as
-// the control counts them.
-CaptureOutcome FromRichEdit(const Target& t, POINT pt, const CaptureRequest& req) {
+// RichEdit: EM_CHARFROMPOS and EM_POSFROMCHAR take pointers, and WM_GETTEXT turns paragraph
+// ends into CR LF, which shifts the indices; EM_GETTEXTRANGE reads the characters as the
+// control counts them, as 8-bit text in the ANSI code page from an ANSI control (RichEdit20A,
+// RichEdit 1.0). Nothing when no memory can be lent in the control's process, so that UI
+// Automation is asked instead.
+std::optional<CaptureOutcome> FromRichEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   constexpr size_t kSpan = 512;
   constexpr size_t kTextOff = 64;
   SharedBlock block(t, kTextOff + (2 * kSpan + 2) * sizeof(wchar_t));
-  if (!block) return {};
+  if (!block) return std::nullopt;
   POINTL ptl{pt.x, pt.y};
   block.Write(0, &ptl, sizeof ptl);
   LRESULT r;
-  if (!t.Send(EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0) return {};
+  if (!t.Send(EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0)
+    return CaptureOutcome{};
   const size_t index = static_cast<size_t>(r);
   LRESULT len = t.SendOr(WM_GETTEXTLENGTH, 0, 0, 0);
-  if (len <= 0 || index >= static_cast<size_t>(len)) return {};
+  if (len <= 0 || index >= static_cast<size_t>(len)) return CaptureOutcome{};
 
   // The character's box: from its position to the next one on the same line.
   auto pos = [&](size_t i, POINTL& out) {
@@ -293,8 +354,8 @@ CaptureOutcome FromRichEdit(const Target& t, POINT pt, const CaptureRequest& req
     return block.Read(0, &out, sizeof out);
   };
   POINTL a{}, b{};
-  if (!pos(index, a) || a.x > pt.x || a.y > pt.y) return {};
-  if (pos(index + 1, b) && b.y == a.y && b.x > a.x && pt.x >= b.x) return {};
+  if (!pos(index, a) || a.x > pt.x || a.y > pt.y) return CaptureOutcome{};
+  if (pos(index + 1, b) && b.y == a.y && b.x > a.x && pt.x >= b.x) return CaptureOutcome{};
 
   const size_t from = index > kSpan ? index - kSpan : 0;
   const size_t to = std::min(static_cast<size_t>(len), index + kSpan);
@@ -304,9 +365,22 @@ CaptureOutcome FromRichEdit(const Target& t, POINT pt, const CaptureRequest& req
   } tr{static_cast<LONG>(from), static_cast<LONG>(to), static_cast<LPWSTR>(block.at(kTextOff))};
   block.Write(16, &tr, sizeof tr);
   LRESULT got;
-  if (!t.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block.at(16)), got) || got <= 0) return {};
-  std::wstring text(static_cast<size_t>(got), L'\0');
-  block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
+  if (!t.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(block.at(16)), got) || got <= 0)
+    return CaptureOutcome{};
+  std::wstring text;
+  if (IsWindowUnicode(t.hwnd())) {
+    text.resize(std::min(static_cast<size_t>(got), 2 * kSpan));
+    block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
+  } else {
+    // Bytes, two to a character at most (double-byte code pages), in the same block.
+    std::string bytes(std::min(static_cast<size_t>(got), (2 * kSpan + 2) * sizeof(wchar_t)), '\0');
+    block.Read(kTextOff, bytes.data(), bytes.size());
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    text.resize(static_cast<size_t>(std::max(n, 0)));
+    if (n > 0)
+      MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+  }
+  if (index - from >= text.size()) return CaptureOutcome{};
   CaptureOutcome out = Pick(text, index - from, WCS_RICHEDIT, req);
   if (out.start >= 0) out.start += static_cast<long>(from);
   return out;
@@ -336,8 +410,10 @@ struct Layout {
 // Lays `text` out in `font` inside `lay.box` and returns the index of the character under the
 // point, or npos.
 size_t CharAtPoint(const std::wstring& text, HFONT font, const Layout& lay, POINT pt) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  // The vectors below may throw: the DC and the font selected into it have owners.
+  ScreenDc screen;
+  const HDC dc = screen.get();
+  SelectedObject selected(dc, font);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   const int width = std::max<int>(1, lay.box.right - lay.box.left - lay.leftPad);
@@ -404,8 +480,6 @@ size_t CharAtPoint(const std::wstring& text, HFONT font, const Layout& lay, POIN
       }
     }
   }
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   return hit;
 }
 
@@ -503,17 +577,19 @@ CaptureOutcome FromComboBox(const Target& t, POINT pt, const CaptureRequest& req
   return FromLaidOutText(t.Text(), font.get(), lay, pt, WCS_CONTROL, req);
 }
 
-CaptureOutcome FromListView(const Target& t, POINT pt, const CaptureRequest& req) {
+// List views and tree views answer through records lent in their process; nothing when that
+// cannot be done (a 32-bit program, or access refused), so that UI Automation is asked instead.
+std::optional<CaptureOutcome> FromListView(const Target& t, POINT pt, const CaptureRequest& req) {
   constexpr size_t kTextOff = 256, kChars = 1024;
   SharedBlock block(t, kTextOff + kChars * sizeof(wchar_t));
-  if (!block) return {};
+  if (!block) return std::nullopt;
   LVHITTESTINFO hti{};
   hti.pt = pt;
   block.Write(0, &hti, sizeof hti);
   LRESULT r;
-  if (!t.Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0) return {};
+  if (!t.Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || r < 0) return CaptureOutcome{};
   block.Read(0, &hti, sizeof hti);
-  if (!(hti.flags & LVHT_ONITEMLABEL) && hti.iSubItem == 0) return {};
+  if (!(hti.flags & LVHT_ONITEMLABEL) && hti.iSubItem == 0) return CaptureOutcome{};
   LVITEMW it{};
   it.iSubItem = hti.iSubItem;
   it.pszText = static_cast<LPWSTR>(block.at(kTextOff));
@@ -521,12 +597,12 @@ CaptureOutcome FromListView(const Target& t, POINT pt, const CaptureRequest& req
   block.Write(0, &it, sizeof it);
   LRESULT got;
   if (!t.Send(LVM_GETITEMTEXTW, hti.iItem, reinterpret_cast<LPARAM>(block.at(0)), got) || got <= 0)
-    return {};
+    return CaptureOutcome{};
   std::wstring text(static_cast<size_t>(std::min<LRESULT>(got, kChars - 1)), L'\0');
   block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
   RECT rc{LVIR_LABEL, hti.iSubItem, 0, 0};
   block.Write(0, &rc, sizeof rc);
-  if (!t.Send(LVM_GETSUBITEMRECT, hti.iItem, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  if (!t.Send(LVM_GETSUBITEMRECT, hti.iItem, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return CaptureOutcome{};
   Layout lay;
   block.Read(0, &lay.box, sizeof lay.box);
   lay.leftPad = hti.iSubItem ? 6 : 2;
@@ -535,31 +611,31 @@ CaptureOutcome FromListView(const Target& t, POINT pt, const CaptureRequest& req
   return FromLaidOutText(text, font.get(), lay, pt, WCS_LISTVIEW, req);
 }
 
-CaptureOutcome FromTreeView(const Target& t, POINT pt, const CaptureRequest& req) {
+std::optional<CaptureOutcome> FromTreeView(const Target& t, POINT pt, const CaptureRequest& req) {
   constexpr size_t kTextOff = 256, kChars = 1024;
   SharedBlock block(t, kTextOff + kChars * sizeof(wchar_t));
-  if (!block) return {};
+  if (!block) return std::nullopt;
   TVHITTESTINFO hti{};
   hti.pt = pt;
   block.Write(0, &hti, sizeof hti);
   LRESULT r;
-  if (!t.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  if (!t.Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return CaptureOutcome{};
   block.Read(0, &hti, sizeof hti);
-  if (!(hti.flags & TVHT_ONITEMLABEL)) return {};
+  if (!(hti.flags & TVHT_ONITEMLABEL)) return CaptureOutcome{};
   TVITEMW it{};
   it.mask = TVIF_TEXT | TVIF_HANDLE;
   it.hItem = hti.hItem;
   it.pszText = static_cast<LPWSTR>(block.at(kTextOff));
   it.cchTextMax = kChars;
   block.Write(0, &it, sizeof it);
-  if (!t.Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  if (!t.Send(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return CaptureOutcome{};
   std::wstring text(kChars, L'\0');
   block.Read(kTextOff, text.data(), text.size() * sizeof(wchar_t));
   text.resize(wcsnlen(text.c_str(), kChars - 1));
   Layout lay;
   HTREEITEM h = hti.hItem;
   block.Write(0, &h, sizeof h);
-  if (!t.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return {};
+  if (!t.Send(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.at(0)), r) || !r) return CaptureOutcome{};
   block.Read(0, &lay.box, sizeof lay.box);
   lay.leftPad = 2;
   lay.vcenter = true;
@@ -627,10 +703,69 @@ HWND DeepestChild(HWND h, POINT screenPt) {
   return h;
 }
 
-// Nothing when the window is of no kind we know.
-std::optional<CaptureOutcome> FromWindow(HWND h, const CaptureRequest& req) {
-  Target t(h, req.timeoutMs);
-  POINT pt = req.pt;
+// With per-monitor awareness our points are physical pixels, but a program that is not aware
+// of the monitor's scale answers its controls' questions in its own logical pixels. For the
+// time of the questions the thread takes on the window's awareness, and the point becomes the
+// window's logical point; every coordinate then agrees.
+class DpiScope {
+ public:
+  DpiScope(HWND h, POINT& screenPt) {
+    static const auto fns = [] {
+      HMODULE user32 = GetModuleHandleW(L"user32.dll");
+      auto get = [&](const char* name) {
+        return user32 ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr;
+      };
+      return Functions{
+          reinterpret_cast<GetContextFn>(get("GetThreadDpiAwarenessContext")),
+          reinterpret_cast<SetContextFn>(get("SetThreadDpiAwarenessContext")),
+          reinterpret_cast<WindowContextFn>(get("GetWindowDpiAwarenessContext")),
+          reinterpret_cast<ContextAwarenessFn>(get("GetAwarenessFromDpiAwarenessContext")),
+          reinterpret_cast<ToLogicalFn>(get("PhysicalToLogicalPointForPerMonitorDPI"))};
+    }();
+    if (!fns.getThread || !fns.setThread || !fns.ofWindow || !fns.awareness || !fns.toLogical)
+      return;
+    constexpr int kPerMonitor = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+    DPI_AWARENESS_CONTEXT ours = fns.getThread();
+    DPI_AWARENESS_CONTEXT theirs = fns.ofWindow(h);
+    if (!ours || !theirs || fns.awareness(ours) != kPerMonitor ||
+        fns.awareness(theirs) == kPerMonitor)
+      return;
+    POINT logical = screenPt;
+    if (!fns.toLogical(h, &logical)) return;
+    m_old = fns.setThread(theirs);
+    if (m_old) screenPt = logical;
+    m_set = fns.setThread;
+  }
+  ~DpiScope() {
+    if (m_old) m_set(m_old);
+  }
+  DpiScope(const DpiScope&) = delete;
+  DpiScope& operator=(const DpiScope&) = delete;
+
+ private:
+  using GetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
+  using SetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  using WindowContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)(HWND);
+  using ContextAwarenessFn = int(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  using ToLogicalFn = BOOL(WINAPI*)(HWND, POINT*);
+  struct Functions {
+    GetContextFn getThread;
+    SetContextFn setThread;
+    WindowContextFn ofWindow;
+    ContextAwarenessFn awareness;
+    ToLogicalFn toLogical;
+  };
+  DPI_AWARENESS_CONTEXT m_old = nullptr;
+  SetContextFn m_set = nullptr;
+};
+
+// Nothing when the window is of no kind we know, or when its kind answers only through memory
+// that cannot be lent in its process.
+std::optional<CaptureOutcome> FromWindow(HWND h, const CaptureRequest& req, const Deadline& deadline) {
+  Target t(h, req.timeoutMs, deadline);
+  POINT screenPt = req.pt;
+  DpiScope dpi(h, screenPt);
+  POINT pt = screenPt;
   ScreenToClient(h, &pt);
   const std::wstring cls = t.ClassName();
   if (ClassIs(cls, L"Edit")) return FromEdit(t, pt, req);
@@ -643,8 +778,8 @@ std::optional<CaptureOutcome> FromWindow(HWND h, const CaptureRequest& req) {
   if (ClassIs(cls, L"ComboBox")) return FromComboBox(t, pt, req);
   if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) return FromListView(t, pt, req);
   if (_wcsicmp(cls.c_str(), WC_TREEVIEWW) == 0) return FromTreeView(t, pt, req);
-  LRESULT hit = t.SendOr(WM_NCHITTEST, 0, MAKELPARAM(req.pt.x, req.pt.y), HTNOWHERE);
-  if (hit == HTCAPTION) return FromCaption(t, req.pt, req);
+  LRESULT hit = t.SendOr(WM_NCHITTEST, 0, MAKELPARAM(screenPt.x, screenPt.y), HTNOWHERE);
+  if (hit == HTCAPTION) return FromCaption(t, screenPt, req);
   return std::nullopt;
 }
 
@@ -660,11 +795,13 @@ bool TokenAt(std::wstring_view text, size_t index, size_t& start, size_t& end) {
 }
 
 CaptureOutcome CaptureAt(const CaptureRequest& req, OcrRecognizer* ocr) {
+  const Deadline deadline(req.budgetMs);
   if (req.options & WCO_OCR) {
     OcrRecognizer& rec = ocr ? *ocr : SystemRecognizer();
     const RECT area{req.pt.x - req.ocrArea.cx / 2, req.pt.y - req.ocrArea.cy / 2,
                     req.pt.x + (req.ocrArea.cx + 1) / 2, req.pt.y + (req.ocrArea.cy + 1) / 2};
-    std::wstring word = WordAtPoint(rec.Recognize(area, req.ocrLanguage), req.pt);
+    std::wstring word =
+        WordAtPoint(rec.Recognize(area, req.ocrLanguage, deadline.Remaining()), req.pt);
     if (word.size() > req.maxChars) word.resize(req.maxChars);
     if (word.empty()) return {};
     return {std::move(word), WCS_OCR, -1};
@@ -673,10 +810,21 @@ CaptureOutcome CaptureAt(const CaptureRequest& req, OcrRecognizer* ocr) {
   HWND h = req.hwnd && IsWindow(req.hwnd) ? req.hwnd : WindowFromPoint(req.pt);
   if (!h) return {};
   h = DeepestChild(h, req.pt);
-  if (std::optional<CaptureOutcome> out = FromWindow(h, req)) return *out;
+  if (std::optional<CaptureOutcome> out = FromWindow(h, req, deadline)) return *out;
   // Browsers, word processors and modern programs draw their text themselves.
-  if (AutomationAvailable()) return AutomationTextAt(req.pt, req.maxChars);
+  if (AutomationAvailable()) return AutomationTextAt(req.pt, req.maxChars, deadline.Remaining());
   return {};
+}
+
+bool BlankSpotMemo::Known(POINT pt) const {
+  return m_set && pt.x == m_pt.x && pt.y == m_pt.y &&
+         std::chrono::steady_clock::now() - m_at < kRetryAfter;
+}
+
+void BlankSpotMemo::Remember(POINT pt, bool blank) {
+  m_set = blank;
+  m_pt = pt;
+  m_at = std::chrono::steady_clock::now();
 }
 
 bool RunningUnderWine() {

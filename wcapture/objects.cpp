@@ -215,7 +215,16 @@ class CWCapture final : public DualObject<IWCapture> {
       req.ocrLanguage.assign(lang ? lang : L"", lang ? SysStringLen(lang) : 0);
       SysFreeString(lang);
 
-      *result = new CWCaptureResult(CaptureAt(req, m_ocr));
+      // The program retries with recognition at every tick while the pointer rests on a spot
+      // where nothing is found: a blank spot is recognised once.
+      // It is tried again after a while, since the screen may have changed meanwhile.
+      const bool ocr = req.options & WCO_OCR;
+      CaptureOutcome outcome;
+      if (!ocr || !m_blank.Known(req.pt)) {
+        outcome = CaptureAt(req, m_ocr);
+        if (ocr) m_blank.Remember(req.pt, outcome.text.empty());
+      }
+      *result = new CWCaptureResult(std::move(outcome));
       return S_OK;
     } catch (const std::bad_alloc&) {
       return Error(E_OUTOFMEMORY, L"Capture: out of memory.");
@@ -230,6 +239,7 @@ class CWCapture final : public DualObject<IWCapture> {
 
  private:
   OcrRecognizer* m_ocr;
+  BlankSpotMemo m_blank;
 };
 
 template <typename T, typename... Args>

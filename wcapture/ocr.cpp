@@ -3,12 +3,14 @@
 // here by method-table position. combase.dll is loaded at run time: where it or the runtime
 // class is missing, activation fails and nothing is recognised.
 #include "wcapture/ocr.h"
+#include "wcapture/gdi.h"
 #include "wcapture/refcount.h"
 
 #include <objbase.h>
 
-#include <atomic>
+#include <chrono>
 #include <cwctype>
+#include <mutex>
 #include <vector>
 
 namespace qv::capture {
@@ -184,7 +186,9 @@ class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
 
 class SystemOcr final : public OcrRecognizer {
  public:
-  std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language) override {
+  std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language,
+                                 DWORD budgetMs) override {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
     std::vector<OcrWord> words;
     const std::wstring tag = OcrLanguageTag(language);
     if (tag.empty() || !Load()) return words;
@@ -218,11 +222,12 @@ class SystemOcr final : public OcrRecognizer {
     if (FAILED(engine->RecognizeAsync(bitmap.get(), op.put())) || !op) return words;
     Ref<IAsyncInfo_> info;
     if (FAILED(op->QueryInterface(kIidIAsyncInfo, reinterpret_cast<void**>(info.put())))) return words;
-    // The recognizer works on the thread pool; a few hundred milliseconds at most for a strip.
+    // The recognizer works on the thread pool. The wait is bounded by the clock, not by a count
+    // of sleeps, each of which may last a whole tick of the system timer.
     int status = 0;
-    for (int waited = 0; waited < 3000 && SUCCEEDED(info->get_Status(&status)) && status == 0;
-         waited += 5)
-      Sleep(5);
+    while (SUCCEEDED(info->get_Status(&status)) && status == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+      Sleep(1);
     if (status != 1) {
       info->Cancel();
       return words;
@@ -268,11 +273,14 @@ class SystemOcr final : public OcrRecognizer {
   using DeleteStringFn = HRESULT(WINAPI*)(HSTRING_);
   using BufferFn = const wchar_t*(WINAPI*)(HSTRING_, UINT32*);
 
+  // Once per process, whichever thread asks first; the others wait for it to finish.
   bool Load() {
-    if (m_loaded) return m_factory != nullptr;
-    m_loaded = true;
+    std::call_once(m_loaded, [this] { LoadOnce(); });
+    return m_factory != nullptr;
+  }
+  void LoadOnce() {
     HMODULE combase = LoadLibraryExW(L"combase.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!combase) return false;
+    if (!combase) return;
     m_create = reinterpret_cast<CreateStringFn>(
         reinterpret_cast<void*>(GetProcAddress(combase, "WindowsCreateString")));
     m_delete = reinterpret_cast<DeleteStringFn>(
@@ -282,7 +290,6 @@ class SystemOcr final : public OcrRecognizer {
     auto factory = reinterpret_cast<GetFactoryFn>(
         reinterpret_cast<void*>(GetProcAddress(combase, "RoGetActivationFactory")));
     if (m_create && m_delete && m_buffer) m_factory = factory;
-    return m_factory != nullptr;
   }
 
   template <typename T>
@@ -298,12 +305,14 @@ class SystemOcr final : public OcrRecognizer {
   static std::vector<BYTE> ScreenPixels(const RECT& area) {
     const int w = area.right - area.left, h = area.bottom - area.top;
     std::vector<BYTE> bytes(static_cast<size_t>(w) * h * 4);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, area.left, area.top, SRCCOPY | CAPTUREBLT);
-    SelectObject(mem, old);
+    ScreenDc screen;
+    UniqueDc mem(CreateCompatibleDC(screen.get()));
+    UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+    if (!mem || !bmp) return bytes;
+    {
+      SelectedObject keep(mem.get(), bmp.get());
+      BitBlt(mem.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
+    }
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
@@ -311,15 +320,12 @@ class SystemOcr final : public OcrRecognizer {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(mem, bmp, 0, h, bytes.data(), &bi, DIB_RGB_COLORS);
+    GetDIBits(mem.get(), bmp.get(), 0, h, bytes.data(), &bi, DIB_RGB_COLORS);
     for (size_t i = 3; i < bytes.size(); i += 4) bytes[i] = 0xFF;
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
     return bytes;
   }
 
-  bool m_loaded = false;
+  std::once_flag m_loaded;
   GetFactoryFn m_factory = nullptr;
   CreateStringFn m_create = nullptr;
   DeleteStringFn m_delete = nullptr;

@@ -18,8 +18,10 @@ class OcrRecognizer {
  public:
   virtual ~OcrRecognizer() = default;
   // The words recognised in `area` (screen coordinates), in reading order. Empty when the system
-  // has no recognizer for `language` (an ISO 639 code such as "eng", or a BCP 47 tag).
-  virtual std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language) = 0;
+  // has no recognizer for `language` (an ISO 639 code such as "eng", or a BCP 47 tag), or when
+  // the recognition does not end within budgetMs.
+  virtual std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language,
+                                         DWORD budgetMs) = 0;
 };
 
 // The recognised word whose box holds the point; empty when none does.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "wcapture/capture.h"
+#include "wcapture/objects.h"
 #include "wcapture/ocr.h"
 #include "wcapture/wcapture.h"
 
@@ -208,7 +209,9 @@ class FakeRecognizer : public OcrRecognizer {
   std::vector<OcrWord> words;
   RECT askedArea{};
   std::wstring askedLanguage;
-  std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language) override {
+  int calls = 0;
+  std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language, DWORD) override {
+    ++calls;
     askedArea = area;
     askedLanguage = language;
     return words;
@@ -241,6 +244,37 @@ TEST(CaptureOcr, PicksTheWordWhoseBoxHoldsThePoint) {
   EXPECT_EQ(L"second", at(120, 230).text);
   fake.words.clear();
   EXPECT_EQ(L"", at(120, 230).text);
+}
+
+// The program retries with recognition at every tick of its hover timer while the text under
+// the pointer is empty: the engine recognises a blank spot once, and a spot with a word always.
+TEST_F(ComTest, BlankSpotIsRecognisedOnce) {
+  FakeRecognizer fake;
+  Ptr<IWCapture> engine;
+  Ptr<IWInput> input;
+  ASSERT_EQ(S_OK, CreateEngine(IID_IWCapture, engine.put(), &fake));
+  ASSERT_EQ(S_OK, CreateRequest(IID_IWInput, input.put()));
+  input->put_Options(0x0101);
+  auto at = [&](LONG x) {
+    input->put_FromX(x);
+    input->put_FromY(100);
+    Ptr<IWCaptureResult> result;
+    std::wstring text = L"<failed>";
+    BSTR b = nullptr;
+    if (SUCCEEDED(engine->Capture(input.p, &result.p)) && SUCCEEDED(result->get_Text(&b)))
+      text.assign(b ? b : L"", SysStringLen(b));
+    SysFreeString(b);
+    return text;
+  };
+  EXPECT_EQ(L"", at(50));
+  EXPECT_EQ(L"", at(50));
+  EXPECT_EQ(1, fake.calls);
+  EXPECT_EQ(L"", at(51));  // another spot
+  EXPECT_EQ(2, fake.calls);
+  fake.words = {{L"word", {40, 90, 80, 110}}};
+  EXPECT_EQ(L"word", at(60));
+  EXPECT_EQ(L"word", at(60));
+  EXPECT_EQ(4, fake.calls);
 }
 
 // Where the system has no recognizer (Wine), the retry with option 0x0100 gives the empty text
