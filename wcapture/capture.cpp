@@ -221,8 +221,8 @@ int CharWidth(HFONT font, wchar_t c) {
 }
 
 // Up to `chars` characters of line `line` of an EDIT control, which begins at character
-// lineStart. EM_GETLINE takes its buffer size in 16 bits; a longer piece comes from the start
-// of the whole text.
+// lineStart; fewer when the line is shorter. EM_GETLINE takes its buffer size in 16 bits; a
+// longer piece comes from the start of the whole text.
 std::wstring EditLine(const Target& t, size_t line, size_t lineStart, size_t chars) {
   if (chars == 0) return {};
   if (chars <= 0x7FFF) {
@@ -235,6 +235,9 @@ std::wstring EditLine(const Target& t, size_t line, size_t lineStart, size_t cha
     buf.resize(std::min(static_cast<size_t>(got), chars));
     return buf;
   }
+  const LRESULT length = t.SendOr(EM_LINELENGTH, lineStart, 0, -1);
+  if (length <= 0) return {};
+  chars = std::min(chars, static_cast<size_t>(length));
   std::wstring buf(lineStart + chars + 1, L'\0');
   LRESULT got;
   if (!t.Send(WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), got) ||
@@ -274,12 +277,11 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
     LRESULT first = t.SendOr(EM_GETFIRSTVISIBLELINE, 0, 0, -1);
     if (first >= 0) index = unwrap(static_cast<size_t>(first), LOWORD(r));
   }
-  const LRESULT lineLen = t.SendOr(EM_LINELENGTH, lineStart, 0, -1);
-  if (lineLen <= 0 || index < lineStart) return {};
-  // The line as far as the token (or the cut line) can reach.
-  size_t i = std::min(index - lineStart, static_cast<size_t>(lineLen));
-  const std::wstring line =
-      EditLine(t, lineNo, lineStart, std::min<size_t>(lineLen, i + req.maxChars + 1));
+  if (index < lineStart) return {};
+  // The line as far as the token (or the cut line) can reach. Every question about a line
+  // costs the control a walk to it (Wine's EDIT walks a list of lines): ask as few as possible.
+  size_t i = index - lineStart;
+  const std::wstring line = EditLine(t, lineNo, lineStart, i + req.maxChars + 1);
   if (line.empty()) return {};
   const size_t end = line.size();
   i = std::min(i, end);

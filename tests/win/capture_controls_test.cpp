@@ -131,14 +131,14 @@ size_t MultiIndex(int line, const wchar_t* what) {
   return index + std::wstring(MultiLine(line)).find(what);
 }
 
-// Width of `s` in the message font, which the host gives its controls.
-int Extent(const std::wstring& s) {
+// Width of `s` in the message font, which the host gives its controls, or in the system font.
+int Extent(const std::wstring& s, bool systemFont = false) {
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof ncm;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
   HFONT f = CreateFontIndirectW(&ncm.lfMessageFont);
   HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, f);
+  HGDIOBJ old = SelectObject(dc, systemFont ? GetStockObject(SYSTEM_FONT) : f);
   SIZE sz{};
   GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &sz);
   SelectObject(dc, old);
@@ -148,9 +148,9 @@ int Extent(const std::wstring& s) {
 }
 
 // The middle of `word` in a line of text that starts at x0.
-int WordMiddle(const std::wstring& line, const std::wstring& word, int x0) {
+int WordMiddle(const std::wstring& line, const std::wstring& word, int x0, bool systemFont = false) {
   std::wstring before = line.substr(0, line.find(word));
-  return x0 + Extent(before) + Extent(word) / 2;
+  return x0 + Extent(before, systemFont) + Extent(word, systemFont) / 2;
 }
 
 RECT Client(int id) {
@@ -193,6 +193,13 @@ TEST_P(CaptureControls, LabelsAndButtons) {
   EXPECT_EQ(WCS_CONTROL, source);
   EXPECT_EQ(L"label:", CaptureAt(Over(kStatic, {WordMiddle(label, L"label:", 0), 8})));
   EXPECT_EQ(L"", CaptureAt(Over(kStatic, {Client(kStatic).right - 4, 8})));
+  // A label without a font draws in the system font, in any process. (Wine refuses WM_GETFONT
+  // across processes: there nothing tells a label without a font from one with.)
+  DWORD_PTR font = 0;
+  if (SendMessageTimeoutW(GetDlgItem(Target(), kNoFontStatic), WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG,
+                          1000, &font))
+    for (const wchar_t* word : {L"juliet", L"kilo", L"lima"})
+      EXPECT_EQ(word, CaptureAt(Over(kNoFontStatic, {WordMiddle(kNoFontText, word, 0, true), 8})));
 
   const std::wstring shown = L"Press Here now";  // "&H" is an underlined H
   RECT rc = Client(kButton);
@@ -226,6 +233,13 @@ TEST_P(CaptureControls, RichEdit) {
   LONG source = 0;
   EXPECT_EQ(L"(edit),", CaptureAt(Over(kRichEdit, {(a.x + b.x) / 2, a.y + 5}), &source));
   EXPECT_EQ(WCS_RICHEDIT, source);
+  // An ANSI control answers with 8-bit text.
+  HWND ansi = GetDlgItem(g_local, kAnsiRichEdit);
+  ASSERT_FALSE(IsWindowUnicode(ansi));
+  const size_t at = std::string(kAnsiRichText).find("ext");
+  SendMessageW(ansi, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&a), at);
+  SendMessageW(ansi, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&b), at + 1);
+  EXPECT_EQ(L"(text)", CaptureAt(Over(kAnsiRichEdit, {(a.x + b.x) / 2, a.y + 5})));
 }
 
 TEST_P(CaptureControls, EmptySpaceGivesEmptyText) {
@@ -274,12 +288,13 @@ TEST_P(CaptureControls, Caption) {
   EXPECT_EQ(L"", CaptureAt({wr.left + 420, y}));
 }
 
-// EM_CHARFROMPOS answers in 16 bits: beyond 65,535 characters the index must be put right.
-// (A multi-line control: Wine's single-line controls do not scroll that far.)
-TEST(CaptureLongEdit, IndexBeyondSixteenBits) {
+// EM_CHARFROMPOS answers in 16 bits: beyond 65,535 characters the index, and beyond 65,535
+// lines the line, must be put right. (A multi-line control: Wine's single-line controls do not
+// scroll that far.)
+TEST(CaptureLongEdit, IndexAndLineBeyondSixteenBits) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   std::wstring text;
-  while (text.size() < 70000) text += L"filler words here\r\n";
+  for (int line = 0; line < 70000; ++line) text += L"filler\r\n";
   const size_t target = text.size();
   text += L"needle(s); end";
   HWND w = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | WS_VISIBLE | WS_BORDER | ES_MULTILINE | WS_VSCROLL,

@@ -70,19 +70,20 @@ HWND CreateHostWindow(const wchar_t* title, int x, int y) {
   wc.lpszClassName = L"QvCaptureHost";
   RegisterClassW(&wc);
   LoadLibraryW(L"msftedit.dll");
+  LoadLibraryW(L"riched20.dll");
 
   HWND host = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                              x, y, 620, 360, nullptr, nullptr, inst, nullptr);
+                              x, y, 820, 360, nullptr, nullptr, inst, nullptr);
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof ncm;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
   HFONT font = CreateFontIndirectW(&ncm.lfMessageFont);  // lives as long as the process
 
   auto add = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int cx, int cy,
-                 int w, int hgt, DWORD ex = 0) {
+                 int w, int hgt, DWORD ex = 0, bool withFont = true) {
     HWND c = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, cx, cy, w, hgt, host,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (withFont) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return c;
   };
   add(L"EDIT", kEditText, ES_AUTOHSCROLL, kEdit, 10, 10, 300, 24, WS_EX_CLIENTEDGE);
@@ -131,6 +132,10 @@ HWND CreateHostWindow(const wchar_t* title, int x, int y) {
   HWND cb = add(WC_COMBOBOXW, nullptr, CBS_DROPDOWNLIST, kComboBox, 320, 240, 200, 200);
   SendMessageW(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kComboText));
   SendMessageW(cb, CB_SETCURSEL, 0, 0);
+  HWND ansi = add(L"RichEdit20A", nullptr, ES_MULTILINE, kAnsiRichEdit, 610, 10, 190, 60,
+                  WS_EX_CLIENTEDGE);
+  SetWindowTextA(ansi, kAnsiRichText);
+  add(L"STATIC", kNoFontText, SS_LEFT, kNoFontStatic, 610, 80, 200, 20, 0, false);
 
   ShowWindow(host, SW_SHOWNOACTIVATE);
   UpdateWindow(host);

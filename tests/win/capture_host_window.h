@@ -17,6 +17,8 @@ enum HostControl : int {
   kListView = 108,   // report view, one column
   kTreeView = 109,   // a root with one child, expanded
   kComboBox = 110,   // drop-down list showing kComboText
+  kAnsiRichEdit = 111,  // RichEdit20A, an ANSI window
+  kNoFontStatic = 112,  // a label never given a font: it draws in the system font
 };
 
 inline constexpr wchar_t kEditText[] = L"Hello (world), dear reader.";
@@ -31,6 +33,8 @@ inline constexpr const wchar_t* kListViewItems[] = {L"delta force", L"echo chamb
 inline constexpr wchar_t kTreeRoot[] = L"foxtrot root";
 inline constexpr wchar_t kTreeChild[] = L"golf club";
 inline constexpr wchar_t kComboText[] = L"hotel lobby";
+inline constexpr char kAnsiRichText[] = "Ansi rich (text) here";
+inline constexpr wchar_t kNoFontText[] = L"India juliet kilo lima";
 
 // Line i of the multi-line EDIT (0-based), without its line break.
 const wchar_t* MultiLine(int i);
