@@ -286,42 +286,48 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   const size_t end = line.size();
   i = std::min(i, end);
   auto posAt = [&](size_t k) { return PosFromChar(t, lineStart + k); };
-
-  POINT at = i < end ? posAt(i) : POINT{LONG_MIN, LONG_MIN};
-  POINT next{LONG_MIN, LONG_MIN};  // position of i + 1, when known
-  if (i > 0 && (i == end || at.x > pt.x)) {
-    POINT prev = posAt(i - 1);
-    if (prev.x != LONG_MIN && prev.x <= pt.x && (at.x == LONG_MIN || prev.y == at.y || i == end)) {
-      --i;
-      next = at;
-      at = prev;
-    }
-  }
-  if (i >= end || at.x == LONG_MIN || at.x > pt.x) return {};
-  if (line[i] == L'\r' || line[i] == L'\n') return {};
-
-  // Is the point really over this character, or in the empty space after a line's end? Each
-  // question to another process costs a round trip: ask only what is needed.
   UniqueFont font;
   auto fontNow = [&] {
     if (!font) font = t.Font();
     return font.get();
   };
-  if (next.x == LONG_MIN) next = posAt(i + 1);
-  int right = (next.x != LONG_MIN && next.y == at.y && next.x > at.x)
-                  ? next.x
-                  : at.x + CharWidth(fontNow(), line[i]);
-  if (pt.x >= right) return {};
+
+  // Which character, and is the point over it or in the empty space after a line's end? The
+  // boundary's position tells the side: left of it, the right half of the character before;
+  // right of it, the left half of the character after, since the boundary was the nearer one.
+  // Each position costs a walk to the line: one is asked in the common case.
+  const POINT bound = posAt(i);
+  LONG top;  // the line's top
+  if (i < end) {
+    if (bound.x == LONG_MIN) return {};
+    if (pt.x < bound.x) {
+      if (i == 0) return {};  // left of the line
+      --i;
+    }
+    top = bound.y;
+  } else {
+    // The line's end, or the text's, which has no position: its last character decides.
+    if (i == 0) return {};
+    const POINT prev = posAt(i - 1);
+    if (prev.x == LONG_MIN || prev.x > pt.x) return {};
+    const LONG right = (bound.x != LONG_MIN && bound.y == prev.y && bound.x > prev.x)
+                           ? bound.x
+                           : prev.x + CharWidth(fontNow(), line[i - 1]);
+    if (pt.x >= right) return {};
+    --i;
+    top = prev.y;
+  }
+  if (line[i] == L'\r' || line[i] == L'\n') return {};
   if (multi && static_cast<LRESULT>(lineNo) + 1 >= lineCount) {
     // Below the last line lies empty space, which EM_CHARFROMPOS maps onto the last line.
     int lineHeight = 0;
     if (lineNo > 0) {
       LRESULT above = t.SendOr(EM_LINEINDEX, lineNo - 1, 0, -1);
       POINT p = above >= 0 ? PosFromChar(t, static_cast<size_t>(above)) : POINT{LONG_MIN, LONG_MIN};
-      if (p.x != LONG_MIN && p.y < at.y) lineHeight = at.y - p.y;
+      if (p.x != LONG_MIN && p.y < top) lineHeight = top - p.y;
     }
     if (lineHeight <= 0) lineHeight = FontHeight(fontNow());
-    if (pt.y < at.y || pt.y >= at.y + lineHeight) return {};
+    if (pt.y < top || pt.y >= top + lineHeight) return {};
   }
   CaptureOutcome out = Pick(line, i, WCS_EDIT, req);
   if (out.start >= 0) out.start += static_cast<long>(lineStart);

@@ -180,6 +180,23 @@ int wmain() {
       ClientToScreen(edit, &pt);
       std::printf("document: %d characters\n", static_cast<int>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)));
       TimeCaptures(bigEngine, pt, 40, "Capture, 16M-character EDIT of another process");
+      // What single questions cost there: the control finds a line by walking to it.
+      POINT client = pt;
+      ScreenToClient(edit, &client);
+      auto time = [&](const char* what, UINT msg, WPARAM wp, LPARAM lp) {
+        std::vector<double> ms;
+        for (int i = 0; i < 40; ++i) {
+          DWORD_PTR r = 0;
+          const auto t0 = Clock::now();
+          SendMessageTimeoutW(edit, msg, wp, lp, SMTO_ABORTIFHUNG, 1000, &r);
+          ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        }
+        Report(what, ms);
+      };
+      time("  EM_CHARFROMPOS", EM_CHARFROMPOS, 0, MAKELPARAM(client.x, client.y));
+      time("  EM_LINEINDEX", EM_LINEINDEX, first + 1, 0);
+      time("  EM_POSFROMCHAR", EM_POSFROMCHAR, start + 8, 0);
+      time("  WM_GETTEXTLENGTH", WM_GETTEXTLENGTH, 0, 0);
       bigEngine->Release();
     } else {
       std::printf("no big host window or no engine\n");
