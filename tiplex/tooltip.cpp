@@ -53,6 +53,44 @@ NONCLIENTMETRICSW MetricsAt(UINT dpi) {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// A window's DC (or the screen's), released when the owner goes.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND h) noexcept : m_h(h), m_dc(GetDC(h)) {}
+  ~WindowDc() {
+    if (m_dc) ReleaseDC(m_h, m_dc);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const noexcept { return m_dc; }
+
+ private:
+  HWND m_h;
+  HDC m_dc;
+};
+
+// Puts back the object a DC held when the owner was made, whatever is selected meanwhile.
+class KeepSelected {
+ public:
+  KeepSelected(HDC dc, HGDIOBJ obj) noexcept : m_dc(dc), m_old(SelectObject(dc, obj)) {}
+  ~KeepSelected() {
+    if (m_old && m_old != HGDI_ERROR) SelectObject(m_dc, m_old);
+  }
+  KeepSelected(const KeepSelected&) = delete;
+  KeepSelected& operator=(const KeepSelected&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_old;
+};
+
+// The popup is driven from the owner's window procedure, which no exception may leave: when
+// memory runs out in the middle of a change, the popup is hidden and the look-up goes on.
+void HideAfterFailure(HWND h, bool& shown) noexcept {
+  if (h) ShowWindow(h, SW_HIDE);
+  shown = false;
+}
+
 // Body text without its link tags, and for each character whether it belongs to a link.
 void StripLinks(const std::wstring& in, std::wstring& out, std::vector<bool>& link) {
   out.clear();
@@ -84,7 +122,7 @@ void StripLinks(const std::wstring& in, std::wstring& out, std::vector<bool>& li
 
 }  // namespace
 
-bool Tooltip::Create(HWND owner, const wchar_t* title) {
+bool Tooltip::Create(HWND owner, const wchar_t* title) try {
   Destroy();
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
@@ -106,6 +144,9 @@ bool Tooltip::Create(HWND owner, const wchar_t* title) {
   if (!m_hWnd) return false;
   UpdateWindowText();
   return true;
+} catch (...) {
+  Destroy();
+  return false;
 }
 
 void Tooltip::UpdateWindowText() {
@@ -115,22 +156,28 @@ void Tooltip::UpdateWindowText() {
   SetWindowTextW(m_hWnd, (m_title + L"\n" + body).c_str());
 }
 
-void Tooltip::SetMaxWidth(int width) {
+void Tooltip::SetMaxWidth(int width) try {
   m_maxWidth = std::max(width, 32);
   if (m_hWnd && m_shown) Place();
+} catch (...) {
+  HideAfterFailure(m_hWnd, m_shown);
 }
 
-void Tooltip::SetText(const wchar_t* text) {
+void Tooltip::SetText(const wchar_t* text) try {
   m_text = text ? text : L"";
   if (m_hWnd) UpdateWindowText();
   if (m_hWnd && m_shown) Place();
+} catch (...) {
+  HideAfterFailure(m_hWnd, m_shown);
 }
 
-void Tooltip::ShowAtCursor() {
+void Tooltip::ShowAtCursor() try {
   if (!m_hWnd) return;
   GetCursorPos(&m_pointer);
   m_shown = true;
   Place();
+} catch (...) {
+  HideAfterFailure(m_hWnd, m_shown);
 }
 
 void Tooltip::Destroy() {
@@ -192,8 +239,10 @@ void Tooltip::Layout() {
   const int maxW = std::max(Scale(32), std::min(Scale(m_maxWidth), workW - 2 * margin));
   const int maxBodyH = std::max(Scale(32), workH - Scale(kStemHeight) - 2 * margin);
 
-  HDC dc = GetDC(m_hWnd);
-  HGDIOBJ oldFont = SelectObject(dc, m_titleFont);
+  // The vectors and strings below may throw: the DC and its first font have owners.
+  WindowDc windowDc(m_hWnd);
+  const HDC dc = windowDc.get();
+  KeepSelected keep(dc, m_titleFont);
   TEXTMETRICW tm{};
 
   // Title line: icon, bold title, close button.
@@ -330,8 +379,6 @@ void Tooltip::Layout() {
       lines += paragraph(paras[linkPara].first, paras[linkPara].second, true, kAll);
     break;
   }
-  SelectObject(dc, oldFont);
-  ReleaseDC(m_hWnd, dc);
 
   const int contentW = std::max(bodyW, iconPx + Scale(6) + titleTextW + Scale(8) + closePx);
   m_size = {contentW + 2 * margin, bodyTop + lines * lineH + margin - (lines ? 0 : Scale(6))};
@@ -481,21 +528,29 @@ LRESULT Tooltip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
+      struct Painting {
+        HWND h;
+        PAINTSTRUCT ps{};
+        HDC dc = BeginPaint(h, &ps);
+        ~Painting() { EndPaint(h, &ps); }
+      } painting{h};
+      const PAINTSTRUCT& ps = painting.ps;
       RECT rc;
       GetClientRect(h, &rc);
-      HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-      HGDIOBJ old = SelectObject(mem, bmp);
-      IntersectClipRect(mem, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
-      Paint(mem);
-      BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
-      EndPaint(h, &ps);
+      struct MemoryDc {
+        HDC dc;
+        HBITMAP bmp;
+        ~MemoryDc() {
+          if (bmp) DeleteObject(bmp);
+          if (dc) DeleteDC(dc);
+        }
+      } mem{CreateCompatibleDC(painting.dc), CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom)};
+      if (!mem.dc || !mem.bmp) return 0;
+      KeepSelected keep(mem.dc, mem.bmp);
+      IntersectClipRect(mem.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+      Paint(mem.dc);
+      BitBlt(painting.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+             ps.rcPaint.bottom - ps.rcPaint.top, mem.dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
       return 0;
     }
     case WM_SETCURSOR: {

@@ -6,10 +6,26 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "tiplex/tooltip.h"
+
+// Allocations left before operator new fails; negative: no limit. (The compiler takes the
+// replaced operators for a mismatched pair.)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+static int g_allocationsLeft = -1;
+
+void* operator new(std::size_t n) {
+  if (g_allocationsLeft == 0) throw std::bad_alloc();
+  if (g_allocationsLeft > 0) --g_allocationsLeft;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -154,6 +170,31 @@ TEST_F(TooltipTest, OneWindowPerPopupAndHarmlessDestroy) {
   tip.SetText(L"x");
   tip.ShowAtCursor();
   EXPECT_EQ(0, PopupWindowsOfThisThread());
+}
+
+// The popup is driven from the owner's window procedure: memory running out at any point of a
+// change throws nothing out of it, and the next look-up shows the popup whole again.
+TEST_F(TooltipTest, OutOfMemoryThrowsNothing) {
+  ShowAt(300, 200);
+  for (int left : {0, 1, 2, 4, 8, 16, 32, 64}) {
+    bool threw = false;
+    g_allocationsLeft = left;
+    try {
+      tip.SetText(kBody);
+      tip.ShowAtCursor();
+      tip.SetMaxWidth(400);
+      tip.Create(owner.wnd, L"run  r\x028Cn *");
+    } catch (...) {
+      threw = true;
+    }
+    g_allocationsLeft = -1;
+    EXPECT_FALSE(threw) << left;
+    Pump(10);
+  }
+  ShowAt(300, 200);
+  EXPECT_TRUE(IsWindowVisible(tip.hwnd()));
+  EXPECT_EQ(1, PopupWindowsOfThisThread());
+  EXPECT_FALSE(tip.Pieces().empty());
 }
 
 TEST_F(TooltipTest, StemPointsTenPixelsBelowThePointerTopmostWithoutFocus) {
