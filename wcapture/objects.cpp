@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "wcapture/capture.h"
@@ -215,14 +216,23 @@ class CWCapture final : public DualObject<IWCapture> {
       req.ocrLanguage.assign(lang ? lang : L"", lang ? SysStringLen(lang) : 0);
       SysFreeString(lang);
 
-      // The program retries with recognition at every tick while the pointer rests on a spot
-      // where nothing is found: a blank spot is recognised once.
-      // It is tried again after a while, since the screen may have changed meanwhile.
+      // A look-up asks twice at one point, the retry with recognition right after the plain
+      // capture found nothing: both share one budget.
       const bool ocr = req.options & WCO_OCR;
+      if (!ocr) {
+        m_lookup.emplace(req.budgetMs);
+        m_lookupPt = req.pt;
+      } else if (m_lookup && m_lookupPt.x == req.pt.x && m_lookupPt.y == req.pt.y) {
+        req.budgetMs = m_lookup->Remaining();
+        m_lookup.reset();
+      }
+      // The program retries with recognition at every tick while the pointer rests on a spot
+      // where nothing is found: a blank spot is recognised once, and again only after a while,
+      // since the screen may have changed meanwhile.
       CaptureOutcome outcome;
       if (!ocr || !m_blank.Known(req.pt)) {
         outcome = CaptureAt(req, m_ocr);
-        if (ocr) m_blank.Remember(req.pt, outcome.text.empty());
+        if (ocr && req.budgetMs > 0) m_blank.Remember(req.pt, outcome.text.empty());
       }
       *result = new CWCaptureResult(std::move(outcome));
       return S_OK;
@@ -240,6 +250,8 @@ class CWCapture final : public DualObject<IWCapture> {
  private:
   OcrRecognizer* m_ocr;
   BlankSpotMemo m_blank;
+  std::optional<Deadline> m_lookup;  // the budget of the last plain capture, and its point
+  POINT m_lookupPt{};
 };
 
 template <typename T, typename... Args>
