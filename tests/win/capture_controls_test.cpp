@@ -197,9 +197,10 @@ TEST_P(CaptureControls, LabelsAndButtons) {
   // across processes: there nothing tells a label without a font from one with.)
   DWORD_PTR font = 0;
   if (SendMessageTimeoutW(GetDlgItem(Target(), kNoFontStatic), WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG,
-                          1000, &font))
+                          1000, &font)) {
     for (const wchar_t* word : {L"juliet", L"kilo", L"lima"})
       EXPECT_EQ(word, CaptureAt(Over(kNoFontStatic, {WordMiddle(kNoFontText, word, 0, true), 8})));
+  }
 
   const std::wstring shown = L"Press Here now";  // "&H" is an underlined H
   RECT rc = Client(kButton);

@@ -50,5 +50,6 @@ inline constexpr int kBigEdit = 120;
 inline constexpr size_t kBigEditChars = 16u << 20;
 inline constexpr wchar_t kBigEditLine[] = L"lorem ipsum dolor sit amet, consectetur adipiscing elit\r\n";
 HWND CreateBigEditWindow(const wchar_t* title);
+inline constexpr DWORD kSlowEditMs = 60;
 
 }  // namespace qv::test

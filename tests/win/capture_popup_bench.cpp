@@ -205,6 +205,30 @@ int wmain() {
     StopHost(big);
   }
 
+  // A program slow to answer: the capture keeps to its budget of time.
+  {
+    const std::wstring slowTitle = L"QV bench slow " + std::to_wstring(GetCurrentProcessId());
+    Host slow = StartHost(dir, L"QvCaptureHost", slowTitle, L"--slow");
+    IWCapture* slowEngine = nullptr;
+    if (slow.window && SUCCEEDED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                                                  reinterpret_cast<void**>(&slowEngine)))) {
+      HWND edit = GetDlgItem(slow.window, qv::test::kEdit);
+      DWORD_PTR pos = 0;
+      SendMessageTimeoutW(edit, EM_POSFROMCHAR, 8, 0, SMTO_ABORTIFHUNG, 5000, &pos);
+      POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
+      ClientToScreen(edit, &pt);
+      char what[96];
+      std::snprintf(what, sizeof what, "Capture, EDIT answering %lu ms late",
+                    static_cast<unsigned long>(qv::test::kSlowEditMs));
+      TimeCaptures(slowEngine, pt, 10, what);
+      slowEngine->Release();
+    } else {
+      std::printf("no slow host window or no engine\n");
+      rc = 1;
+    }
+    StopHost(slow);
+  }
+
   // The popup, as a look-up shows it.
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
