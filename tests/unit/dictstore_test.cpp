@@ -345,8 +345,8 @@ TEST_F(LookupTest, HomeWithALetterBeyondAscii) {
   fs::path home = m_dir.path() / fs::path(u8"h\u00f4me");
   fs::create_directories(home / "dict");
   std::ofstream(home / "dict" / "qv.nn", std::ios::binary) << "ear=ok\r\n";
-  std::ofstream(home / "dict" / "qvprn.catalog", std::ios::binary) << "other=prn.txt\r\n";
-  std::ofstream(home / "dict" / "prn.txt", std::ios::binary) << "ear=\xc9\xaa\r\n";
+  std::ofstream(home / "dict" / "qvprn.catalog", std::ios::binary) << "other=ipa.txt\r\n";
+  std::ofstream(home / "dict" / "ipa.txt", std::ios::binary) << "ear=\xc9\xaa\r\n";
   std::wstring wide = platform::Utf8ToWide(m_dir.Home()) + L"h\u00f4me";
   wide += wide.find(L'\\') != std::wstring::npos ? L"\\" : L"/";
   RegKey key = RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);
