@@ -11,8 +11,9 @@ import os
 
 # (key, English, French)
 MAIN = [
-    ("TutorialURL", "https://www.brantel.com/qv/tutorial.html",
-     "https://www.brantel.com/qv/tutorial.html"),
+    # The tutorial page installed with the program: a path without a scheme is taken inside the
+    # installation folder, so the page opens offline wherever QV is installed.
+    ("TutorialURL", "tutorial\\index.html", "tutorial\\index.html"),
     ("Brantel QV Dictionary", "Brantel QV Dictionary", "Dictionnaire QV de Brantel"),
     ("Failed to create Brantel QV Dictionary tray icon",
      "Failed to create Brantel QV Dictionary tray icon",
@@ -53,6 +54,7 @@ MAIN = [
 ABOUT = [
     ("About", "About QV", "À propos de QV"),
     ("OK", "OK", "OK"),
+    ("A Brantel product", "A Brantel product", "Un produit Brantel"),
 ]
 
 
