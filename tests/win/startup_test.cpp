@@ -14,19 +14,14 @@
 
 #include "lexicon/settings.h"
 #include "platform/registry.h"
+#include "tests/win/program_driver.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using qv::platform::Hive;
 using qv::platform::RegKey;
-using Clock = std::chrono::steady_clock;
-
-std::wstring WinPath(const std::string& unixPath) {
-  std::wstring out = L"Z:";
-  for (char c : unixPath) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  return out;
-}
+using namespace qv::test;
 
 const std::wstring kProgram = WinPath(QV_PROGRAM);
 const std::wstring kInstallDir = WinPath(QV_INSTALL_DIR "/");
@@ -77,82 +72,6 @@ class OpenedAddresses {
   std::streamoff m_from = 0;
 };
 
-struct WindowsOf {
-  DWORD pid;
-  HWND settings = nullptr;  // the top-level window titled "QV Settings"
-  HWND splash = nullptr;    // a visible caption-less dialog
-};
-
-void FindWindowsOf(WindowsOf& w) {
-  EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto& w = *reinterpret_cast<WindowsOf*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(h, &pid);
-        if (pid != w.pid) return TRUE;
-        wchar_t title[64] = {}, cls[32] = {};
-        GetWindowTextW(h, title, 64);
-        GetClassNameW(h, cls, 32);
-        if (std::wstring_view(title) == L"QV Settings") w.settings = h;
-        const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
-        if (std::wstring_view(cls) == L"#32770" && IsWindowVisible(h) &&
-            (style & WS_CAPTION) != WS_CAPTION)
-          w.splash = h;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&w));
-}
-
-struct Started {
-  PROCESS_INFORMATION pi{};
-  HWND settings = nullptr;
-  bool splashSeen = false;
-  std::chrono::milliseconds toMainDialog{0};
-  bool exited = false;
-  DWORD exitCode = STILL_ACTIVE;
-
-  ~Started() {
-    if (pi.hProcess) {
-      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
-      CloseHandle(pi.hProcess);
-      CloseHandle(pi.hThread);
-    }
-  }
-  // Ends the program as the tray menu's E&xit does; true when it ended with code 0.
-  bool Exit() {
-    if (settings) PostMessageW(settings, WM_COMMAND, 57665, 0);
-    if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) return false;
-    GetExitCodeProcess(pi.hProcess, &exitCode);
-    return exitCode == 0;
-  }
-};
-
-// Starts the program with exactly this command line after its quoted name, and watches it until
-// its settings window exists or it has ended.
-void Start(Started& s, const std::wstring& tail, bool withBlank = true) {
-  std::wstring cmd = L"\"" + kProgram + L"\"" + (withBlank && !tail.empty() ? L" " : L"") + tail;
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  const auto t0 = Clock::now();
-  ASSERT_TRUE(CreateProcessW(kProgram.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &si, &s.pi))
-      << GetLastError();
-  WindowsOf w{s.pi.dwProcessId};
-  while (Clock::now() - t0 < 30s) {
-    FindWindowsOf(w);
-    if (w.splash && !w.settings) s.splashSeen = true;
-    if (w.settings) break;
-    if (WaitForSingleObject(s.pi.hProcess, 5) == WAIT_OBJECT_0) {
-      s.exited = true;
-      GetExitCodeProcess(s.pi.hProcess, &s.exitCode);
-      return;
-    }
-  }
-  s.toMainDialog = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0);
-  s.settings = w.settings;
-  Sleep(150);  // the show or hide that follows the creation
-}
-
 class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -175,7 +94,7 @@ TEST_F(StartupTest, FirstRunThenNormal) {
   WriteValue(L"Tut", L"0");
   {
     Started s;
-    Start(s, L"");
+    Start(s, kProgram, L"");
     ASSERT_TRUE(s.settings);
     EXPECT_TRUE(s.splashSeen);
     EXPECT_GE(s.toMainDialog, 2000ms);
@@ -189,7 +108,7 @@ TEST_F(StartupTest, FirstRunThenNormal) {
   }
   m_opened.Mark();
   Started s;
-  Start(s, L"");
+  Start(s, kProgram, L"");
   ASSERT_TRUE(s.settings);
   EXPECT_TRUE(s.splashSeen);
   EXPECT_TRUE(IsWindowVisible(s.settings));
@@ -206,7 +125,7 @@ TEST_F(StartupTest, CommandLineTails) {
   } cases[] = {{L"1", true}, {L"1 ", false}, {L"11", false}, {L"/1", false}};
   for (const Case& c : cases) {
     Started s;
-    Start(s, c.tail);
+    Start(s, kProgram, c.tail);
     ASSERT_TRUE(s.settings) << c.tail;
     EXPECT_EQ(s.splashSeen, !c.quiet) << c.tail;
     EXPECT_EQ(IsWindowVisible(s.settings) != FALSE, !c.quiet) << c.tail;
@@ -217,7 +136,7 @@ TEST_F(StartupTest, CommandLineTails) {
   }
   // The blanks after the program's name are not part of the tail.
   Started s;
-  Start(s, L"   1", false);
+  Start(s, kProgram, L"   1", false);
   ASSERT_TRUE(s.settings);
   EXPECT_FALSE(s.splashSeen);
   EXPECT_FALSE(IsWindowVisible(s.settings));
@@ -228,7 +147,7 @@ TEST_F(StartupTest, CommandLineTails) {
 TEST_F(StartupTest, FirstRunQuiet) {
   WriteValue(L"Tut", L"0");
   Started s;
-  Start(s, L"1");
+  Start(s, kProgram, L"1");
   ASSERT_TRUE(s.settings);
   EXPECT_FALSE(s.splashSeen);
   EXPECT_FALSE(IsWindowVisible(s.settings));
@@ -255,7 +174,7 @@ TEST_F(StartupTest, FirstRunWithoutTutorialAddress) {
   WriteValue(L"Target", dir);
   WriteValue(L"Tut", L"0");
   Started s;
-  Start(s, L"1");
+  Start(s, kProgram, L"1");
   ASSERT_TRUE(s.settings);
   Sleep(1000);
   EXPECT_TRUE(m_opened.Since().empty());
@@ -280,12 +199,12 @@ TEST_F(StartupTest, SecondStartShowsTheRunningOne) {
   ASSERT_TRUE(decoy);
 
   Started first;
-  Start(first, L"1");
+  Start(first, kProgram, L"1");
   ASSERT_TRUE(first.settings);
   ASSERT_FALSE(IsWindowVisible(first.settings));
 
   Started second;
-  Start(second, L"");
+  Start(second, kProgram, L"");
   EXPECT_TRUE(second.exited);
   EXPECT_EQ(second.exitCode, 0u);
   EXPECT_FALSE(second.splashSeen);
