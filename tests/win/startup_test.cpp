@@ -103,7 +103,8 @@ TEST_F(StartupTest, FirstRunThenNormal) {
     EXPECT_EQ(ReadValue(L"QVLang"), L"fr");
     const auto opened = m_opened.Await(1);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], "file://" QV_INSTALL_DIR "/tutorial/index.html");
+    // The page in the language just written.
+    EXPECT_EQ(opened[0], "file://" QV_INSTALL_DIR "/tutorial/index.fr.html");
     EXPECT_TRUE(s.Exit());
   }
   m_opened.Mark();
