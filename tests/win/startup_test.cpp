@@ -26,12 +26,13 @@ using namespace qv::test;
 const std::wstring kProgram = WinPath(QV_PROGRAM);
 const std::wstring kInstallDir = WinPath(QV_INSTALL_DIR "/");
 
-std::optional<std::wstring> ReadValue(const wchar_t* name) {
-  RegKey key = RegKey::Open(Hive::LocalMachine, qv::kMainKeyPath, qv::platform::RegAccess::Read);
+std::optional<std::wstring> ReadValue(const wchar_t* name, const wchar_t* path = qv::kMainKeyPath) {
+  RegKey key = RegKey::Open(Hive::LocalMachine, path, qv::platform::RegAccess::Read);
   return key ? key.ReadWide(name, 520) : std::nullopt;
 }
-void WriteValue(const wchar_t* name, const std::optional<std::wstring>& text) {
-  RegKey key = RegKey::Create(Hive::LocalMachine, qv::kMainKeyPath);
+void WriteValue(const wchar_t* name, const std::optional<std::wstring>& text,
+                const wchar_t* path = qv::kMainKeyPath) {
+  RegKey key = RegKey::Create(Hive::LocalMachine, path);
   if (text) key.WriteWide(name, *text);
   else key.DeleteValue(name);
 }
@@ -76,15 +77,18 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const wchar_t* name : kNames) m_saved.push_back(ReadValue(name));
+    m_savedHome = ReadValue(L"WNHome", qv::kLexiconKeyPath);
     WriteValue(L"Target", kInstallDir);
     WriteValue(L"QVLang", L"en");
     WriteValue(L"Tut", L"1");
   }
   void TearDown() override {
     for (size_t i = 0; i < std::size(kNames); ++i) WriteValue(kNames[i], m_saved[i]);
+    WriteValue(L"WNHome", m_savedHome, qv::kLexiconKeyPath);
   }
   static constexpr const wchar_t* kNames[] = {L"Target", L"QVLang", L"Tut"};
   std::vector<std::optional<std::wstring>> m_saved;
+  std::optional<std::wstring> m_savedHome;  // the program's start writes it
   OpenedAddresses m_opened;
 };
 
