@@ -3,10 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "lexicon/settings.h"
 #include "platform/unique_handle.h"
-#include "tiplex/shell_commands.h"
-#include "tiplex/splashdlg.h"
 #include "tiplex/ui/message_loop.h"
 
 namespace qv::startup {
