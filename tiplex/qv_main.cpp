@@ -1,43 +1,14 @@
-// QV's process entry: COM in the single-threaded apartment, the common controls, the module and
-// the message loop, the main dialog, and the loop until WM_QUIT.
+// QV's process entry: one instance per session, then the start-up run over the main dialog.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
-#include "lexicon/settings.h"
 #include "tiplex/maindlg.h"
-#include "tiplex/ui/message_loop.h"
+#include "tiplex/startup.h"
+#include "tiplex/startup_run.h"
 
-namespace {
+int qv::startup::Run(std::wstring_view tail, int show) { return RunWith<CMainDlg>(tail, show); }
 
-int Run(int nCmdShow) {
-  qv::ui::CMessageLoop theLoop;
-  qv::ui::AppModule().AddMessageLoop(&theLoop);
-  int result = 0;
-  qv::SyncLexiconHome();
-  {
-    qv::CMainDlg dlgMain;
-    if (!dlgMain.Create(nullptr)) {
-      OutputDebugStringW(L"Main dialog creation failed!\n");
-      qv::ui::AppModule().RemoveMessageLoop();
-      return 0;
-    }
-    ShowWindow(dlgMain.m_hWnd, nCmdShow);
-    result = theLoop.Run();
-    qv::ui::AppModule().RemoveMessageLoop();
-  }
-  return result;
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
-  CoInitialize(nullptr);
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&icc);
-  qv::ui::AppModule().Init(hInstance);
-  const int result = Run(nCmdShow);
-  qv::ui::AppModule().Term();
-  CoUninitialize();
-  return result;
+// The runtime hands over the command line after the program's name and the blanks that follow
+// it, and the show command of the process's start-up information (else SW_SHOWDEFAULT).
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR tail, int show) {
+  return qv::startup::ProcessEntry(instance, tail ? tail : L"", show);
 }

@@ -25,13 +25,6 @@ StartMode DecideStartMode(bool firstRun, std::wstring_view tail) {
   return firstRun ? StartMode::FirstRun : StartMode::Normal;
 }
 
-int StartupShowCommand() {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  GetStartupInfoW(&si);
-  return (si.dwFlags & STARTF_USESHOWWINDOW) ? si.wShowWindow : SW_SHOWDEFAULT;
-}
-
 void ShowRunningInstance() noexcept {
   EnumWindows(
       [](HWND wnd, LPARAM) -> BOOL {

@@ -19,9 +19,6 @@ enum class StartMode { Normal, FirstRun, Quiet };
 // FirstRun on the first run, else Normal.
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail);
 
-// The show command the process was started with, or SW_SHOWDEFAULT.
-int StartupShowCommand();
-
 // Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
 // too): what a second start does before it exits.
 void ShowRunningInstance() noexcept;
@@ -31,7 +28,8 @@ void ShowRunningInstance() noexcept;
 int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show);
 
 // The start-up run (after the entry's checks): first run, splash, lexicon home, the main dialog,
-// the message loop and the shutdown. Returns the loop's exit code.
+// the message loop and the shutdown. Returns the loop's exit code. Defined by the program, as
+// RunWith<its main dialog> (startup_run.h).
 int Run(std::wstring_view tail, int show);
 
 }  // namespace qv::startup

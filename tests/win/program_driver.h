@@ -48,6 +48,7 @@ struct Started {
   PROCESS_INFORMATION pi{};
   HWND settings = nullptr;
   bool splashSeen = false;
+  Clock::time_point t0;  // just before the process was created
   std::chrono::milliseconds toMainDialog{0};
   bool exited = false;
   DWORD exitCode = STILL_ACTIVE;
@@ -75,7 +76,7 @@ inline void Start(Started& s, const std::wstring& program, const std::wstring& t
   std::wstring cmd = L"\"" + program + L"\"" + (withBlank && !tail.empty() ? L" " : L"") + tail;
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  const auto t0 = Clock::now();
+  const auto t0 = s.t0 = Clock::now();
   if (!CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &si, &s.pi))
     return;
