@@ -189,6 +189,54 @@ TEST_F(StartupTest, FirstRunWithoutTutorialAddress) {
   RemoveDirectoryW(dir.c_str());
 }
 
+// Runs the program under the debug interface to its end (bounded): what it wrote to the debug
+// channel, and its exit code.
+std::string RunDebugged(const std::wstring& program, const std::wstring& tail, DWORD& exitCode) {
+  std::wstring cmd = L"\"" + program + L"\" " + tail;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  exitCode = STILL_ACTIVE;
+  if (!CreateProcessW(program.c_str(), cmd.data(), nullptr, nullptr, FALSE,
+                      DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &si, &pi))
+    return {};
+  std::string out;
+  for (DEBUG_EVENT ev{}; WaitForDebugEvent(&ev, 20000);) {
+    DWORD status = DBG_CONTINUE;
+    if (ev.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
+      const OUTPUT_DEBUG_STRING_INFO& ds = ev.u.DebugString;
+      std::string text(ds.nDebugStringLength * (ds.fUnicode ? 2 : 1), '\0');
+      SIZE_T got = 0;
+      ReadProcessMemory(pi.hProcess, ds.lpDebugStringData, text.data(), text.size(), &got);
+      if (!ds.fUnicode) out.append(text.data(), strnlen(text.data(), got));
+    } else if (ev.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
+      CloseHandle(ev.u.CreateProcessInfo.hFile);
+    } else if (ev.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT) {
+      CloseHandle(ev.u.LoadDll.hFile);
+    } else if (ev.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+               ev.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+      status = DBG_EXCEPTION_NOT_HANDLED;
+    }
+    const bool ended = ev.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT;
+    if (ended) exitCode = ev.u.ExitProcess.dwExitCode;
+    ContinueDebugEvent(ev.dwProcessId, ev.dwThreadId, status);
+    if (ended) break;
+  }
+  if (exitCode == STILL_ACTIVE) TerminateProcess(pi.hProcess, 99);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return out;
+}
+
+// Without its main dialog the program says so on the debug channel and exits with 0, having
+// shown nothing.
+TEST_F(StartupTest, MainDialogCreationFails) {
+  DWORD exitCode = 0;
+  const std::string debug = RunDebugged(WinPath(QV_NO_MAIN_DIALOG), L"1", exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_NE(debug.find("Main dialog creation failed!\n"), std::string::npos) << debug;
+}
+
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
 
 // A second start shows the first one's hidden settings window and exits with 0 having created
