@@ -45,8 +45,13 @@ int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show) {
     ShowRunningInstance();
     return 0;
   }
-  // Held, never waited on, until the process ends.
+  // Held, never waited on, until the process ends. Two starts at the same moment both find no
+  // mutex to open; the one whose creation finds it already there is the second.
   UniqueKernelHandle mutex{CreateMutexW(nullptr, FALSE, kInstanceMutex)};
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    ShowRunningInstance();
+    return 0;
+  }
 
   // Failures here are not acted upon: start-up goes on.
   const HRESULT com = CoInitialize(nullptr);
