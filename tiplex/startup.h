@@ -28,8 +28,8 @@ void ShowRunningInstance() noexcept;
 int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show);
 
 // The start-up run (after the entry's checks): first run, splash, lexicon home, the main dialog,
-// the message loop and the shutdown. Returns the loop's exit code. Defined by the program, as
-// RunWith<its main dialog> (startup_run.h).
+// the message loop and the shutdown. Returns the loop's exit code. Defined beside the program's
+// entry (qv_main.cpp).
 int Run(std::wstring_view tail, int show);
 
 }  // namespace qv::startup
