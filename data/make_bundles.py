@@ -11,8 +11,10 @@ import os
 
 # (key, English, French)
 MAIN = [
-    ("TutorialURL", "https://www.brantel.com/qv/tutorial.html",
-     "https://www.brantel.com/qv/tutorial.html"),
+    # The tutorial page installed with the program, in the bundle's language: a path without a
+    # scheme is taken inside the installation folder, so the page opens offline wherever QV is
+    # installed.
+    ("TutorialURL", "tutorial\\index.html", "tutorial\\index.fr.html"),
     ("Brantel QV Dictionary", "Brantel QV Dictionary", "Dictionnaire QV de Brantel"),
     ("Failed to create Brantel QV Dictionary tray icon",
      "Failed to create Brantel QV Dictionary tray icon",
@@ -48,13 +50,14 @@ MAIN = [
     ("&Settings...", "&Settings...", "&Paramètres..."),
     ("Pronounciation ", "Pronunciation", "Prononciation"),
     ("Pronounciation Guide", "Pronunciation Guide", "Guide de prononciation"),
-    ("Web Tutorial", "Web Tutorial", "Didacticiel en ligne"),
+    ("Web Tutorial", "Web Tutorial", "Didacticiel"),
     ("About", "About", "À propos"),
     ("QV Pronounciation Guide", "QV Pronunciation Guide", "Guide de prononciation de QV"),
 ]
 ABOUT = [
     ("About", "About QV", "À propos de QV"),
     ("OK", "OK", "OK"),
+    ("A Brantel product", "A Brantel product", "Un produit Brantel"),
 ]
 
 

@@ -1,43 +1,48 @@
-// QV's process entry: COM in the single-threaded apartment, the common controls, the module and
-// the message loop, the main dialog, and the loop until WM_QUIT.
+// QV's process entry and start-up run: one instance per session, the first run, the splash,
+// the main dialog and its message loop until the user exits.
 #include <windows.h>
-#include <commctrl.h>
-#include <objbase.h>
 
 #include "lexicon/settings.h"
 #include "tiplex/maindlg.h"
+#include "tiplex/shell_commands.h"
+#include "tiplex/splashdlg.h"
+#include "tiplex/startup.h"
 #include "tiplex/ui/message_loop.h"
 
-namespace {
+int qv::startup::Run(std::wstring_view tail, int show) {
+  ui::CMessageLoop loop;
+  ui::AppModule().AddMessageLoop(&loop);
 
-int Run(int nCmdShow) {
-  qv::ui::CMessageLoop theLoop;
-  qv::ui::AppModule().AddMessageLoop(&theLoop);
+  // The first run opens the tutorial, but only once the flag is really consumed: a flag that
+  // cannot be rewritten would otherwise open it at every start.
+  const FirstRunResult first = ConsumeFirstRunFlag();
+  if (first.firstRun && first.flagWritten) shell::OpenAddress(shell::FirstRunTutorialAddress());
+  const StartMode mode = DecideStartMode(first.firstRun, tail);
+
+  if (mode != StartMode::Quiet) {
+    CSplashDlg splash;
+    splash.DoModal(GetActiveWindow());
+  }
+
+  SyncLexiconHome();
+
   int result = 0;
-  qv::SyncLexiconHome();
   {
-    qv::CMainDlg dlgMain;
-    if (!dlgMain.Create(nullptr)) {
+    CMainDlg dlg;
+    if (!dlg.Create(nullptr)) {
       OutputDebugStringW(L"Main dialog creation failed!\n");
-      qv::ui::AppModule().RemoveMessageLoop();
+      ui::AppModule().RemoveMessageLoop();
       return 0;
     }
-    ShowWindow(dlgMain.m_hWnd, nCmdShow);
-    result = theLoop.Run();
-    qv::ui::AppModule().RemoveMessageLoop();
-  }
+    ShowWindow(dlg.m_hWnd, mode == StartMode::Normal ? show : SW_HIDE);
+    result = loop.Run();
+    ui::AppModule().RemoveMessageLoop();
+  }  // the main dialog goes (and with it the tray icon) before the module and COM
   return result;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int nCmdShow) {
-  CoInitialize(nullptr);
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
-  InitCommonControlsEx(&icc);
-  qv::ui::AppModule().Init(hInstance);
-  const int result = Run(nCmdShow);
-  qv::ui::AppModule().Term();
-  CoUninitialize();
-  return result;
+// The runtime hands over the command line after the program's name and the blanks that follow
+// it, and the show command of the process's start-up information (else SW_SHOWDEFAULT).
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR tail, int show) {
+  return qv::startup::ProcessEntry(instance, tail ? tail : L"", show);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace qv::shell {
 
@@ -12,9 +13,24 @@ namespace qv::shell {
 void ShowAbout(HWND owner) noexcept;
 void ShowPronounceHelp(HWND owner) noexcept;
 
-// The tutorial page that ships with the program, as an address the shell can open.
+// The tutorial page ships with the program and is installed in the installation folder (the
+// registry's Target), so that it opens offline. Its place there, as the menu commands name it.
+inline constexpr wchar_t kTutorialPage[] = L"tutorial\\index.html";
+
+// An address as the text bundle or the program names it, made ready for the shell: an address
+// with a scheme ("https://…", "file:///…") and an absolute path stay as they are; any other text
+// is a path inside the installation folder. Empty when there is nothing to open (an empty entry,
+// or a relative one while Target cannot be read).
+std::wstring ResolveAddress(std::wstring_view entry);
+
+// The installed tutorial page (kTutorialPage resolved).
 std::wstring TutorialAddress();
-// Asks the shell to open the tutorial page; a failure is ignored.
+// The first-run tutorial: the bundle's TutorialURL in section "Main", resolved.
+std::wstring FirstRunTutorialAddress();
+
+// Asks the shell to "open" an address; an empty address opens nothing, a failure is ignored.
+void OpenAddress(const std::wstring& address) noexcept;
+// The menu commands' and the tray item Help's page.
 void OpenTutorial() noexcept;
 
 }  // namespace qv::shell

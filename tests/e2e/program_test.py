@@ -205,6 +205,24 @@ class Program(unittest.TestCase):
         self.assertEqual(qv.exit_code(), 0)
         self.assertFalse(self.tray_icon_shown())
 
+    def test_look_ups_go_on_while_about_or_the_guide_is_open(self):
+        # Both are modal; their own loops still carry the hook's messages and the hover timer to
+        # the main dialog. The bundle gives About its caption; the guide's is not localized.
+        self.start_qv()
+        self.assertIsNotNone(self.wine.wait(self.settings))
+        self.wine.start("notepad", self.sample)
+        houses = self.word_point(6)
+        for command, title in ((32801, "À propos de QV"), (32794, "QV Pronounciation Guide")):
+            self.wine.probe("command", command)
+            self.assertEqual(self.wine.wait(lambda: self.wine.probe("window", title)),
+                             "visible=1\n", title)
+            self.assertEqual(self.hover_with("ctrl", houses), expected_popup(ARGS.lookup, "houses"))
+            self.wine.xdo("mousemove", 100, 700, "click", 1)  # a click elsewhere closes the popup
+            self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+            self.wine.probe("close", title)  # as the close box does
+            self.assertTrue(self.wine.wait(lambda: self.wine.probe("window", title) is None))
+        self.wine.probe("command", 1017)
+
     def test_exit_button_ends_the_program_and_removes_the_icon(self):
         qv = self.start_qv()
         self.assertIsNotNone(self.wine.wait(self.settings))

@@ -80,7 +80,7 @@ TEST_F(MainDlg, SettingsWindowAndMenusAreLocalized) {
   EXPECT_EQ(L"Guide de prononciation", MenuText(GetSubMenu(bar, 0), 0));
   EXPECT_EQ(UINT(ID_PRONOUNCE_GUIDE), GetMenuItemID(GetSubMenu(bar, 0), 0));
   EXPECT_EQ(L"Aide", MenuText(bar, 1));
-  EXPECT_EQ(L"Didacticiel en ligne", MenuText(GetSubMenu(bar, 1), 1));
+  EXPECT_EQ(L"Didacticiel", MenuText(GetSubMenu(bar, 1), 1));
   EXPECT_EQ(UINT(ID_WEB_TUTORIAL), GetMenuItemID(GetSubMenu(bar, 1), 1));
   EXPECT_EQ(L"À propos", MenuText(bar, 2));
   EXPECT_EQ(UINT(ID_ABOUT), GetMenuItemID(bar, 2));

@@ -10,6 +10,7 @@
 //   msgbox CAPTION      the texts of the message box with that caption, which it then closes
 //   command ID          posts the command to the settings window
 //   close TITLE         asks the top-level window TITLE to close
+//   window TITLE        "visible=0|1" of the top-level window TITLE
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
 #include <windows.h>
@@ -190,6 +191,13 @@ int Close(const std::wstring& title) {
   return h && PostMessageW(h, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+int Window(const std::wstring& title) {
+  HWND h = FindTopLevel(title);
+  if (!h) return 1;
+  Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -206,6 +214,7 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"msgbox" && argc > 3) rc = MsgBox(argv[3]);
   else if (cmd == L"command" && argc > 3) rc = Command(_wtoi(argv[3]));
   else if (cmd == L"close" && argc > 3) rc = Close(argv[3]);
+  else if (cmd == L"window" && argc > 3) rc = Window(argv[3]);
   const int n = WideCharToMultiByte(CP_UTF8, 0, g_out.c_str(), static_cast<int>(g_out.size()),
                                     nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(n), '\0');

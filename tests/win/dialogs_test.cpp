@@ -1,0 +1,368 @@
+// The splash, About and the pronunciation guide run modally under Wine's virtual desktop while a
+// second thread plays the user: keys, clicks and the close box, as they arrive at the dialog.
+// Also the tutorial page's address and its opening through the shell (recorded, never opened),
+// the two bitmaps as the program carries them, and screenshots of the three dialogs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "lexicon/settings.h"
+#include "platform/registry.h"
+#include "resources/dialogs/about_res.h"
+#include "tiplex/aboutdlg.h"
+#include "tiplex/pronouncehelp.h"
+#include "tiplex/shell_commands.h"
+#include "tiplex/splashdlg.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using qv::platform::Hive;
+
+std::wstring WinPath(std::string unixPath) {
+  std::wstring out = L"Z:";
+  for (char c : unixPath) out += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  return out;
+}
+
+void SetInstall(const std::wstring& target, const wchar_t* lang) {
+  qv::platform::ClearValueOverrides();
+  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target", target);
+  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", lang);
+}
+
+std::wstring Text(HWND wnd) {
+  wchar_t buf[2048] = {};
+  GetWindowTextW(wnd, buf, 2048);
+  return buf;
+}
+
+// The visible dialog of a thread, once it is there.
+HWND WaitForDialog(DWORD thread) {
+  for (int i = 0; i < 500; ++i) {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        thread,
+        [](HWND h, LPARAM lp) -> BOOL {
+          wchar_t cls[32];
+          GetClassNameW(h, cls, 32);
+          if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    if (found) return found;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+// The window's picture on the screen, as a 24-bit BMP beside the test program.
+bool SaveWindowShot(HWND wnd, const wchar_t* name) {
+  RECT r;
+  GetWindowRect(wnd, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  const DWORD size = ((w * 3 + 3) & ~3) * h;
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + size;
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring out = path;
+  out = out.substr(0, out.find_last_of(L"\\/") + 1) + name;
+  FILE* f = _wfopen(out.c_str(), L"wb");
+  if (f) {
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+    fwrite(bits, size, 1, f);
+    fclose(f);
+  }
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return f != nullptr;
+}
+
+// Runs the dialog modally on this thread while `user` acts on it from another one.
+template <class Dlg>
+INT_PTR RunWithUser(Dlg& dlg, std::function<void(HWND)> user) {
+  const DWORD me = GetCurrentThreadId();
+  std::thread t([&] {
+    if (HWND h = WaitForDialog(me)) user(h);
+  });
+  const INT_PTR result = dlg.DoModal(nullptr);
+  t.join();
+  return result;
+}
+
+void PostKey(HWND h, WPARAM vk) {
+  PostMessageW(h, WM_KEYDOWN, vk, 1);
+  PostMessageW(h, WM_KEYUP, vk, 0xC0000001);
+}
+
+void ClickAt(POINT pt) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[3]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(pt.x, 65535, w - 1);
+    i.mi.dy = MulDiv(pt.y, 65535, h - 1);
+    i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+  }
+  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  SendInput(3, in, sizeof(INPUT));
+}
+
+POINT Center(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The bitmap as the program carries it: width, height and bits per pixel.
+struct BitmapShape {
+  LONG width = 0, height = 0;
+  WORD bits = 0;
+};
+BitmapShape ResourceBitmap(int id) {
+  HRSRC res = FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+  if (!res) return {};
+  const auto* bih = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, res)));
+  return {bih->biWidth, bih->biHeight, bih->biBitCount};
+}
+
+// The dialog shows its bitmap and nothing else: the picture control has it, the client area is
+// its size.
+bool ShowsJustPicture(HWND dlg, LONG width, LONG height) {
+  HWND pic = GetWindow(dlg, GW_CHILD);
+  RECT rc;
+  GetClientRect(dlg, &rc);
+  return pic && SendMessageW(pic, STM_GETIMAGE, IMAGE_BITMAP, 0) && rc.right == width &&
+         rc.bottom == height;
+}
+
+class DialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetInstall(WinPath(QV_SOURCE_DIR "/data/"), L"fr"); }
+  void TearDown() override { qv::platform::ClearValueOverrides(); }
+};
+
+// The full two seconds whatever the user does: Esc, Enter, the close command and clicks on the
+// picture change nothing.
+TEST_F(DialogsTest, SplashWaitsTwoSecondsWhateverTheUserDoes) {
+  bool centred = false, picture = false;
+  const auto t0 = std::chrono::steady_clock::now();
+  CSplashDlg dlg;
+  const INT_PTR result = RunWithUser(dlg, [&](HWND h) {
+    RECT r, work;
+    GetWindowRect(h, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    centred = abs((r.left + r.right) - (work.left + work.right)) <= 2 &&
+              abs((r.top + r.bottom) - (work.top + work.bottom)) <= 2;
+    picture = ShowsJustPicture(h, 375, 270);
+    Sleep(300);
+    SaveWindowShot(h, L"splash_screenshot.bmp");
+    PostKey(h, VK_ESCAPE);
+    PostKey(h, VK_RETURN);
+    PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ClickAt(Center(h));
+    Sleep(200);
+    ClickAt(Center(h));
+  });
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - t0).count();
+  EXPECT_EQ(result, 1);
+  EXPECT_GE(ms, 2000);
+  EXPECT_TRUE(centred);
+  EXPECT_TRUE(picture);
+}
+
+TEST_F(DialogsTest, AboutClosesWithOkEscAndTheCloseBox) {
+  struct Way {
+    const char* name;
+    std::function<void(HWND)> act;
+    INT_PTR expected;
+  } ways[] = {
+      {"OK button", [](HWND h) { PostMessageW(GetDlgItem(h, IDOK), BM_CLICK, 0, 0); }, IDOK},
+      {"Enter", [](HWND h) { PostKey(h, VK_RETURN); }, IDOK},
+      {"Esc", [](HWND h) { PostKey(h, VK_ESCAPE); }, IDCANCEL},
+      {"close box", [](HWND h) { PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
+  };
+  for (const Way& way : ways) {
+    std::wstring caption, maker, ok, title, notice;
+    CAboutDlg dlg;
+    const INT_PTR result = RunWithUser(dlg, [&](HWND h) {
+      caption = Text(h);
+      maker = Text(GetDlgItem(h, IDC_ABOUT_MAKER));
+      ok = Text(GetDlgItem(h, IDOK));
+      title = Text(GetDlgItem(h, IDC_ABOUT_TITLE));
+      notice = Text(GetDlgItem(h, IDC_ABOUT_NOTICE));
+      way.act(h);
+    });
+    EXPECT_EQ(result, way.expected) << way.name;
+    // The French bundle's texts of section "About"; the name block is not localized.
+    EXPECT_EQ(caption, L"À propos de QV");
+    EXPECT_EQ(maker, L"Un produit Brantel");
+    EXPECT_EQ(ok, L"OK");
+    EXPECT_EQ(title, L"Brantel's QV Dictionary\nVersion 3.0\nEnglish–French Edition");
+    EXPECT_EQ(notice.find(L"WordNet 3.0 Copyright 2006 by Princeton University. All rights "
+                          L"reserved.\r\n\r\nTHIS SOFTWARE AND DATABASE IS PROVIDED \"AS IS\""),
+              0u);
+    EXPECT_NE(notice.find(L"MERCHANTABILITY"), std::wstring::npos);
+  }
+}
+
+// A bundle without the About section's entries leaves those texts empty.
+TEST_F(DialogsTest, AboutWithoutBundleShowsEmptyTexts) {
+  SetInstall(L"Z:\\nonexistent-qv\\", L"fr");
+  std::wstring caption = L"?", maker = L"?";
+  CAboutDlg dlg;
+  RunWithUser(dlg, [&](HWND h) {
+    caption = Text(h);
+    maker = Text(GetDlgItem(h, IDC_ABOUT_MAKER));
+    PostKey(h, VK_ESCAPE);
+  });
+  EXPECT_EQ(caption, L"");
+  EXPECT_EQ(maker, L"");
+}
+
+TEST_F(DialogsTest, PronunciationGuideIgnoresEnterAndEsc) {
+  bool openAfterKeys = false, picture = false;
+  std::wstring caption;
+  CPronounceHelp dlg;
+  const INT_PTR result = RunWithUser(dlg, [&](HWND h) {
+    caption = Text(h);
+    picture = ShowsJustPicture(h, 360, 411);
+    PostKey(h, VK_ESCAPE);
+    PostKey(h, VK_RETURN);
+    PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+    Sleep(400);
+    openAfterKeys = IsWindow(h) && IsWindowVisible(h);
+    PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  EXPECT_TRUE(openAfterKeys);
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(caption, L"QV Pronounciation Guide");
+  EXPECT_TRUE(picture);
+}
+
+// The pictures as the program carries them: 24-bit bitmaps of their drawn sizes.
+TEST(DialogBitmaps, SplashAndGuide) {
+  const BitmapShape splash = ResourceBitmap(210), guide = ResourceBitmap(222);
+  EXPECT_EQ(splash.width, 375);
+  EXPECT_EQ(splash.height, 270);
+  EXPECT_EQ(splash.bits, 24);
+  EXPECT_EQ(guide.width, 360);
+  EXPECT_EQ(guide.height, 411);
+  EXPECT_EQ(guide.bits, 24);
+}
+
+// Screenshots of About and the guide, for the README and the tutorial page (BMP beside the
+// test; the splash's is taken by its own test).
+TEST_F(DialogsTest, Screenshots) {
+  CAboutDlg about;
+  RunWithUser(about, [](HWND h) {
+    Sleep(300);
+    EXPECT_TRUE(SaveWindowShot(h, L"about_screenshot.bmp"));
+    PostKey(h, VK_ESCAPE);
+  });
+  CPronounceHelp guide;
+  RunWithUser(guide, [](HWND h) {
+    Sleep(300);
+    EXPECT_TRUE(SaveWindowShot(h, L"pronounce_screenshot.bmp"));
+    PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+}
+
+TEST(TutorialAddress, Resolution) {
+  using qv::shell::ResolveAddress;
+  SetInstall(L"C:\\Program Files\\QV\\", L"en");
+  EXPECT_EQ(ResolveAddress(L"tutorial\\index.html"), L"C:\\Program Files\\QV\\tutorial\\index.html");
+  EXPECT_EQ(ResolveAddress(L" \\tutorial\\index.html "),
+            L"C:\\Program Files\\QV\\tutorial\\index.html");
+  EXPECT_EQ(qv::shell::TutorialAddress(), L"C:\\Program Files\\QV\\tutorial\\index.html");
+  EXPECT_EQ(ResolveAddress(L"https://example.org/t.html"), L"https://example.org/t.html");
+  EXPECT_EQ(ResolveAddress(L"file:///C:/t.html"), L"file:///C:/t.html");
+  EXPECT_EQ(ResolveAddress(L"D:\\help\\t.html"), L"D:\\help\\t.html");
+  EXPECT_EQ(ResolveAddress(L"\\\\server\\share\\t.html"), L"\\\\server\\share\\t.html");
+  EXPECT_EQ(ResolveAddress(L""), L"");
+  EXPECT_EQ(ResolveAddress(L"  "), L"");
+  // Target written without its final backslash.
+  SetInstall(L"C:\\QV", L"en");
+  EXPECT_EQ(ResolveAddress(L"tutorial\\index.html"), L"C:\\QV\\tutorial\\index.html");
+  // Without Target a relative entry names nothing.
+  qv::platform::ClearValueOverrides();
+  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target", L"");
+  EXPECT_EQ(ResolveAddress(L"tutorial\\index.html"), L"");
+  qv::platform::ClearValueOverrides();
+}
+
+// The shipped bundles name the installed page in their own language; the menu's page is the
+// English one, which links to the French.
+TEST(TutorialAddress, BundlesNameTheInstalledPage) {
+  const std::wstring data = WinPath(QV_SOURCE_DIR "/data/");
+  SetInstall(data, L"en");
+  EXPECT_EQ(qv::shell::FirstRunTutorialAddress(), data + L"tutorial\\index.html");
+  EXPECT_EQ(qv::shell::TutorialAddress(), data + L"tutorial\\index.html");
+  SetInstall(data, L"fr");
+  EXPECT_EQ(qv::shell::FirstRunTutorialAddress(), data + L"tutorial\\index.fr.html");
+  qv::platform::ClearValueOverrides();
+}
+
+// Lines the session's browser recorder has written, from `from` bytes on.
+std::string RecordedSince(const std::string& path, std::streamoff from) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return {};
+  f.seekg(from);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+// The menu's page reaches the shell's "open", which Wine hands to its browser launcher: the test
+// session points that at a recorder, so the address is checked and no browser starts.
+TEST(TutorialAddress, OpenTutorialHandsTheInstalledPageToTheBrowser) {
+  const char* wineDir = getenv("QV_WINE_DIR");
+  ASSERT_NE(wineDir, nullptr);
+  const std::string record = std::string(wineDir) + "/opened-addresses";
+  std::ifstream before(record, std::ios::binary | std::ios::ate);
+  const std::streamoff from = before ? static_cast<std::streamoff>(before.tellg()) : 0;
+  before.close();
+
+  SetInstall(WinPath(QV_TUTORIAL_ROOT "/"), L"en");
+  qv::shell::OpenTutorial();
+  std::string got;
+  for (int i = 0; i < 200 && got.empty(); ++i) {
+    Sleep(50);
+    got = RecordedSince(record, from);
+  }
+  qv::platform::ClearValueOverrides();
+  EXPECT_NE(got.find(QV_TUTORIAL_ROOT "/tutorial/index.html"), std::string::npos) << got;
+}
+
+}  // namespace
