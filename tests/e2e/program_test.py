@@ -39,16 +39,8 @@ class Program(unittest.TestCase):
         work = pathlib.Path(ARGS.work)
         shutil.rmtree(work, ignore_errors=True)
         cls.wine = qvwine.Wine(ARGS.wine_dir, ARGS.probe, work)
-        # An installation folder as the installer lays it out.
-        stage = work / "QV"
-        stage.mkdir(parents=True)
-        qv_dir = pathlib.Path(ARGS.qv_dir)
-        for name in ["QV.exe", "wcapture.dll", "wmonitor.dll", "WCaptureX.manifest",
-                     "WMonitorX.manifest"]:
-            shutil.copy2(qv_dir / name, stage)
-        for lang in ["fr", "en"]:
-            shutil.copy2(pathlib.Path(ARGS.bundles) / f"qv_rb.{lang}", stage)
-        (stage / "dict").symlink_to(pathlib.Path(ARGS.lexicon_home).resolve() / "dict")
+        stage = qvwine.stage_installation(work / "QV", ARGS.qv_dir, ARGS.bundles,
+                                          ARGS.lexicon_home)
         shutil.copy2(ARGS.no_tray_exe, stage / "QVNoTray.exe")
         cls.exe = stage / "QV.exe"
         cls.target = qvwine.winpath(stage) + "\\"

@@ -15,9 +15,24 @@ def winpath(path):
     return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
 
 
+def stage_installation(folder, qv_dir, bundles, lexicon_home):
+    """An installation folder as the installer lays it out, made of the build's files (the
+    dictionary data through a link to the generated lexicon home)."""
+    import shutil
+    folder = pathlib.Path(folder)
+    folder.mkdir(parents=True)
+    for name in ["QV.exe", "wcapture.dll", "wmonitor.dll", "WCaptureX.manifest",
+                 "WMonitorX.manifest"]:
+        shutil.copy2(pathlib.Path(qv_dir) / name, folder)
+    for lang in ["fr", "en"]:
+        shutil.copy2(pathlib.Path(bundles) / f"qv_rb.{lang}", folder)
+    (folder / "dict").symlink_to(pathlib.Path(lexicon_home).resolve() / "dict")
+    return folder
+
+
 class Wine:
     def __init__(self, wine_dir, probe, work):
-        self.dir = pathlib.Path(wine_dir)
+        self.dir = pathlib.Path(wine_dir).resolve()
         self.probe_exe = probe
         self.work = pathlib.Path(work)
         self.work.mkdir(parents=True, exist_ok=True)
@@ -28,6 +43,7 @@ class Wine:
         self.env = dict(os.environ, WINEPREFIX=str(self.dir / "prefix"), WINEDEBUG="-all",
                         WINEARCH="win64", DISPLAY=session["display"],
                         WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.xvfb_pid = int(session["xvfb_pid"])
         self.started = []
 
     def run(self, *args, timeout=60, check=True):
