@@ -15,6 +15,8 @@ Python 3 standard library only.
 
 import argparse
 import collections
+import ctypes
+import ctypes.util
 import gzip
 import os
 import re
@@ -504,30 +506,183 @@ def write_catalog(dict_dir):
     write_if_changed(os.path.join(dict_dir, "qvdict.catalog"), "\r\n".join(lines).encode() + b"\r\n")
 
 
-def write_lists(by_pos, dict_dir, figures):
-    for pos, name in LIST_FILES.items():
-        out = []
+def list_lines(by_pos, figures):
+    """Part of speech -> key -> its French equivalents in order, as ISO 8859-1 can hold them."""
+    out = {}
+    for pos in LIST_FILES:
+        lines = out[pos] = {}
         for key in sorted(by_pos[pos]):
-            french = []
-            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
-                try:
-                    french.append(f.encode("latin-1"))
-                except UnicodeEncodeError:
-                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
-                    try:
-                        french.append(t.encode("latin-1"))
-                        figures.add("list equivalents transliterated")
-                    except UnicodeEncodeError:
-                        figures.add("list equivalents dropped (not ISO 8859-1)")
             try:
-                k = key.encode("latin-1")
+                key.encode("latin-1")
             except UnicodeEncodeError:
                 figures.add("list keys dropped (not ISO 8859-1)")
                 continue
+            french = []
+            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
+                try:
+                    f.encode("latin-1")
+                except UnicodeEncodeError:
+                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
+                    try:
+                        t.encode("latin-1")
+                    except UnicodeEncodeError:
+                        figures.add("list equivalents dropped (not ISO 8859-1)")
+                        continue
+                    figures.add("list equivalents transliterated")
+                    f = t
+                if f not in french:
+                    french.append(f)
             if french:
-                out.append(k + b"=" + b", ".join(french) + b"\r\n")
+                lines[key] = french
+    return out
+
+
+def read_frequencies(wordnet_dir):
+    """Lemma -> how often WordNet's sense-tagged texts use it (cntlist.rev)."""
+    counts = collections.Counter()
+    path = os.path.join(wordnet_dir, "cntlist.rev")
+    if os.path.exists(path):
+        with open(path, encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) == 3:
+                    counts[parts[0].split("%")[0].replace("_", " ")] += int(parts[2])
+    return counts
+
+
+def write_lists(lines, base_of, frequency, dict_dir, figures):
+    """The look-up reads a list from its start until the word's line: the lines of the words met
+    most often (an inflected form counts as its base form) come first, the rest in byte order."""
+    for pos, name in LIST_FILES.items():
+        def order(key):
+            return (-frequency.get(base_of[pos].get(key, key), 0), key.encode("latin-1"))
+        out = [(key + "=" + ", ".join(lines[pos][key]) + "\r\n").encode("latin-1")
+               for key in sorted(lines[pos], key=order)]
         write_if_changed(os.path.join(dict_dir, name), b"".join(out))
         figures.add("list %s entries" % name, len(out))
+
+
+# --- Inflected forms -------------------------------------------------------------------------
+#
+# The look-up fills a part of speech's heading line with the list line of the word as captured
+# ("houses"), not of its base form; so the lists carry the inflected forms too, each with the
+# French of its base form. The forms come from WordNet's exception files and from the regular
+# endings, and a form is kept only when WordNet's own morphology (the library the look-up uses)
+# leads it back to that base form.
+
+WORDNET_POS_NUMBER = {"noun": 1, "verb": 2, "adj": 3, "adv": 4}
+
+
+class Morphology:
+    """Base forms of a word, asked of the WordNet library."""
+
+    def __init__(self, wordnet_dir, library=None):
+        os.environ["WNSEARCHDIR"] = wordnet_dir
+        self.lib = ctypes.CDLL(library or ctypes.util.find_library("wordnet")
+                               or "/usr/lib/libwordnet.so")
+        if self.lib.wninit() != 0:
+            raise RuntimeError("WordNet library cannot open %s" % wordnet_dir)
+        self.lib.morphstr.restype = ctypes.c_char_p
+        self.lib.morphstr.argtypes = [ctypes.c_char_p, ctypes.c_int]
+
+    def base_forms(self, word, pos):
+        number = WORDNET_POS_NUMBER[pos]
+        out = []
+        base = self.lib.morphstr(ctypes.create_string_buffer(word.encode("latin-1")), number)
+        while base:
+            out.append(base.decode("latin-1"))
+            base = self.lib.morphstr(None, number)
+        return out
+
+
+def read_exception_forms(wordnet_dir):
+    """Part of speech -> base form -> its irregular forms (WordNet's *.exc files)."""
+    out = {}
+    for pos in LIST_FILES:
+        forms = out[pos] = collections.defaultdict(list)
+        with open(os.path.join(wordnet_dir, pos + ".exc"), encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                for base in parts[1:]:
+                    forms[base.replace("_", " ")].append(parts[0].replace("_", " "))
+    return out
+
+
+_CONSONANT = "bcdfghjklmnpqrstvwxz"
+
+
+def regular_forms(word, pos):
+    """The forms the regular English endings make of a base form."""
+    if not re.match(r"^[a-z]+$", word):
+        return []
+    if word.endswith(("s", "x", "z", "ch", "sh")):
+        plural = word + "es"
+    elif len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+        plural = word[:-1] + "ies"
+    else:
+        plural = word + "s"
+    if pos == "noun":
+        return [plural] + ([word[:-3] + "men"] if word.endswith("man") else [])
+    stem = word[:-1] if word.endswith("e") and not word.endswith(("ee", "ye", "oe")) else word
+    if pos == "verb":
+        if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+            past = word[:-1] + "ied"
+        else:
+            past = stem + "ed"
+        forms = [plural, past, stem + "ing"]
+        if word.endswith("o"):
+            forms.append(word + "es")
+        # A final consonant after one vowel is doubled in some verbs ("stopped") and not in
+        # others ("opened"): both spellings are offered, the pronouncing dictionary decides.
+        if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", word):
+            forms += [word + word[-1] + "ed", word + word[-1] + "ing"]
+        return forms
+    if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+        forms = [word[:-1] + "ier", word[:-1] + "iest"]
+    else:
+        forms = [stem + "er", stem + "est"]
+    if re.search(r"[^aeiou][aeiou][bdgmnpt]$", word):
+        forms += [word + word[-1] + "er", word + word[-1] + "est"]
+    return forms
+
+
+def add_inflected_forms(lines, morphology, exceptions, known_words, figures):
+    """Adds each list's inflected forms with their base form's French; a form that has a line
+    of its own keeps it. Returns part of speech -> inflected form -> its base form."""
+    base_of = {}
+    for pos, entries in lines.items():
+        base_of[pos] = {}
+        # form -> the base forms it was made from
+        made_from = collections.defaultdict(set)
+        for base in entries:
+            irregular = exceptions[pos].get(base, ())
+            for form in irregular:
+                made_from[form].add(base)
+            for n, form in enumerate(regular_forms(base, pos)):
+                # A noun takes its regular plural unless it has an irregular one ("children");
+                # the other endings are kept for words that the pronouncing dictionary knows, so
+                # that "beautifuller" or "stopeed" stay out.
+                if pos == "noun" and n == 0 and len(base) > 2 and not irregular \
+                        or form in known_words:
+                    made_from[form].add(base)
+        added = 0
+        for form in sorted(made_from):
+            if form in entries:
+                continue
+            try:
+                form.encode("latin-1")
+            except UnicodeEncodeError:
+                continue
+            # The base forms in the library's order, as the look-up shows their senses.
+            bases = [b for b in morphology.base_forms(form, pos) if b in made_from[form]]
+            if not bases:
+                figures.add("inflected forms not led back to their base (%s)" % pos)
+                continue
+            entries[form] = entries[bases[0]]
+            base_of[pos][form] = bases[0]
+            added += 1
+        figures.add("list %s inflected forms" % LIST_FILES[pos], added)
+    return base_of
 
 
 # --- Pronunciations --------------------------------------------------------------------------
@@ -727,7 +882,11 @@ def main():
     add_tagged_pos(main_entries, by_pos, wordnet, args.freedict, figures)
     write_blocks(main_entries, args.blocks, figures)
     write_catalog(dict_dir)
-    write_lists(by_pos, dict_dir, figures)
+    lines = list_lines(by_pos, figures)
+    base_of = add_inflected_forms(lines, Morphology(args.wordnet),
+                                  read_exception_forms(args.wordnet),
+                                  set(read_cmudict(args.cmudict)), figures)
+    write_lists(lines, base_of, read_frequencies(args.wordnet), dict_dir, figures)
     write_pronunciations(args.cmudict, args.cmudict_stress, wordnet, dict_dir, figures)
     link_wordnet(args.wordnet, dict_dir)
     npm_licence = os.path.join(os.path.dirname(args.cmudict_stress), "license") \
