@@ -20,6 +20,7 @@ import ctypes.util
 import gzip
 import os
 import re
+import subprocess
 import sys
 import unicodedata
 
@@ -163,6 +164,7 @@ def to_cp1252(text, figures, what):
 
 
 def clean_french(text, figures, what):
+    text = re.sub(r"\s+/[^/]*/", "", text)  # a pronunciation ("Mexico /me.ksi.ko/")
     text = re.sub(r"\s+", " ", text).strip()
     if not text or "=" in text:
         return None
@@ -188,13 +190,18 @@ def domain_label(label):
 # --- Translations ----------------------------------------------------------------------------
 
 class Candidate:
-    """A French equivalent of an English key, with what ranks it."""
+    """A French equivalent of an English key: the path that leads to it (its family: "E" the
+    English-French dictionary, "R" the French-English one read in reverse, "P:deu" FreeDict
+    through German, "A:spa" Apertium through Spanish, ...), its place on that path, and whether
+    it is that path's first choice."""
 
-    __slots__ = ("french", "rank")
+    __slots__ = ("french", "rank", "family", "first")
 
-    def __init__(self, french, rank):
+    def __init__(self, french, rank, family="E", first=False):
         self.french = french
         self.rank = rank
+        self.family = family
+        self.first = first
 
 
 def collect(freedict_dir, wordnet, figures):
@@ -215,11 +222,12 @@ def collect(freedict_dir, wordnet, figures):
                 french = clean_french(french + domain_label(label), figures, "French equivalents")
                 if french is None:
                     continue
-                main[key].append(Candidate(french, (0, n, k)))
+                c = Candidate(french, (0, n, k), "E", n == 0 and k == 0)
+                main[key].append(c)
                 # The source has no part-of-speech tags: a word that WordNet knows in one part
                 # of speech only gives its translations to that list.
                 if len(pos_of_word) == 1 and pos_fits(pos_of_word[0], french):
-                    by_pos[pos_of_word[0]][key].append(Candidate(french, (0, n, k)))
+                    by_pos[pos_of_word[0]][key].append(c)
 
     # French -> English read in reverse: each English equivalent becomes a key.
     for head, senses in read_dictd(freedict_dir, "freedict-fra-eng"):
@@ -230,18 +238,20 @@ def collect(freedict_dir, wordnet, figures):
             french = clean_french(word + domain_label(label), figures, "French equivalents")
             if french is None:
                 continue
-            for english in equivalents:
+            for g, english in enumerate(equivalents):
                 english = re.sub(r"\([^)]*\)", " ", english)
                 if english.lower().startswith("to "):
                     english = english[3:]
                 key = clean_key(english, figures)
                 if key is None or len(key.split()) > 4:
                     continue
-                rank = (1, n, len(equivalents))
-                main[key].append(Candidate(french, rank))
+                # The English word as the first gloss of the French word's first sense is a near
+                # equivalent; further down it is often a distant or figurative one.
+                c = Candidate(french, (1, n, g, len(equivalents)), "R", n == 0 and g == 0)
+                main[key].append(c)
                 if pos:
                     if key in wordnet[pos]:
-                        by_pos[pos][key].append(Candidate(french, rank))
+                        by_pos[pos][key].append(c)
                     else:
                         figures.add("part-of-speech pairs not in WordNet")
     return main, by_pos
@@ -298,8 +308,9 @@ def headword_of(head):
     return _HEAD.match(head).group(1).strip()
 
 
-def pivot_translations(freedict_dir, known, lemmas, figures):
-    """English key -> French equivalents reached through at least PIVOT_SUPPORT languages."""
+def pivot_support(freedict_dir, figures):
+    """English key -> French -> the pivot languages that lead to it, and the languages for which
+    it is the first choice (first word of the first sense, and that word's first French)."""
     support = collections.defaultdict(lambda: collections.defaultdict(set))
     first_choice = collections.defaultdict(lambda: collections.defaultdict(set))
     for lang, (eng_x, x_fra, fra_x) in PIVOTS.items():
@@ -321,44 +332,185 @@ def pivot_translations(freedict_dir, known, lemmas, figures):
             if len(english.split()) > MAX_PHRASE_WORDS:
                 continue
             key = english.lower()
-            if key in known:
-                continue
             for i, word in enumerate(plain_equivalents(senses, 4)):
                 for j, french in enumerate(to_french.get(word.lower(), ())[:6]):
                     support[key][french].add(lang)
                     if i == 0 and j == 0:
                         first_choice[key][french].add(lang)
-    out = {}
-    for key, candidates in support.items():
-        best = sorted(((len(langs), f) for f, langs in candidates.items() if len(langs) >= PIVOT_SUPPORT),
-                      key=lambda t: (-t[0], t[1].lower() != t[1], t[1]))
-        if best:
-            out[key] = [f for _, f in best[:PIVOT_EQUIVALENTS]]
-        elif key in first_choice and key in lemmas:
-            # One language only: its first word for the English word's first sense, and that
-            # word's first French equivalent, from the larger dictionaries; and only for words
-            # that WordNet knows, so that the many compounds of those dictionaries stay out.
-            firsts = [f for f, langs in first_choice[key].items() if langs & TRUSTED_SINGLE_PIVOTS]
-            if firsts:
-                out[key] = sorted(firsts)[:2]
-                figures.add("keys from a single pivot language")
-    return out
+    return support, first_choice
 
 
-def add_pivots(freedict_dir, main, wordnet, figures):
+def add_witnesses(main, by_pos, pivots, apertium, wordnet, figures):
+    """Adds the paths through other languages. On a word the direct dictionaries know, they
+    support the equivalents those give and add the ones that at least two paths agree on; a
+    word the direct dictionaries lack gets the French words that at least two paths agree on
+    (or, for a WordNet lemma, the first choice through German, the largest of them)."""
+    support, first_choice = pivots
     lemmas = set().union(*wordnet.values())
-    for english, frenches in pivot_translations(freedict_dir, set(main), lemmas, figures).items():
+    keys = set(support) | {key for key, _ in apertium}
+    for english in sorted(keys):
         key = clean_key(english, figures)
-        if key is None or key in main:
+        if key is None:
             continue
-        added = False
-        for n, french in enumerate(frenches):
+        known = key in main
+        # French -> candidates of every path, any part of speech
+        found = collections.defaultdict(list)
+        for french, langs in support.get(english, {}).items():
             french = clean_french(french, figures, "French equivalents")
-            if french is not None:
-                main[key].append(Candidate(french, (2, 0, n)))
-                added = True
-        if added:
-            figures.add("keys from pivot languages")
+            if french is None:
+                continue
+            for lang in sorted(langs):
+                found[french].append(Candidate(french, (2, 0, 0), "P:" + lang,
+                                               lang in first_choice[english].get(french, ())))
+        tagged = collections.defaultdict(list)  # part of speech -> Apertium candidates
+        for pos in LIST_FILES:
+            for c in apertium.get((key, pos), ()):
+                found[c.french].append(c)
+                tagged[pos].append(c)
+        existing = {c.french for c in main.get(key, ())}
+        admitted = set()
+        for french, cs in found.items():
+            if french in existing or len({c.family for c in cs}) >= PIVOT_SUPPORT:
+                admitted.add(french)
+        if not known and not admitted and key in lemmas:
+            firsts = sorted(f for f, cs in found.items()
+                            if any(c.family == "P:deu" and c.first for c in cs))[:2]
+            admitted.update(firsts)
+            if firsts:
+                figures.add("keys from a single pivot language")
+        if not admitted:
+            continue
+        if not known:
+            figures.add("keys from other languages")
+        for french in sorted(admitted):
+            main[key].extend(found[french])
+        for pos, cs in tagged.items():
+            for c in cs:
+                if c.french in admitted and key in wordnet[pos] and pos_fits(pos, c.french):
+                    by_pos[pos][key].append(c)
+
+
+# --- Apertium ----------------------------------------------------------------------------------
+#
+# Apertium's bilingual dictionaries are curated and carry parts of speech. Three paths lead
+# from English to French through them: through Spanish, through Catalan, and through Esperanto
+# (whose pair is French-to-Esperanto only, so it is read in reverse for the French words that
+# the other sources propose). lttoolbox's bilingual look-up (lt-proc -b) gives every
+# translation of a lemma with its tags, in the dictionary's order.
+APERTIUM_DIR = "/usr/share/apertium"
+APERTIUM_PATHS = {
+    "spa": ("apertium-eng-spa/eng-spa.autobil.bin", "apertium-fr-es/es-fr.autobil.bin"),
+    "cat": ("apertium-eng-cat/eng-cat.autobil.bin", "apertium-fra-cat/cat-fra.autobil.bin"),
+    "epo": ("apertium-eo-en/en-eo.autobil.bin", None),
+}
+APERTIUM_FRENCH_EO = "apertium-eo-fr/fr-eo.autobil.bin"
+APERTIUM_PACKAGES = ["apertium-eng-spa", "apertium-fr-es", "apertium-eng-cat", "apertium-fra-cat",
+                     "apertium-eo-en", "apertium-eo-fr"]
+# The tags an English lemma is tried with, per part of speech.
+APERTIUM_TAGS = {"noun": ["<n>", "<n><sg>"], "verb": ["<vblex>", "<vbser>", "<vbhaver>", "<vbmod>", "<vbdo>"],
+                 "adj": ["<adj>", "<adj><sint>"], "adv": ["<adv>", "<preadv>"]}
+# French nouns need their gender to be found.
+APERTIUM_FRENCH_TAGS = {"noun": ["<n><m>", "<n><f>", "<n><mf>", "<n><m><sp>", "<n><f><sp>"],
+                        "verb": ["<vblex>"], "adj": ["<adj>", "<adj><mf>"], "adv": ["<adv>"]}
+APERTIUM_POS = {"n": "noun", "vblex": "verb", "vbser": "verb", "vbhaver": "verb",
+                "vbmod": "verb", "vbdo": "verb", "vbtr": "verb", "vbntr": "verb",
+                "vbtr_ntr": "verb", "adj": "adj", "adv": "adv", "preadv": "adv"}
+_LT_SPECIAL = re.compile(r"[\^$/<>@\\\[\]{}*#+~|]")
+_LT_UNIT = re.compile(r"\^([^$]*)\$")
+_LT_ANALYSIS = re.compile(r"^([^<]*)((?:<[^>]*>)*)(.*)$")
+
+
+def apertium_available():
+    return all(os.path.exists(os.path.join(APERTIUM_DIR, f))
+               for pair in APERTIUM_PATHS.values() for f in pair if f) and \
+        os.path.exists(os.path.join(APERTIUM_DIR, APERTIUM_FRENCH_EO))
+
+
+def lt_bilingual(name, queries):
+    """Each (lemma, tags) looked up in a bilingual dictionary: its [(lemma, tags)] translations."""
+    text = "\n".join("^%s%s$" % q for q in queries) + "\n"
+    out = subprocess.run(["lt-proc", "-b", os.path.join(APERTIUM_DIR, name)],
+                         input=text.encode("utf-8"), stdout=subprocess.PIPE, check=True).stdout
+    units = _LT_UNIT.findall(out.decode("utf-8"))
+    if len(units) != len(queries):
+        raise RuntimeError("lt-proc: %d answers to %d questions" % (len(units), len(queries)))
+    result = []
+    for unit in units:
+        translations = []
+        for alt in unit.split("/")[1:]:
+            if not alt or alt.startswith("@"):
+                continue
+            m = _LT_ANALYSIS.match(alt)
+            lemma = (m.group(1) + " " + m.group(3).lstrip("#").strip()).strip()
+            if lemma and (lemma, m.group(2)) not in translations:
+                translations.append((lemma, m.group(2)))
+        result.append(translations)
+    return result
+
+
+def tag_part_of_speech(tags):
+    first = tags[1:].split(">", 1)[0] if tags.startswith("<") else ""
+    return APERTIUM_POS.get(first)
+
+
+def apertium_witnesses(wordnet, french_words, french_pos_of, figures):
+    """(English key, part of speech) -> Apertium candidates; also notes the part of speech of
+    every French word Apertium gives (french_pos_of)."""
+    queries = sorted({(w, t) for pos, words in wordnet.items() for w in words
+                      if not _LT_SPECIAL.search(w) for t in APERTIUM_TAGS[pos]})
+    out = collections.defaultdict(list)
+
+    def note(key, pos, french, rank, family, first):
+        french = clean_french(french, figures, "French equivalents")
+        if french is None:
+            return
+        out[(key, pos)].append(Candidate(french, rank, family, first))
+        french_pos_of[french.lower()].add(pos)
+
+    middle = {}
+    for lang, (to_pivot, _) in APERTIUM_PATHS.items():
+        middle[lang] = dict(zip(queries, lt_bilingual(to_pivot, queries)))
+    # Spanish and Catalan to French.
+    for lang, (_, to_french) in APERTIUM_PATHS.items():
+        if not to_french:
+            continue
+        pivots = sorted({t for ts in middle[lang].values() for t in ts if not _LT_SPECIAL.search(t[0])})
+        # Some entries need the number too ("país<n><m><sg>").
+        asked = pivots + [(w, t + "<sg>") for w, t in pivots]
+        answers = lt_bilingual(to_french, asked)
+        french_of = {}
+        for n, pivot in enumerate(pivots):
+            french_of[pivot] = answers[n] + [a for a in answers[n + len(pivots)] if a not in answers[n]]
+        for (english, tags), translations in middle[lang].items():
+            pos = tag_part_of_speech(tags)
+            for i, pivot in enumerate(translations):
+                for j, (french, ftags) in enumerate(french_of.get(pivot, ())):
+                    if tag_part_of_speech(ftags) == pos:
+                        note(english, pos, french, (3, i, j), "A:" + lang, i == 0 and j == 0)
+    # Esperanto to French: the French words proposed so far, looked up in French-to-Esperanto.
+    candidates = set(french_words) | {c.french for cs in out.values() for c in cs}
+    fr_queries = []
+    for french in sorted(candidates):
+        bare = re.sub(r"\s*\([^)]*\)", "", french).strip()
+        if not bare or _LT_SPECIAL.search(bare):
+            continue
+        for pos in sorted(french_pos_of.get(bare.lower(), ()) or LIST_FILES):
+            for tags in APERTIUM_FRENCH_TAGS[pos]:
+                fr_queries.append((bare, tags))
+    french_of_eo = collections.defaultdict(list)
+    for (french, tags), translations in zip(fr_queries, lt_bilingual(APERTIUM_FRENCH_EO, fr_queries)):
+        pos = tag_part_of_speech(tags)
+        for eo, eo_tags in translations:
+            if tag_part_of_speech(eo_tags) == pos and french not in french_of_eo[(eo, pos)]:
+                french_of_eo[(eo, pos)].append(french)
+    for (english, tags), translations in middle["epo"].items():
+        pos = tag_part_of_speech(tags)
+        for i, (eo, eo_tags) in enumerate(translations):
+            frenches = sorted(french_of_eo.get((eo, pos), ()))
+            for j, french in enumerate(frenches):
+                note(english, pos, french, (3, i, j), "A:epo", i == 0 and len(frenches) == 1)
+    figures.add("Apertium (word, part of speech) pairs", len(out))
+    return out
 
 
 # --- Part-of-speech lists from every translation ---------------------------------------------
@@ -400,13 +552,14 @@ def french_pos(french, pos_of):
     return found
 
 
-def add_tagged_pos(main, by_pos, wordnet, freedict_dir, figures):
-    pos_of = read_french_pos(freedict_dir)
+def add_tagged_pos(main, by_pos, wordnet, pos_of, figures):
     for key, candidates in main.items():
         english_pos = [p for p in LIST_FILES if key in wordnet[p]]
         if not english_pos:
             continue
         for c in candidates:
+            if c.family.startswith("A:"):
+                continue  # Apertium's candidates came with their part of speech
             for pos in french_pos(c.french, pos_of).intersection(english_pos):
                 if pos_fits(pos, c.french):
                     by_pos[pos][key].append(c)
@@ -450,7 +603,7 @@ def add_numbers(main, figures):
     for n in list(range(0, 101)) + [200, 300, 400, 500, 1000, 2000, 10000, 100000]:
         key = str(n)
         if key not in main:
-            main[key].append(Candidate(french_number(n), (3, 0, 0)))
+            main[key].append(Candidate(french_number(n), (3, 0, 0), "N", True))
             figures.add("keys for figures")
 
 
@@ -462,14 +615,134 @@ def pos_fits(pos, french):
     return bool(re.search(r"(er|ir|re|ïr)$", word))
 
 
+# What a path's agreement weighs, and what its first choice adds. FreeDict's pivot paths weigh
+# less: they often reach French through a reverse reading of their own, and they are many.
+FAMILY_WEIGHT = {"E": 1.5, "R": 1.0, "A": 1.5, "N": 1.0}
+PIVOT_WEIGHT, PIVOT_WEIGHT_MAX = 0.4, 1.5
+FIRST_WEIGHT = {"E": 0.5, "R": 0.25, "A": 0.5, "P": 0.25, "N": 0.0}
+
+
+def scored(candidates):
+    """French -> (score, order): a French word that more independent paths lead to scores
+    higher; being a path's first choice adds a little. A word that only the reverse reading
+    reaches scores lowest, and lower still when the English word was a distant gloss of it."""
+    by_french = collections.defaultdict(list)
+    for c in candidates:
+        by_french[c.french].append(c)
+    out = {}
+    for french, cs in by_french.items():
+        families = {c.family for c in cs}
+        firsts = {c.family for c in cs if c.first}
+        if families <= {"R"}:
+            score = 0.5 if firsts else 0.1
+        else:
+            pivots = sum(1 for f in families if f.startswith("P:"))
+            score = sum(FAMILY_WEIGHT[f.split(":")[0]] for f in families if not f.startswith("P:")) \
+                + sum(FIRST_WEIGHT[f.split(":")[0]] for f in firsts if not f.startswith("P:")) \
+                + min(PIVOT_WEIGHT * pivots, PIVOT_WEIGHT_MAX) \
+                + (FIRST_WEIGHT["P"] if any(f.startswith("P:") for f in firsts) else 0)
+        out[french] = (score, min(c.rank for c in cs))
+    return out
+
+
 def ranked(candidates, limit):
-    seen = set()
-    out = []
-    for c in sorted(candidates, key=lambda c: c.rank):
-        if c.french not in seen:
-            seen.add(c.french)
-            out.append(c.french)
-    return out[:limit]
+    """The French equivalents, best first. Reverse readings of a distant gloss are left out when
+    a word that two paths agree on is there."""
+    scores = scored(candidates)
+    best = max((s for s, _ in scores.values()), default=0)
+    keep = [f for f, (s, _) in scores.items() if not (s < 0.2 and best >= 2)]
+    keep.sort(key=lambda f: (-scores[f][0], scores[f][1], f))
+    return keep[:limit]
+
+
+# --- Only French in the French lines ----------------------------------------------------------
+
+_ELISION = re.compile(r"^(?:l|d|s|j|m|t|n|c|qu|jusqu|lorsqu|puisqu|presqu)['’](.+)$")
+
+
+def read_french_words(path):
+    words = set()
+    if path and os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                words.add(line.strip().lower().replace("œ", "oe").replace("æ", "ae"))
+    return words
+
+
+def is_french(text, words):
+    """Whether every word of an equivalent is a French word (or a proper name, a figure); its
+    labels in parentheses and asterisks are not looked at."""
+    bare = re.sub(r"\([^)]*\)", " ", text).replace("*", " ")
+    tokens = [t.strip(".,;:!?\"«»…") for t in bare.split()]
+    for token in tokens:
+        m = _ELISION.match(token.lower())
+        if m:
+            token = token[len(token) - len(m.group(1)):]
+        if not token or token[0].isupper() or token.isdigit():
+            continue
+        t = token.lower().replace("œ", "oe").replace("æ", "ae").replace("’", "'")
+        if t in words or all(p in words or p == "" for p in re.split(r"[-']", t)):
+            continue
+        return False
+    return True
+
+
+def keep_french(main, by_pos, words, dict_dir, figures):
+    """Drops the equivalents that are not French words; lists them in not-french.txt."""
+    if not words:
+        return
+    verdict = {}
+    dropped = collections.Counter()
+    for table in [main] + list(by_pos.values()):
+        for key in list(table):
+            kept = []
+            for c in table[key]:
+                if c.french not in verdict:
+                    verdict[c.french] = is_french(c.french, words)
+                if verdict[c.french]:
+                    kept.append(c)
+                elif table is main:
+                    dropped[c.french] += 1
+            if kept:
+                table[key] = kept
+            else:
+                del table[key]
+    figures.add("French equivalents dropped (not in the French word list)", len(dropped))
+    write_if_changed(os.path.join(dict_dir, "not-french.txt"),
+                     "".join("%s\n" % f for f in sorted(dropped)).encode("utf-8"))
+
+
+def read_pos_frequencies(wordnet_dir):
+    """Lemma -> part of speech -> how often the sense-tagged texts use it in that part."""
+    out = collections.defaultdict(collections.Counter)
+    names = {"1": "noun", "2": "verb", "3": "adj", "4": "adv", "5": "adj"}
+    path = os.path.join(wordnet_dir, "cntlist.rev")
+    if os.path.exists(path):
+        with open(path, encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) == 3 and "%" in parts[0]:
+                    lemma, rest = parts[0].split("%", 1)
+                    out[lemma.replace("_", " ")][names.get(rest[:1])] += int(parts[2])
+    return out
+
+
+def main_lines(main, lines, pos_frequency):
+    """Key -> the main line's equivalents: the first French of the word's most used part of
+    speech leads, the others follow by score."""
+    out = {}
+    for key, candidates in main.items():
+        french = ranked(candidates, MAX_EQUIVALENTS)
+        counts = pos_frequency.get(key)
+        if counts:
+            for pos, _ in sorted(counts.items(), key=lambda kv: (-kv[1], str(kv[0]))):
+                if pos in lines and key in lines[pos]:
+                    lead = lines[pos][key][0]
+                    lead = next((f for f in french if f.replace("œ", "oe") == lead), lead)
+                    french = [lead] + [f for f in french if f != lead]
+                    break
+        out[key] = french[:MAX_EQUIVALENTS]
+    return out
 
 
 def block_of(key):
@@ -482,7 +755,7 @@ def block_of(key):
 def write_blocks(main, blocks_dir, figures):
     lines = collections.defaultdict(list)
     for key in main:
-        french = ", ".join(ranked(main[key], MAX_EQUIVALENTS))
+        french = ", ".join(main[key])
         lines[block_of(key)].append((key.encode("cp1252"), (key + "=" + french).encode("cp1252")))
     os.makedirs(blocks_dir, exist_ok=True)
     for number, _ in BLOCKS:
@@ -869,6 +1142,8 @@ def main():
     ap.add_argument("--wordnet", default="/usr/share/wordnet")
     ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
     ap.add_argument("--cmudict-stress", default="", help="index.js of cmu-pronouncing-dictionary")
+    ap.add_argument("--french-words", default="/usr/share/dict/french",
+                    help="French word list (wfrench); equivalents not made of its words are dropped")
     args = ap.parse_args()
 
     dict_dir = os.path.join(args.home, "dict")
@@ -877,12 +1152,23 @@ def main():
 
     wordnet = read_wordnet_lemmas(args.wordnet)
     main_entries, by_pos = collect(args.freedict, wordnet, figures)
-    add_pivots(args.freedict, main_entries, wordnet, figures)
+    pos_of = read_french_pos(args.freedict)
+    pivots = pivot_support(args.freedict, figures)
+    apertium = {}
+    if apertium_available():
+        proposed = {c.french for cs in main_entries.values() for c in cs}
+        proposed.update(f for fs in pivots[0].values() for f in fs)
+        apertium = apertium_witnesses(wordnet, proposed, pos_of, figures)
+    else:
+        print("gen_dict: Apertium's dictionaries missing: fewer witnesses", file=sys.stderr)
+    add_witnesses(main_entries, by_pos, pivots, apertium, wordnet, figures)
     add_numbers(main_entries, figures)
-    add_tagged_pos(main_entries, by_pos, wordnet, args.freedict, figures)
-    write_blocks(main_entries, args.blocks, figures)
-    write_catalog(dict_dir)
+    add_tagged_pos(main_entries, by_pos, wordnet, pos_of, figures)
+    keep_french(main_entries, by_pos, read_french_words(args.french_words), dict_dir, figures)
     lines = list_lines(by_pos, figures)
+    write_blocks(main_lines(main_entries, lines, read_pos_frequencies(args.wordnet)),
+                 args.blocks, figures)
+    write_catalog(dict_dir)
     base_of = add_inflected_forms(lines, Morphology(args.wordnet),
                                   read_exception_forms(args.wordnet),
                                   set(read_cmudict(args.cmudict)), figures)
@@ -901,6 +1187,9 @@ def main():
          "/usr/share/doc/pocketsphinx-en-us/copyright"),
         ("CMU Pronouncing Dictionary, stress marks from cmu-pronouncing-dictionary (ISC)", npm_licence),
         ("WordNet 3.0 (WordNet licence)", "/usr/share/doc/wordnet-base/copyright"),
+    ] + [("Apertium %s (GPL)" % n, "/usr/share/doc/%s/copyright" % n) for n in APERTIUM_PACKAGES] + [
+        ("French word list, wfrench (GPL), used to check the French side",
+         "/usr/share/doc/wfrench/copyright"),
     ], dict_dir)
 
     report = "".join("%s: %d\n" % kv for kv in sorted(figures.counts.items()))

@@ -2,6 +2,7 @@
 """The generator's conversions: ARPAbet to the guide's symbols with stress marks, figures in
 French and English, Windows-1252 transliteration, and the cleaning of dictionary lines."""
 
+import collections
 import os
 import sys
 import unittest
@@ -84,6 +85,37 @@ class Text(unittest.TestCase):
                          ["programme", "émission", "Glück", "Zufall"])
         self.assertEqual(g.domain_label("med"), " (méd)")
         self.assertEqual(g.domain_label("astro"), " (astro)")
+
+
+class Ranking(unittest.TestCase):
+    def test_agreeing_paths_go_first_and_distant_reverse_readings_go(self):
+        C = g.Candidate
+        candidates = [C("touche", (0, 0, 0), "E", True), C("clé", (0, 1, 0), "E"),
+                      C("clé", (3, 0, 1), "A:spa"), C("clé", (3, 0, 0), "A:cat", True),
+                      C("ton", (3, 0, 0), "A:spa", True), C("passe", (1, 0, 0, 1), "R", True),
+                      C("clavier", (1, 2, 3, 5), "R")]
+        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche", "ton", "passe"])
+        self.assertEqual(g.ranked(candidates[-1:], 9), ["clavier"])  # nothing better: kept
+
+    def test_only_french(self):
+        words = g.read_french_words("/usr/share/dict/french")
+        for text in ["s'élancer", "cœur (fig)", "drôle de type*", "Corne de l’Afrique",
+                     "peut-être", "vingt et un"]:
+            self.assertTrue(g.is_french(text, words), text)
+        for text in ["respondre", "recueiller", "Gemeinde oder Stadt"]:
+            self.assertFalse(g.is_french(text, words), text)
+
+    def test_apertium_paths(self):
+        wordnet = {"noun": {"cat", "water"}, "verb": {"run"}, "adj": set(), "adv": set()}
+        pos_of = collections.defaultdict(set)
+        found = g.apertium_witnesses(wordnet, {"chat", "eau", "courir"}, pos_of, g.Figures())
+        families = {(key, c.french): set() for key in found for c in found[key]}
+        for key, cs in found.items():
+            for c in cs:
+                families[(key, c.french)].add(c.family)
+        self.assertEqual(families[(("run", "verb"), "courir")], {"A:spa", "A:cat", "A:epo"})
+        self.assertLessEqual({"A:spa", "A:epo"}, families[(("cat", "noun"), "chat")])
+        self.assertIn("verb", pos_of["courir"])
 
 
 class InflectedForms(unittest.TestCase):
