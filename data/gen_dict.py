@@ -617,8 +617,13 @@ def pos_fits(pos, french):
 
 # What a path's agreement weighs, and what its first choice adds. FreeDict's pivot paths weigh
 # less: they often reach French through a reverse reading of their own, and they are many.
-FAMILY_WEIGHT = {"E": 1.5, "R": 1.0, "A": 1.5, "N": 1.0}
+FAMILY_WEIGHT = {"E": 1.5, "R": 1.0, "A": 2.0, "N": 1.0}
 PIVOT_WEIGHT, PIVOT_WEIGHT_MAX = 0.4, 1.5
+APERTIUM_ROMANCE, ROMANCE_OVERLAP = {"A:spa", "A:cat"}, 0.75
+# A word with a well-attested equivalent (best score WELL_ATTESTED or more) keeps only the
+# equivalents that score at least a quarter of the best (at most MIN_SCORE): the long tail of
+# single weak paths is mostly noise and far-fetched senses.
+WELL_ATTESTED, MIN_SCORE = 3.0, 2.5
 FIRST_WEIGHT = {"E": 0.5, "R": 0.25, "A": 0.5, "P": 0.25, "N": 0.0}
 
 
@@ -637,7 +642,11 @@ def scored(candidates):
             score = 0.5 if firsts else 0.1
         else:
             pivots = sum(1 for f in families if f.startswith("P:"))
+            # Spanish and Catalan share their ambiguities ("house" -> "cámara", "cambra" ->
+            # "caméra"): together they count for one path and a half.
+            romance = APERTIUM_ROMANCE <= families
             score = sum(FAMILY_WEIGHT[f.split(":")[0]] for f in families if not f.startswith("P:")) \
+                - ROMANCE_OVERLAP * romance \
                 + sum(FIRST_WEIGHT[f.split(":")[0]] for f in firsts if not f.startswith("P:")) \
                 + min(PIVOT_WEIGHT * pivots, PIVOT_WEIGHT_MAX) \
                 + (FIRST_WEIGHT["P"] if any(f.startswith("P:") for f in firsts) else 0)
@@ -650,9 +659,17 @@ def ranked(candidates, limit):
     a word that two paths agree on is there."""
     scores = scored(candidates)
     best = max((s for s, _ in scores.values()), default=0)
-    keep = [f for f, (s, _) in scores.items() if not (s < 0.2 and best >= 2)]
+    keep = [f for f, (s, _) in scores.items()
+            if not (s < 0.2 and best >= 2 or s < min(best / 4, MIN_SCORE) and best >= WELL_ATTESTED)]
     keep.sort(key=lambda f: (-scores[f][0], scores[f][1], f))
-    return keep[:limit]
+    # Of two spellings that differ in capitals only ("Église", "église"), the better one.
+    seen = set()
+    unique = []
+    for f in keep:
+        if f.lower() not in seen:
+            seen.add(f.lower())
+            unique.append(f)
+    return unique[:limit]
 
 
 # --- Only French in the French lines ----------------------------------------------------------
@@ -725,6 +742,37 @@ def read_pos_frequencies(wordnet_dir):
                     lemma, rest = parts[0].split("%", 1)
                     out[lemma.replace("_", " ")][names.get(rest[:1])] += int(parts[2])
     return out
+
+
+def best_score(candidates):
+    return max((s for s, _ in scored(candidates).values()), default=0)
+
+
+def drop_weak_inflected(main, by_pos, morphology, figures):
+    """A word whose own line rests on one weak path ("bigger": one reverse reading) while it is
+    an inflected form of a word with a sound line ("big") loses its line: the look-up then shows
+    the base form's French."""
+    strong = {}
+
+    def is_strong(table, key):
+        if (id(table), key) not in strong:
+            strong[(id(table), key)] = key in table and best_score(table[key]) >= 1
+        return strong[(id(table), key)]
+
+    for key in sorted(main):
+        if " " in key or is_strong(main, key):
+            continue
+        bases = {b for pos in LIST_FILES for b in morphology.base_forms(key, pos)} - {key}
+        if any(is_strong(main, b) for b in bases):
+            del main[key]
+            figures.add("weak lines of inflected forms dropped")
+    for pos, table in by_pos.items():
+        for key in sorted(table):
+            if " " in key or is_strong(table, key):
+                continue
+            if any(is_strong(table, b) for b in set(morphology.base_forms(key, pos)) - {key}):
+                del table[key]
+                figures.add("weak lines of inflected forms dropped")
 
 
 def main_lines(main, lines, pos_frequency):
@@ -1165,11 +1213,13 @@ def main():
     add_numbers(main_entries, figures)
     add_tagged_pos(main_entries, by_pos, wordnet, pos_of, figures)
     keep_french(main_entries, by_pos, read_french_words(args.french_words), dict_dir, figures)
+    morphology = Morphology(args.wordnet)
+    drop_weak_inflected(main_entries, by_pos, morphology, figures)
     lines = list_lines(by_pos, figures)
     write_blocks(main_lines(main_entries, lines, read_pos_frequencies(args.wordnet)),
                  args.blocks, figures)
     write_catalog(dict_dir)
-    base_of = add_inflected_forms(lines, Morphology(args.wordnet),
+    base_of = add_inflected_forms(lines, morphology,
                                   read_exception_forms(args.wordnet),
                                   set(read_cmudict(args.cmudict)), figures)
     write_lists(lines, base_of, read_frequencies(args.wordnet), dict_dir, figures)
