@@ -566,6 +566,18 @@ def add_tagged_pos(main, by_pos, wordnet, pos_of, figures):
                     figures.add("part-of-speech pairs from French tags")
 
 
+def fill_pos_lines(by_pos, apertium, wordnet, figures):
+    """A part of speech that no other source gives a line ("house" as a verb) takes the first
+    choice of the Apertium paths for it."""
+    for (key, pos), candidates in sorted(apertium.items()):
+        if key in by_pos[pos] or key not in wordnet[pos]:
+            continue
+        firsts = [c for c in candidates if c.first and pos_fits(pos, c.french)]
+        if firsts:
+            by_pos[pos][key].extend(firsts)
+            figures.add("part-of-speech lines from one Apertium path")
+
+
 # --- Numbers -----------------------------------------------------------------------------------
 # Figures are words too ("24", "100"): their French names, in the traditional spelling
 # ("vingt et un", "quatre-vingts", "deux cents", hyphens only below one hundred).
@@ -1212,6 +1224,7 @@ def main():
     add_witnesses(main_entries, by_pos, pivots, apertium, wordnet, figures)
     add_numbers(main_entries, figures)
     add_tagged_pos(main_entries, by_pos, wordnet, pos_of, figures)
+    fill_pos_lines(by_pos, apertium, wordnet, figures)
     keep_french(main_entries, by_pos, read_french_words(args.french_words), dict_dir, figures)
     morphology = Morphology(args.wordnet)
     drop_weak_inflected(main_entries, by_pos, morphology, figures)
