@@ -15,6 +15,7 @@ Python 3 standard library only.
 
 import argparse
 import collections
+import concurrent.futures
 import ctypes
 import ctypes.util
 import gzip
@@ -93,8 +94,21 @@ def _b64(text):
     return value
 
 
+_DICTD_CACHE = {}
+
+
 def read_dictd(dictd_dir, name):
-    """The entries of a dictd database: (headword line, [sense lines])."""
+    """The entries of a dictd database: (headword line, [sense lines]). The French-to-X
+    databases are read by several steps: each is decoded once."""
+    key = (dictd_dir, name)
+    if name not in FRENCH_TAGGED:  # read once
+        return _read_dictd(dictd_dir, name)
+    if key not in _DICTD_CACHE:
+        _DICTD_CACHE[key] = list(_read_dictd(dictd_dir, name))
+    return _DICTD_CACHE[key]
+
+
+def _read_dictd(dictd_dir, name):
     data = gzip.open(os.path.join(dictd_dir, name + ".dict.dz")).read()
     with open(os.path.join(dictd_dir, name + ".index"), encoding="utf-8") as index:
         for line in index:
@@ -280,20 +294,24 @@ MAX_PHRASE_WORDS = 3
 _INLINE_TAG = re.compile(r"<[^>]*>|\{[^}]*\}|\([^)]*\)|\[[^\]]*\]")
 
 
+_RUN_TOGETHER = re.compile(r"\s+(?:\d+|[IVX]+)\.\s+")
+_LEADING_NUMBER = re.compile(r"^(?:[IVX]+\.|\d+\.)\s*")
+_TRAILING_NUMBER = re.compile(r"\s+(?:\d+|[IVX]+)\.$")
+_NOTE = re.compile(r"^(see|synonym|note|antonym|example|usage)s?:", re.I)
+_SPACES = re.compile(r"\s+")
+
+
 def plain_equivalents(senses, limit):
     """Equivalents of an entry's translation lines; glosses, cross-references and notes skipped."""
     out = []
     # Some lines run several numbered senses together: "1. programme 2. émission".
-    senses = [part for sense in senses for part in re.split(r"\s+(?:\d+|[IVX]+)\.\s+", sense)]
+    senses = [part for sense in senses for part in _RUN_TOGETHER.split(sense)]
     for sense in senses:
-        sense = re.sub(r"^(?:[IVX]+\.|\d+\.)\s*", "", sense)
-        sense = re.sub(r"\s+(?:\d+|[IVX]+)\.$", "", sense)
-        if re.match(r"^(see|synonym|note|antonym|example|usage)s?:", sense, re.I):
-            continue
-        if ":" in sense or ";" in sense:
+        sense = _TRAILING_NUMBER.sub("", _LEADING_NUMBER.sub("", sense))
+        if ":" in sense or ";" in sense or _NOTE.match(sense):
             continue
         for e in sense.split(","):
-            e = re.sub(r"\s+", " ", _INLINE_TAG.sub(" ", e)).strip()
+            e = _SPACES.sub(" ", _INLINE_TAG.sub(" ", e)).strip()
             if e and len(e.split()) <= MAX_PHRASE_WORDS and "/" not in e:
                 out.append(e)
     seen, unique = set(), []
@@ -467,20 +485,27 @@ def apertium_witnesses(wordnet, french_words, french_pos_of, figures):
         out[(key, pos)].append(Candidate(french, rank, family, first))
         french_pos_of[french.lower()].add(pos)
 
-    middle = {}
-    for lang, (to_pivot, _) in APERTIUM_PATHS.items():
-        middle[lang] = dict(zip(queries, lt_bilingual(to_pivot, queries)))
+    # The look-ups of one stage run side by side (lt-proc is a process of its own).
+    with concurrent.futures.ThreadPoolExecutor(max_workers=len(APERTIUM_PATHS)) as pool:
+        asked = {lang: pool.submit(lt_bilingual, to_pivot, queries)
+                 for lang, (to_pivot, _) in APERTIUM_PATHS.items()}
+        middle = {lang: dict(zip(queries, answer.result())) for lang, answer in asked.items()}
+        pivots, second = {}, {}
+        for lang, (_, to_french) in APERTIUM_PATHS.items():
+            if to_french:
+                pivots[lang] = sorted({t for ts in middle[lang].values() for t in ts
+                                       if not _LT_SPECIAL.search(t[0])})
+                # Some entries need the number too ("país<n><m><sg>").
+                second[lang] = pool.submit(lt_bilingual, to_french, pivots[lang] + [
+                    (w, t + "<sg>") for w, t in pivots[lang]])
+        second = {lang: answer.result() for lang, answer in second.items()}
     # Spanish and Catalan to French.
-    for lang, (_, to_french) in APERTIUM_PATHS.items():
-        if not to_french:
-            continue
-        pivots = sorted({t for ts in middle[lang].values() for t in ts if not _LT_SPECIAL.search(t[0])})
-        # Some entries need the number too ("país<n><m><sg>").
-        asked = pivots + [(w, t + "<sg>") for w, t in pivots]
-        answers = lt_bilingual(to_french, asked)
+    for lang in sorted(second):
+        pivots_of_lang, answers = pivots[lang], second[lang]
         french_of = {}
-        for n, pivot in enumerate(pivots):
-            french_of[pivot] = answers[n] + [a for a in answers[n + len(pivots)] if a not in answers[n]]
+        for n, pivot in enumerate(pivots_of_lang):
+            french_of[pivot] = answers[n] + [a for a in answers[n + len(pivots_of_lang)]
+                                             if a not in answers[n]]
         for (english, tags), translations in middle[lang].items():
             pos = tag_part_of_speech(tags)
             for i, pivot in enumerate(translations):
