@@ -781,19 +781,19 @@ def read_pos_frequencies(wordnet_dir):
     return out
 
 
-def best_score(candidates):
-    return max((s for s, _ in scored(candidates).values()), default=0)
-
-
 def drop_weak_inflected(main, by_pos, morphology, figures):
-    """A word whose own line rests on one weak path ("bigger": one reverse reading) while it is
-    an inflected form of a word with a sound line ("big") loses its line: the look-up then shows
-    the base form's French."""
+    """A word whose own line rests on weak paths only (one pivot dictionary, reverse readings of
+    a distant gloss: "bigger" -> "strictement supérieur") while it is an inflected form of a word
+    with a sound line ("big") loses its line: the look-up then shows the base form's French. A
+    line that a direct dictionary or Apertium gives stays ("glasses" -> "lunettes")."""
     strong = {}
 
     def is_strong(table, key):
         if (id(table), key) not in strong:
-            strong[(id(table), key)] = key in table and best_score(table[key]) >= 1
+            cs = table.get(key, ())
+            strong[(id(table), key)] = any(
+                c.family in ("E", "N") or c.family.startswith("A:") or c.family == "R" and c.first
+                for c in cs) or len({c.family for c in cs if c.family.startswith("P:")}) >= 2
         return strong[(id(table), key)]
 
     for key in sorted(main):
