@@ -125,26 +125,32 @@ def base_forms(word, exc, index):
 
 def inflected_forms(lemma, pos, exc_forms, known_words):
     """The forms of a lemma in one part of speech that a reader meets: WordNet's irregular forms
-    and the regular endings that the pronouncing dictionary knows as words."""
+    and the forms that English spelling makes with the regular endings, where the pronouncing
+    dictionary knows them as words."""
     forms = set(exc_forms.get((lemma, pos), ()))
-    if pos == "noun":
-        endings = [("", "s"), ("", "es"), ("y", "ies"), ("man", "men")]
-    elif pos == "verb":
-        endings = [("", "s"), ("", "es"), ("y", "ies"), ("", "ed"), ("e", "ed"), ("y", "ied"),
-                   ("", "ing"), ("e", "ing")]
-        if lemma[-1:] in "bdgklmnprt":
-            endings += [("", lemma[-1:] + "ed"), ("", lemma[-1:] + "ing")]
-    elif pos == "adj":
-        endings = [("", "er"), ("", "est"), ("e", "er"), ("e", "est"), ("y", "ier"), ("y", "iest")]
-        if lemma[-1:] in "bdgmnpt":
-            endings += [("", lemma[-1:] + "er"), ("", lemma[-1:] + "est")]
+    consonant_y = len(lemma) > 1 and lemma[-1] == "y" and lemma[-2] not in "aeiou"
+    stem = lemma[:-1] if lemma.endswith("e") and not lemma.endswith(("ee", "ye", "oe")) else lemma
+    double = lemma + lemma[-1:] if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", lemma) else None
+    if consonant_y:
+        s_form = lemma[:-1] + "ies"
+    elif lemma.endswith(("s", "x", "z", "ch", "sh", "o")):
+        s_form = lemma + "es"
     else:
-        endings = []
-    for old, new in endings:
-        if lemma.endswith(old):
-            form = lemma[:len(lemma) - len(old)] + new
-            if form in known_words:
-                forms.add(form)
+        s_form = lemma + "s"
+    if pos == "noun":
+        candidates = [s_form] + ([lemma[:-3] + "men"] if lemma.endswith("man") else [])
+    elif pos == "verb":
+        candidates = [s_form, (lemma[:-1] + "ied") if consonant_y else stem + "ed", stem + "ing"]
+        if double:
+            candidates += [double + "ed", double + "ing"]
+    elif pos == "adj":
+        candidates = [lemma[:-1] + "ier", lemma[:-1] + "iest"] if consonant_y else \
+            [stem + "er", stem + "est"]
+        if double:
+            candidates += [double + "er", double + "est"]
+    else:
+        candidates = []
+    forms.update(f for f in candidates if f in known_words)
     forms.discard(lemma)
     return forms
 
