@@ -932,7 +932,8 @@ WORDNET_POS_NUMBER = {"noun": 1, "verb": 2, "adj": 3, "adv": 4}
 
 
 class Morphology:
-    """Base forms of a word, asked of the WordNet library."""
+    """Base forms of a word, asked of the WordNet library. The library opens one database per
+    process: the first one asked for serves every later instance."""
 
     def __init__(self, wordnet_dir, library=None):
         os.environ["WNSEARCHDIR"] = wordnet_dir
