@@ -459,7 +459,10 @@ def lt_bilingual(name, queries):
             if not alt or alt.startswith("@"):
                 continue
             m = _LT_ANALYSIS.match(alt)
-            lemma = (m.group(1) + " " + m.group(3).lstrip("#").strip()).strip()
+            # A multiword lemma's invariable part follows a "#", before or after the tags
+            # ("assister# à<vblex>", "prendre<vblex># part").
+            lemma = (m.group(1) + " " + m.group(3)).replace("#", " ")
+            lemma = " ".join(lemma.split())
             if lemma and (lemma, m.group(2)) not in translations:
                 translations.append((lemma, m.group(2)))
         result.append(translations)
