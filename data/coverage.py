@@ -7,12 +7,20 @@ pronunciation, looked up the way the dictionary store does: the catalog picks th
 by first character, the first line that begins with the word decides. A word without an entry
 is retried with its WordNet base form, as the look-up does.
 
+Also reports, for the inflected forms of those lemmas ("houses", "went", "bigger"), the share
+whose part-of-speech line has French (the look-up fills a heading line with the line of the word
+as captured); and, for the hand-made list first_french.tsv, the share of words whose first French
+word is one that a bilingual dictionary puts first, per part of speech, in the main translation
+and in the part-of-speech list.
+
   coverage.py --home LEXICON_HOME --blocks BLOCKS_DIR [--top 5000] [--missing FILE]
+              [--check first_french.tsv] [--disagreeing FILE]
 """
 
 import argparse
 import collections
 import os
+import re
 import sys
 
 WORDNET_POS = ("noun", "verb", "adj", "adv")
@@ -115,6 +123,83 @@ def base_forms(word, exc, index):
                     yield base
 
 
+def inflected_forms(lemma, pos, exc_forms, known_words):
+    """The forms of a lemma in one part of speech that a reader meets: WordNet's irregular forms
+    and the forms that English spelling makes with the regular endings, where the pronouncing
+    dictionary knows them as words."""
+    forms = set(exc_forms.get((lemma, pos), ()))
+    consonant_y = len(lemma) > 1 and lemma[-1] == "y" and lemma[-2] not in "aeiou"
+    stem = lemma[:-1] if lemma.endswith("e") and not lemma.endswith(("ee", "ye", "oe")) else lemma
+    double = lemma + lemma[-1:] if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", lemma) else None
+    if consonant_y:
+        s_form = lemma[:-1] + "ies"
+    elif lemma.endswith(("s", "x", "z", "ch", "sh", "o")):
+        s_form = lemma + "es"
+    else:
+        s_form = lemma + "s"
+    if pos == "noun":
+        candidates = [s_form] + ([lemma[:-3] + "men"] if lemma.endswith("man") else [])
+    elif pos == "verb":
+        candidates = [s_form, (lemma[:-1] + "ied") if consonant_y else stem + "ed", stem + "ing"]
+        if double:
+            candidates += [double + "ed", double + "ing"]
+    elif pos == "adj":
+        candidates = [lemma[:-1] + "ier", lemma[:-1] + "iest"] if consonant_y else \
+            [stem + "er", stem + "est"]
+        if double:
+            candidates += [double + "er", double + "est"]
+    else:
+        candidates = []
+    forms.update(f for f in candidates if f in known_words)
+    forms.discard(lemma)
+    return forms
+
+
+def read_exception_forms(wordnet):
+    out = collections.defaultdict(set)
+    for pos in WORDNET_POS:
+        with open(os.path.join(wordnet, pos + ".exc"), encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                for base in parts[1:]:
+                    out[(base, pos)].add(parts[0])
+    return out
+
+
+def read_words(path):
+    words = set()
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            parts = line.split()
+            if parts and "(" not in parts[0]:
+                words.add(parts[0].lower())
+    return words
+
+
+def first_french(value):
+    """The first French word of a line, without its label, in a form fit for comparing."""
+    first = value.strip().split(",")[0]
+    first = re.sub(r"\([^)]*\)", "", first).replace("*", "")
+    return normal_french(first)
+
+
+def normal_french(text):
+    text = re.sub(r"\s+", " ", text).strip().lower().replace("œ", "oe")
+    return text.replace("’", "'")
+
+
+def read_check(path):
+    """(English word, part of speech, set of accepted first French words)."""
+    rows = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            word, pos, french = line.rstrip("\n").split("\t")
+            rows.append((word, pos, {normal_french(x) for x in french.split("|")}))
+    return rows
+
+
 def top_lemmas(wordnet, n):
     counts = collections.Counter()
     with open(os.path.join(wordnet, "cntlist.rev"), encoding="latin-1") as f:
@@ -132,6 +217,10 @@ def main():
     ap.add_argument("--wordnet", default="/usr/share/wordnet")
     ap.add_argument("--top", type=int, default=5000)
     ap.add_argument("--missing", help="write the words without a translation here")
+    ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
+    ap.add_argument("--check", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                    "first_french.tsv"))
+    ap.add_argument("--disagreeing", help="write the check list's words that disagree here")
     args = ap.parse_args()
 
     store = Store(args.home, args.blocks)
@@ -157,12 +246,61 @@ def main():
             if word in index_by_pos[pos]:
                 pairs += 1
                 listed += word in lists[pos]
+    # Inflected forms: the heading line of their part of speech is the list line of the form.
+    exc_forms = read_exception_forms(args.wordnet)
+    known_words = read_words(args.cmudict)
+    forms = with_french = forms_of_listed = with_french_of_listed = 0
+    for word in words:
+        for pos in WORDNET_POS:
+            if word not in index_by_pos[pos]:
+                continue
+            for form in inflected_forms(word, pos, exc_forms, known_words):
+                if form in index_by_pos[pos] and form != word:
+                    continue  # a base form of its own ("saw"): its own line, if any, is shown
+                if word not in base_forms(form, exc, index):
+                    continue
+                has = bool(lists[pos].get(form))
+                forms += 1
+                with_french += has
+                if lists[pos].get(word):
+                    forms_of_listed += 1
+                    with_french_of_listed += has
     n = len(words)
     print("coverage of the %d most frequent WordNet lemmas:" % n)
     print("  translated: %d (%.1f%%)" % (translated, 100.0 * translated / n))
     print("  pronounced: %d (%.1f%%)" % (pronounced, 100.0 * pronounced / n))
     print("  (word, part of speech) pairs with a list line: %d of %d (%.1f%%)"
           % (listed, pairs, 100.0 * listed / max(pairs, 1)))
+    print("  inflected forms whose part-of-speech line has French: %d of %d (%.1f%%); "
+          "of those whose base form has a line: %d of %d (%.1f%%)"
+          % (with_french, forms, 100.0 * with_french / max(forms, 1), with_french_of_listed,
+             forms_of_listed, 100.0 * with_french_of_listed / max(forms_of_listed, 1)))
+
+    if args.check:
+        rows = read_check(args.check)
+        print("first French word agreeing with %s (%d words):" % (os.path.basename(args.check), len(rows)))
+        disagreeing = []
+        # The main translation has no part of speech: any of the word's accepted words counts.
+        accepted_any = collections.defaultdict(set)
+        for word, _, accepted in rows:
+            accepted_any[word] |= accepted
+        for pos in WORDNET_POS:
+            of_pos = [r for r in rows if r[1] == pos]
+            main_ok = list_ok = 0
+            for word, _, accepted in of_pos:
+                main_first = first_french(store.translation(word))
+                list_first = first_french(lists[pos].get(word, ""))
+                main_ok += main_first in accepted_any[word]
+                list_ok += list_first in accepted
+                if list_first not in accepted:
+                    disagreeing.append("%s\t%s\tlist: %s\tmain: %s" % (
+                        word, pos, lists[pos].get(word, ""), store.translation(word).strip()))
+            m = max(len(of_pos), 1)
+            print("  %-4s %3d words: main translation %5.1f%%, part-of-speech list %5.1f%%"
+                  % (pos, len(of_pos), 100.0 * main_ok / m, 100.0 * list_ok / m))
+        if args.disagreeing:
+            with open(args.disagreeing, "w", encoding="utf-8") as f:
+                f.write("\n".join(disagreeing) + "\n")
     if args.missing:
         with open(args.missing, "w", encoding="utf-8") as f:
             f.write("\n".join(missing) + "\n")

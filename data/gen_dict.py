@@ -15,9 +15,13 @@ Python 3 standard library only.
 
 import argparse
 import collections
+import concurrent.futures
+import ctypes
+import ctypes.util
 import gzip
 import os
 import re
+import subprocess
 import sys
 import unicodedata
 
@@ -90,8 +94,21 @@ def _b64(text):
     return value
 
 
+_DICTD_CACHE = {}
+
+
 def read_dictd(dictd_dir, name):
-    """The entries of a dictd database: (headword line, [sense lines])."""
+    """The entries of a dictd database: (headword line, [sense lines]). The French-to-X
+    databases are read by several steps: each is decoded once."""
+    key = (dictd_dir, name)
+    if name not in FRENCH_TAGGED:  # read once
+        return _read_dictd(dictd_dir, name)
+    if key not in _DICTD_CACHE:
+        _DICTD_CACHE[key] = list(_read_dictd(dictd_dir, name))
+    return _DICTD_CACHE[key]
+
+
+def _read_dictd(dictd_dir, name):
     data = gzip.open(os.path.join(dictd_dir, name + ".dict.dz")).read()
     with open(os.path.join(dictd_dir, name + ".index"), encoding="utf-8") as index:
         for line in index:
@@ -161,6 +178,7 @@ def to_cp1252(text, figures, what):
 
 
 def clean_french(text, figures, what):
+    text = re.sub(r"\s+/[^/]*/", "", text)  # a pronunciation ("Mexico /me.ksi.ko/")
     text = re.sub(r"\s+", " ", text).strip()
     if not text or "=" in text:
         return None
@@ -186,13 +204,18 @@ def domain_label(label):
 # --- Translations ----------------------------------------------------------------------------
 
 class Candidate:
-    """A French equivalent of an English key, with what ranks it."""
+    """A French equivalent of an English key: the path that leads to it (its family: "E" the
+    English-French dictionary, "R" the French-English one read in reverse, "P:deu" FreeDict
+    through German, "A:spa" Apertium through Spanish, ...), its place on that path, and whether
+    it is that path's first choice."""
 
-    __slots__ = ("french", "rank")
+    __slots__ = ("french", "rank", "family", "first")
 
-    def __init__(self, french, rank):
+    def __init__(self, french, rank, family="E", first=False):
         self.french = french
         self.rank = rank
+        self.family = family
+        self.first = first
 
 
 def collect(freedict_dir, wordnet, figures):
@@ -213,11 +236,12 @@ def collect(freedict_dir, wordnet, figures):
                 french = clean_french(french + domain_label(label), figures, "French equivalents")
                 if french is None:
                     continue
-                main[key].append(Candidate(french, (0, n, k)))
+                c = Candidate(french, (0, n, k), "E", n == 0 and k == 0)
+                main[key].append(c)
                 # The source has no part-of-speech tags: a word that WordNet knows in one part
                 # of speech only gives its translations to that list.
                 if len(pos_of_word) == 1 and pos_fits(pos_of_word[0], french):
-                    by_pos[pos_of_word[0]][key].append(Candidate(french, (0, n, k)))
+                    by_pos[pos_of_word[0]][key].append(c)
 
     # French -> English read in reverse: each English equivalent becomes a key.
     for head, senses in read_dictd(freedict_dir, "freedict-fra-eng"):
@@ -228,18 +252,20 @@ def collect(freedict_dir, wordnet, figures):
             french = clean_french(word + domain_label(label), figures, "French equivalents")
             if french is None:
                 continue
-            for english in equivalents:
+            for g, english in enumerate(equivalents):
                 english = re.sub(r"\([^)]*\)", " ", english)
                 if english.lower().startswith("to "):
                     english = english[3:]
                 key = clean_key(english, figures)
                 if key is None or len(key.split()) > 4:
                     continue
-                rank = (1, n, len(equivalents))
-                main[key].append(Candidate(french, rank))
+                # The English word as the first gloss of the French word's first sense is a near
+                # equivalent; further down it is often a distant or figurative one.
+                c = Candidate(french, (1, n, g, len(equivalents)), "R", n == 0 and g == 0)
+                main[key].append(c)
                 if pos:
                     if key in wordnet[pos]:
-                        by_pos[pos][key].append(Candidate(french, rank))
+                        by_pos[pos][key].append(c)
                     else:
                         figures.add("part-of-speech pairs not in WordNet")
     return main, by_pos
@@ -268,20 +294,24 @@ MAX_PHRASE_WORDS = 3
 _INLINE_TAG = re.compile(r"<[^>]*>|\{[^}]*\}|\([^)]*\)|\[[^\]]*\]")
 
 
+_RUN_TOGETHER = re.compile(r"\s+(?:\d+|[IVX]+)\.\s+")
+_LEADING_NUMBER = re.compile(r"^(?:[IVX]+\.|\d+\.)\s*")
+_TRAILING_NUMBER = re.compile(r"\s+(?:\d+|[IVX]+)\.$")
+_NOTE = re.compile(r"^(see|synonym|note|antonym|example|usage)s?:", re.I)
+_SPACES = re.compile(r"\s+")
+
+
 def plain_equivalents(senses, limit):
     """Equivalents of an entry's translation lines; glosses, cross-references and notes skipped."""
     out = []
     # Some lines run several numbered senses together: "1. programme 2. émission".
-    senses = [part for sense in senses for part in re.split(r"\s+(?:\d+|[IVX]+)\.\s+", sense)]
+    senses = [part for sense in senses for part in _RUN_TOGETHER.split(sense)]
     for sense in senses:
-        sense = re.sub(r"^(?:[IVX]+\.|\d+\.)\s*", "", sense)
-        sense = re.sub(r"\s+(?:\d+|[IVX]+)\.$", "", sense)
-        if re.match(r"^(see|synonym|note|antonym|example|usage)s?:", sense, re.I):
-            continue
-        if ":" in sense or ";" in sense:
+        sense = _TRAILING_NUMBER.sub("", _LEADING_NUMBER.sub("", sense))
+        if ":" in sense or ";" in sense or _NOTE.match(sense):
             continue
         for e in sense.split(","):
-            e = re.sub(r"\s+", " ", _INLINE_TAG.sub(" ", e)).strip()
+            e = _SPACES.sub(" ", _INLINE_TAG.sub(" ", e)).strip()
             if e and len(e.split()) <= MAX_PHRASE_WORDS and "/" not in e:
                 out.append(e)
     seen, unique = set(), []
@@ -296,8 +326,9 @@ def headword_of(head):
     return _HEAD.match(head).group(1).strip()
 
 
-def pivot_translations(freedict_dir, known, lemmas, figures):
-    """English key -> French equivalents reached through at least PIVOT_SUPPORT languages."""
+def pivot_support(freedict_dir, figures):
+    """English key -> French -> the pivot languages that lead to it, and the languages for which
+    it is the first choice (first word of the first sense, and that word's first French)."""
     support = collections.defaultdict(lambda: collections.defaultdict(set))
     first_choice = collections.defaultdict(lambda: collections.defaultdict(set))
     for lang, (eng_x, x_fra, fra_x) in PIVOTS.items():
@@ -319,44 +350,195 @@ def pivot_translations(freedict_dir, known, lemmas, figures):
             if len(english.split()) > MAX_PHRASE_WORDS:
                 continue
             key = english.lower()
-            if key in known:
-                continue
             for i, word in enumerate(plain_equivalents(senses, 4)):
                 for j, french in enumerate(to_french.get(word.lower(), ())[:6]):
                     support[key][french].add(lang)
                     if i == 0 and j == 0:
                         first_choice[key][french].add(lang)
-    out = {}
-    for key, candidates in support.items():
-        best = sorted(((len(langs), f) for f, langs in candidates.items() if len(langs) >= PIVOT_SUPPORT),
-                      key=lambda t: (-t[0], t[1].lower() != t[1], t[1]))
-        if best:
-            out[key] = [f for _, f in best[:PIVOT_EQUIVALENTS]]
-        elif key in first_choice and key in lemmas:
-            # One language only: its first word for the English word's first sense, and that
-            # word's first French equivalent, from the larger dictionaries; and only for words
-            # that WordNet knows, so that the many compounds of those dictionaries stay out.
-            firsts = [f for f, langs in first_choice[key].items() if langs & TRUSTED_SINGLE_PIVOTS]
-            if firsts:
-                out[key] = sorted(firsts)[:2]
-                figures.add("keys from a single pivot language")
-    return out
+    return support, first_choice
 
 
-def add_pivots(freedict_dir, main, wordnet, figures):
+def add_witnesses(main, by_pos, pivots, apertium, wordnet, figures):
+    """Adds the paths through other languages. On a word the direct dictionaries know, they
+    support the equivalents those give and add the ones that at least two paths agree on; a
+    word the direct dictionaries lack gets the French words that at least two paths agree on
+    (or, for a WordNet lemma, the first choice through German, the largest of them)."""
+    support, first_choice = pivots
     lemmas = set().union(*wordnet.values())
-    for english, frenches in pivot_translations(freedict_dir, set(main), lemmas, figures).items():
+    keys = set(support) | {key for key, _ in apertium}
+    for english in sorted(keys):
         key = clean_key(english, figures)
-        if key is None or key in main:
+        if key is None:
             continue
-        added = False
-        for n, french in enumerate(frenches):
+        known = key in main
+        # French -> candidates of every path, any part of speech
+        found = collections.defaultdict(list)
+        for french, langs in support.get(english, {}).items():
             french = clean_french(french, figures, "French equivalents")
-            if french is not None:
-                main[key].append(Candidate(french, (2, 0, n)))
-                added = True
-        if added:
-            figures.add("keys from pivot languages")
+            if french is None:
+                continue
+            for lang in sorted(langs):
+                found[french].append(Candidate(french, (2, 0, 0), "P:" + lang,
+                                               lang in first_choice[english].get(french, ())))
+        tagged = collections.defaultdict(list)  # part of speech -> Apertium candidates
+        for pos in LIST_FILES:
+            for c in apertium.get((key, pos), ()):
+                found[c.french].append(c)
+                tagged[pos].append(c)
+        existing = {c.french for c in main.get(key, ())}
+        admitted = set()
+        for french, cs in found.items():
+            if french in existing or len({c.family for c in cs}) >= PIVOT_SUPPORT:
+                admitted.add(french)
+        if not known and not admitted and key in lemmas:
+            firsts = sorted(f for f, cs in found.items()
+                            if any(c.family == "P:deu" and c.first for c in cs))[:2]
+            admitted.update(firsts)
+            if firsts:
+                figures.add("keys from a single pivot language")
+        if not admitted:
+            continue
+        if not known:
+            figures.add("keys from other languages")
+        for french in sorted(admitted):
+            main[key].extend(found[french])
+        for pos, cs in tagged.items():
+            for c in cs:
+                if c.french in admitted and key in wordnet[pos] and pos_fits(pos, c.french):
+                    by_pos[pos][key].append(c)
+
+
+# --- Apertium ----------------------------------------------------------------------------------
+#
+# Apertium's bilingual dictionaries are curated and carry parts of speech. Three paths lead
+# from English to French through them: through Spanish, through Catalan, and through Esperanto
+# (whose pair is French-to-Esperanto only, so it is read in reverse for the French words that
+# the other sources propose). lttoolbox's bilingual look-up (lt-proc -b) gives every
+# translation of a lemma with its tags, in the dictionary's order.
+APERTIUM_DIR = "/usr/share/apertium"
+APERTIUM_PATHS = {
+    "spa": ("apertium-eng-spa/eng-spa.autobil.bin", "apertium-fr-es/es-fr.autobil.bin"),
+    "cat": ("apertium-eng-cat/eng-cat.autobil.bin", "apertium-fra-cat/cat-fra.autobil.bin"),
+    "epo": ("apertium-eo-en/en-eo.autobil.bin", None),
+}
+APERTIUM_FRENCH_EO = "apertium-eo-fr/fr-eo.autobil.bin"
+APERTIUM_PACKAGES = ["apertium-eng-spa", "apertium-fr-es", "apertium-eng-cat", "apertium-fra-cat",
+                     "apertium-eo-en", "apertium-eo-fr"]
+# The tags an English lemma is tried with, per part of speech.
+APERTIUM_TAGS = {"noun": ["<n>", "<n><sg>"], "verb": ["<vblex>", "<vbser>", "<vbhaver>", "<vbmod>", "<vbdo>"],
+                 "adj": ["<adj>", "<adj><sint>"], "adv": ["<adv>", "<preadv>"]}
+# French nouns need their gender to be found.
+APERTIUM_FRENCH_TAGS = {"noun": ["<n><m>", "<n><f>", "<n><mf>", "<n><m><sp>", "<n><f><sp>"],
+                        "verb": ["<vblex>"], "adj": ["<adj>", "<adj><mf>"], "adv": ["<adv>"]}
+APERTIUM_POS = {"n": "noun", "vblex": "verb", "vbser": "verb", "vbhaver": "verb",
+                "vbmod": "verb", "vbdo": "verb", "vbtr": "verb", "vbntr": "verb",
+                "vbtr_ntr": "verb", "adj": "adj", "adv": "adv", "preadv": "adv"}
+_LT_SPECIAL = re.compile(r"[\^$/<>@\\\[\]{}*#+~|]")
+_LT_UNIT = re.compile(r"\^([^$]*)\$")
+_LT_ANALYSIS = re.compile(r"^([^<]*)((?:<[^>]*>)*)(.*)$")
+
+
+def apertium_available():
+    return all(os.path.exists(os.path.join(APERTIUM_DIR, f))
+               for pair in APERTIUM_PATHS.values() for f in pair if f) and \
+        os.path.exists(os.path.join(APERTIUM_DIR, APERTIUM_FRENCH_EO))
+
+
+def lt_bilingual(name, queries):
+    """Each (lemma, tags) looked up in a bilingual dictionary: its [(lemma, tags)] translations."""
+    text = "\n".join("^%s%s$" % q for q in queries) + "\n"
+    out = subprocess.run(["lt-proc", "-b", os.path.join(APERTIUM_DIR, name)],
+                         input=text.encode("utf-8"), stdout=subprocess.PIPE, check=True).stdout
+    units = _LT_UNIT.findall(out.decode("utf-8"))
+    if len(units) != len(queries):
+        raise RuntimeError("lt-proc: %d answers to %d questions" % (len(units), len(queries)))
+    result = []
+    for unit in units:
+        translations = []
+        for alt in unit.split("/")[1:]:
+            if not alt or alt.startswith("@"):
+                continue
+            m = _LT_ANALYSIS.match(alt)
+            # A multiword lemma's invariable part follows a "#", before or after the tags
+            # ("assister# à<vblex>", "prendre<vblex># part").
+            lemma = (m.group(1) + " " + m.group(3)).replace("#", " ")
+            lemma = " ".join(lemma.split())
+            if lemma and (lemma, m.group(2)) not in translations:
+                translations.append((lemma, m.group(2)))
+        result.append(translations)
+    return result
+
+
+def tag_part_of_speech(tags):
+    first = tags[1:].split(">", 1)[0] if tags.startswith("<") else ""
+    return APERTIUM_POS.get(first)
+
+
+def apertium_witnesses(wordnet, french_words, french_pos_of, figures):
+    """(English key, part of speech) -> Apertium candidates; also notes the part of speech of
+    every French word Apertium gives (french_pos_of)."""
+    queries = sorted({(w, t) for pos, words in wordnet.items() for w in words
+                      if not _LT_SPECIAL.search(w) for t in APERTIUM_TAGS[pos]})
+    out = collections.defaultdict(list)
+
+    def note(key, pos, french, rank, family, first):
+        french = clean_french(french, figures, "French equivalents")
+        if french is None:
+            return
+        out[(key, pos)].append(Candidate(french, rank, family, first))
+        french_pos_of[french.lower()].add(pos)
+
+    # The look-ups of one stage run side by side (lt-proc is a process of its own).
+    with concurrent.futures.ThreadPoolExecutor(max_workers=len(APERTIUM_PATHS)) as pool:
+        asked = {lang: pool.submit(lt_bilingual, to_pivot, queries)
+                 for lang, (to_pivot, _) in APERTIUM_PATHS.items()}
+        middle = {lang: dict(zip(queries, answer.result())) for lang, answer in asked.items()}
+        pivots, second = {}, {}
+        for lang, (_, to_french) in APERTIUM_PATHS.items():
+            if to_french:
+                pivots[lang] = sorted({t for ts in middle[lang].values() for t in ts
+                                       if not _LT_SPECIAL.search(t[0])})
+                # Some entries need the number too ("país<n><m><sg>").
+                second[lang] = pool.submit(lt_bilingual, to_french, pivots[lang] + [
+                    (w, t + "<sg>") for w, t in pivots[lang]])
+        second = {lang: answer.result() for lang, answer in second.items()}
+    # Spanish and Catalan to French.
+    for lang in sorted(second):
+        pivots_of_lang, answers = pivots[lang], second[lang]
+        french_of = {}
+        for n, pivot in enumerate(pivots_of_lang):
+            french_of[pivot] = answers[n] + [a for a in answers[n + len(pivots_of_lang)]
+                                             if a not in answers[n]]
+        for (english, tags), translations in middle[lang].items():
+            pos = tag_part_of_speech(tags)
+            for i, pivot in enumerate(translations):
+                for j, (french, ftags) in enumerate(french_of.get(pivot, ())):
+                    if tag_part_of_speech(ftags) == pos:
+                        note(english, pos, french, (3, i, j), "A:" + lang, i == 0 and j == 0)
+    # Esperanto to French: the French words proposed so far, looked up in French-to-Esperanto.
+    candidates = set(french_words) | {c.french for cs in out.values() for c in cs}
+    fr_queries = []
+    for french in sorted(candidates):
+        bare = re.sub(r"\s*\([^)]*\)", "", french).strip()
+        if not bare or _LT_SPECIAL.search(bare):
+            continue
+        for pos in sorted(french_pos_of.get(bare.lower(), ()) or LIST_FILES):
+            for tags in APERTIUM_FRENCH_TAGS[pos]:
+                fr_queries.append((bare, tags))
+    french_of_eo = collections.defaultdict(list)
+    for (french, tags), translations in zip(fr_queries, lt_bilingual(APERTIUM_FRENCH_EO, fr_queries)):
+        pos = tag_part_of_speech(tags)
+        for eo, eo_tags in translations:
+            if tag_part_of_speech(eo_tags) == pos and french not in french_of_eo[(eo, pos)]:
+                french_of_eo[(eo, pos)].append(french)
+    for (english, tags), translations in middle["epo"].items():
+        pos = tag_part_of_speech(tags)
+        for i, (eo, eo_tags) in enumerate(translations):
+            frenches = sorted(french_of_eo.get((eo, pos), ()))
+            for j, french in enumerate(frenches):
+                note(english, pos, french, (3, i, j), "A:epo", i == 0 and len(frenches) == 1)
+    figures.add("Apertium (word, part of speech) pairs", len(out))
+    return out
 
 
 # --- Part-of-speech lists from every translation ---------------------------------------------
@@ -398,17 +580,30 @@ def french_pos(french, pos_of):
     return found
 
 
-def add_tagged_pos(main, by_pos, wordnet, freedict_dir, figures):
-    pos_of = read_french_pos(freedict_dir)
+def add_tagged_pos(main, by_pos, wordnet, pos_of, figures):
     for key, candidates in main.items():
         english_pos = [p for p in LIST_FILES if key in wordnet[p]]
         if not english_pos:
             continue
         for c in candidates:
+            if c.family.startswith("A:"):
+                continue  # Apertium's candidates came with their part of speech
             for pos in french_pos(c.french, pos_of).intersection(english_pos):
                 if pos_fits(pos, c.french):
                     by_pos[pos][key].append(c)
                     figures.add("part-of-speech pairs from French tags")
+
+
+def fill_pos_lines(by_pos, apertium, wordnet, figures):
+    """A part of speech that no other source gives a line ("house" as a verb) takes the first
+    choice of the Apertium paths for it."""
+    for (key, pos), candidates in sorted(apertium.items()):
+        if key in by_pos[pos] or key not in wordnet[pos]:
+            continue
+        firsts = [c for c in candidates if c.first and pos_fits(pos, c.french)]
+        if firsts:
+            by_pos[pos][key].extend(firsts)
+            figures.add("part-of-speech lines from one Apertium path")
 
 
 # --- Numbers -----------------------------------------------------------------------------------
@@ -448,7 +643,7 @@ def add_numbers(main, figures):
     for n in list(range(0, 101)) + [200, 300, 400, 500, 1000, 2000, 10000, 100000]:
         key = str(n)
         if key not in main:
-            main[key].append(Candidate(french_number(n), (3, 0, 0)))
+            main[key].append(Candidate(french_number(n), (3, 0, 0), "N", True))
             figures.add("keys for figures")
 
 
@@ -460,14 +655,182 @@ def pos_fits(pos, french):
     return bool(re.search(r"(er|ir|re|ïr)$", word))
 
 
+# What a path's agreement weighs, and what its first choice adds. FreeDict's pivot paths weigh
+# less: they often reach French through a reverse reading of their own, and they are many.
+FAMILY_WEIGHT = {"E": 1.5, "R": 1.0, "A": 2.0, "N": 1.0}
+PIVOT_WEIGHT, PIVOT_WEIGHT_MAX = 0.4, 1.5
+APERTIUM_ROMANCE, ROMANCE_OVERLAP = {"A:spa", "A:cat"}, 0.75
+# A word with a well-attested equivalent (best score WELL_ATTESTED or more) keeps only the
+# equivalents that score at least a quarter of the best (at most MIN_SCORE): the long tail of
+# single weak paths is mostly noise and far-fetched senses.
+WELL_ATTESTED, MIN_SCORE = 3.0, 2.5
+FIRST_WEIGHT = {"E": 0.5, "R": 0.25, "A": 0.5, "P": 0.25, "N": 0.0}
+
+
+def scored(candidates):
+    """French -> (score, order): a French word that more independent paths lead to scores
+    higher; being a path's first choice adds a little. A word that only the reverse reading
+    reaches scores lowest, and lower still when the English word was a distant gloss of it."""
+    by_french = collections.defaultdict(list)
+    for c in candidates:
+        by_french[c.french].append(c)
+    out = {}
+    for french, cs in by_french.items():
+        families = {c.family for c in cs}
+        firsts = {c.family for c in cs if c.first}
+        if families <= {"R"}:
+            score = 0.5 if firsts else 0.1
+        else:
+            pivots = sum(1 for f in families if f.startswith("P:"))
+            # Spanish and Catalan share their ambiguities ("house" -> "cámara", "cambra" ->
+            # "caméra"): together they count for one path and a half.
+            romance = APERTIUM_ROMANCE <= families
+            score = sum(FAMILY_WEIGHT[f.split(":")[0]] for f in families if not f.startswith("P:")) \
+                - ROMANCE_OVERLAP * romance \
+                + sum(FIRST_WEIGHT[f.split(":")[0]] for f in firsts if not f.startswith("P:")) \
+                + min(PIVOT_WEIGHT * pivots, PIVOT_WEIGHT_MAX) \
+                + (FIRST_WEIGHT["P"] if any(f.startswith("P:") for f in firsts) else 0)
+        out[french] = (score, min(c.rank for c in cs))
+    return out
+
+
 def ranked(candidates, limit):
+    """The French equivalents, best first. Reverse readings of a distant gloss are left out when
+    a word that two paths agree on is there."""
+    scores = scored(candidates)
+    best = max((s for s, _ in scores.values()), default=0)
+    keep = [f for f, (s, _) in scores.items()
+            if not (s < 0.2 and best >= 2 or s < min(best / 4, MIN_SCORE) and best >= WELL_ATTESTED)]
+    keep.sort(key=lambda f: (-scores[f][0], scores[f][1], f))
+    # Of two spellings that differ in capitals only ("Église", "église"), the better one.
     seen = set()
-    out = []
-    for c in sorted(candidates, key=lambda c: c.rank):
-        if c.french not in seen:
-            seen.add(c.french)
-            out.append(c.french)
-    return out[:limit]
+    unique = []
+    for f in keep:
+        if f.lower() not in seen:
+            seen.add(f.lower())
+            unique.append(f)
+    return unique[:limit]
+
+
+# --- Only French in the French lines ----------------------------------------------------------
+
+_ELISION = re.compile(r"^(?:l|d|s|j|m|t|n|c|qu|jusqu|lorsqu|puisqu|presqu)['’](.+)$")
+
+
+def read_french_words(path):
+    words = set()
+    if path and os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                words.add(line.strip().lower().replace("œ", "oe").replace("æ", "ae"))
+    return words
+
+
+def is_french(text, words):
+    """Whether every word of an equivalent is a French word (or a proper name, a figure); its
+    labels in parentheses and asterisks are not looked at."""
+    bare = re.sub(r"\([^)]*\)", " ", text).replace("*", " ")
+    tokens = [t.strip(".,;:!?\"«»…") for t in bare.split()]
+    for token in tokens:
+        m = _ELISION.match(token.lower())
+        if m:
+            token = token[len(token) - len(m.group(1)):]
+        if not token or token[0].isupper() or token.isdigit():
+            continue
+        t = token.lower().replace("œ", "oe").replace("æ", "ae").replace("’", "'")
+        if t in words or all(p in words or p == "" for p in re.split(r"[-']", t)):
+            continue
+        return False
+    return True
+
+
+def keep_french(main, by_pos, words, dict_dir, figures):
+    """Drops the equivalents that are not French words; lists them in not-french.txt."""
+    if not words:
+        return
+    verdict = {}
+    dropped = collections.Counter()
+    for table in [main] + list(by_pos.values()):
+        for key in list(table):
+            kept = []
+            for c in table[key]:
+                if c.french not in verdict:
+                    verdict[c.french] = is_french(c.french, words)
+                if verdict[c.french]:
+                    kept.append(c)
+                elif table is main:
+                    dropped[c.french] += 1
+            if kept:
+                table[key] = kept
+            else:
+                del table[key]
+    figures.add("French equivalents dropped (not in the French word list)", len(dropped))
+    write_if_changed(os.path.join(dict_dir, "not-french.txt"),
+                     "".join("%s\n" % f for f in sorted(dropped)).encode("utf-8"))
+
+
+def read_pos_frequencies(wordnet_dir):
+    """Lemma -> part of speech -> how often the sense-tagged texts use it in that part."""
+    out = collections.defaultdict(collections.Counter)
+    names = {"1": "noun", "2": "verb", "3": "adj", "4": "adv", "5": "adj"}
+    path = os.path.join(wordnet_dir, "cntlist.rev")
+    if os.path.exists(path):
+        with open(path, encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) == 3 and "%" in parts[0]:
+                    lemma, rest = parts[0].split("%", 1)
+                    out[lemma.replace("_", " ")][names.get(rest[:1])] += int(parts[2])
+    return out
+
+
+def drop_weak_inflected(main, by_pos, morphology, figures):
+    """A word whose own line rests on weak paths only (one pivot dictionary, reverse readings of
+    a distant gloss: "bigger" -> "strictement supérieur") while it is an inflected form of a word
+    with a sound line ("big") loses its line: the look-up then shows the base form's French. A
+    line that a direct dictionary or Apertium gives stays ("glasses" -> "lunettes")."""
+    strong = {}
+
+    def is_strong(table, key):
+        if (id(table), key) not in strong:
+            cs = table.get(key, ())
+            strong[(id(table), key)] = any(
+                c.family in ("E", "N") or c.family.startswith("A:") or c.family == "R" and c.first
+                for c in cs) or len({c.family for c in cs if c.family.startswith("P:")}) >= 2
+        return strong[(id(table), key)]
+
+    for key in sorted(main):
+        if " " in key or is_strong(main, key):
+            continue
+        bases = {b for pos in LIST_FILES for b in morphology.base_forms(key, pos)} - {key}
+        if any(is_strong(main, b) for b in bases):
+            del main[key]
+            figures.add("weak lines of inflected forms dropped")
+    for pos, table in by_pos.items():
+        for key in sorted(table):
+            if " " in key or is_strong(table, key):
+                continue
+            if any(is_strong(table, b) for b in set(morphology.base_forms(key, pos)) - {key}):
+                del table[key]
+                figures.add("weak lines of inflected forms dropped")
+
+
+def main_lines(main, lines, pos_frequency):
+    """Key -> the main line's equivalents: the first French of the word's most used part of
+    speech leads, the others follow by score."""
+    out = {}
+    for key, candidates in main.items():
+        french = ranked(candidates, MAX_EQUIVALENTS)
+        counts = pos_frequency.get(key)
+        if counts:
+            for pos, _ in sorted(counts.items(), key=lambda kv: (-kv[1], str(kv[0]))):
+                if pos in lines and key in lines[pos]:
+                    lead = lines[pos][key][0]
+                    lead = next((f for f in french if f.replace("œ", "oe") == lead), lead)
+                    french = [lead] + [f for f in french if f != lead]
+                    break
+        out[key] = french[:MAX_EQUIVALENTS]
+    return out
 
 
 def block_of(key):
@@ -480,7 +843,7 @@ def block_of(key):
 def write_blocks(main, blocks_dir, figures):
     lines = collections.defaultdict(list)
     for key in main:
-        french = ", ".join(ranked(main[key], MAX_EQUIVALENTS))
+        french = ", ".join(main[key])
         lines[block_of(key)].append((key.encode("cp1252"), (key + "=" + french).encode("cp1252")))
     os.makedirs(blocks_dir, exist_ok=True)
     for number, _ in BLOCKS:
@@ -504,30 +867,184 @@ def write_catalog(dict_dir):
     write_if_changed(os.path.join(dict_dir, "qvdict.catalog"), "\r\n".join(lines).encode() + b"\r\n")
 
 
-def write_lists(by_pos, dict_dir, figures):
-    for pos, name in LIST_FILES.items():
-        out = []
+def list_lines(by_pos, figures):
+    """Part of speech -> key -> its French equivalents in order, as ISO 8859-1 can hold them."""
+    out = {}
+    for pos in LIST_FILES:
+        lines = out[pos] = {}
         for key in sorted(by_pos[pos]):
-            french = []
-            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
-                try:
-                    french.append(f.encode("latin-1"))
-                except UnicodeEncodeError:
-                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
-                    try:
-                        french.append(t.encode("latin-1"))
-                        figures.add("list equivalents transliterated")
-                    except UnicodeEncodeError:
-                        figures.add("list equivalents dropped (not ISO 8859-1)")
             try:
-                k = key.encode("latin-1")
+                key.encode("latin-1")
             except UnicodeEncodeError:
                 figures.add("list keys dropped (not ISO 8859-1)")
                 continue
+            french = []
+            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
+                try:
+                    f.encode("latin-1")
+                except UnicodeEncodeError:
+                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
+                    try:
+                        t.encode("latin-1")
+                    except UnicodeEncodeError:
+                        figures.add("list equivalents dropped (not ISO 8859-1)")
+                        continue
+                    figures.add("list equivalents transliterated")
+                    f = t
+                if f not in french:
+                    french.append(f)
             if french:
-                out.append(k + b"=" + b", ".join(french) + b"\r\n")
+                lines[key] = french
+    return out
+
+
+def read_frequencies(wordnet_dir):
+    """Lemma -> how often WordNet's sense-tagged texts use it (cntlist.rev)."""
+    counts = collections.Counter()
+    path = os.path.join(wordnet_dir, "cntlist.rev")
+    if os.path.exists(path):
+        with open(path, encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                if len(parts) == 3:
+                    counts[parts[0].split("%")[0].replace("_", " ")] += int(parts[2])
+    return counts
+
+
+def write_lists(lines, base_of, frequency, dict_dir, figures):
+    """The look-up reads a list from its start until the word's line: the lines of the words met
+    most often (an inflected form counts as its base form) come first, the rest in byte order."""
+    for pos, name in LIST_FILES.items():
+        def order(key):
+            return (-frequency.get(base_of[pos].get(key, key), 0), key.encode("latin-1"))
+        out = [(key + "=" + ", ".join(lines[pos][key]) + "\r\n").encode("latin-1")
+               for key in sorted(lines[pos], key=order)]
         write_if_changed(os.path.join(dict_dir, name), b"".join(out))
         figures.add("list %s entries" % name, len(out))
+
+
+# --- Inflected forms -------------------------------------------------------------------------
+#
+# The look-up fills a part of speech's heading line with the list line of the word as captured
+# ("houses"), not of its base form; so the lists carry the inflected forms too, each with the
+# French of its base form. The forms come from WordNet's exception files and from the regular
+# endings, and a form is kept only when WordNet's own morphology (the library the look-up uses)
+# leads it back to that base form.
+
+WORDNET_POS_NUMBER = {"noun": 1, "verb": 2, "adj": 3, "adv": 4}
+
+
+class Morphology:
+    """Base forms of a word, asked of the WordNet library. The library opens one database per
+    process: the first one asked for serves every later instance."""
+
+    def __init__(self, wordnet_dir, library=None):
+        os.environ["WNSEARCHDIR"] = wordnet_dir
+        self.lib = ctypes.CDLL(library or ctypes.util.find_library("wordnet")
+                               or "/usr/lib/libwordnet.so")
+        if self.lib.wninit() != 0:
+            raise RuntimeError("WordNet library cannot open %s" % wordnet_dir)
+        self.lib.morphstr.restype = ctypes.c_char_p
+        self.lib.morphstr.argtypes = [ctypes.c_char_p, ctypes.c_int]
+
+    def base_forms(self, word, pos):
+        number = WORDNET_POS_NUMBER[pos]
+        out = []
+        base = self.lib.morphstr(ctypes.create_string_buffer(word.encode("latin-1")), number)
+        while base:
+            out.append(base.decode("latin-1"))
+            base = self.lib.morphstr(None, number)
+        return out
+
+
+def read_exception_forms(wordnet_dir):
+    """Part of speech -> base form -> its irregular forms (WordNet's *.exc files)."""
+    out = {}
+    for pos in LIST_FILES:
+        forms = out[pos] = collections.defaultdict(list)
+        with open(os.path.join(wordnet_dir, pos + ".exc"), encoding="latin-1") as f:
+            for line in f:
+                parts = line.split()
+                for base in parts[1:]:
+                    forms[base.replace("_", " ")].append(parts[0].replace("_", " "))
+    return out
+
+
+_CONSONANT = "bcdfghjklmnpqrstvwxz"
+
+
+def regular_forms(word, pos):
+    """The forms the regular English endings make of a base form."""
+    if not re.match(r"^[a-z]+$", word):
+        return []
+    if word.endswith(("s", "x", "z", "ch", "sh")):
+        plural = word + "es"
+    elif len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+        plural = word[:-1] + "ies"
+    else:
+        plural = word + "s"
+    if pos == "noun":
+        return [plural] + ([word[:-3] + "men"] if word.endswith("man") else [])
+    stem = word[:-1] if word.endswith("e") and not word.endswith(("ee", "ye", "oe")) else word
+    if pos == "verb":
+        if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+            past = word[:-1] + "ied"
+        else:
+            past = stem + "ed"
+        forms = [plural, past, stem + "ing"]
+        if word.endswith("o"):
+            forms.append(word + "es")
+        # A final consonant after one vowel is doubled in some verbs ("stopped") and not in
+        # others ("opened"): both spellings are offered, the pronouncing dictionary decides.
+        if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", word):
+            forms += [word + word[-1] + "ed", word + word[-1] + "ing"]
+        return forms
+    if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+        forms = [word[:-1] + "ier", word[:-1] + "iest"]
+    else:
+        forms = [stem + "er", stem + "est"]
+    if re.search(r"[^aeiou][aeiou][bdgmnpt]$", word):
+        forms += [word + word[-1] + "er", word + word[-1] + "est"]
+    return forms
+
+
+def add_inflected_forms(lines, morphology, exceptions, known_words, figures):
+    """Adds each list's inflected forms with their base form's French; a form that has a line
+    of its own keeps it. Returns part of speech -> inflected form -> its base form."""
+    base_of = {}
+    for pos, entries in lines.items():
+        base_of[pos] = {}
+        # form -> the base forms it was made from
+        made_from = collections.defaultdict(set)
+        for base in entries:
+            irregular = exceptions[pos].get(base, ())
+            for form in irregular:
+                made_from[form].add(base)
+            for n, form in enumerate(regular_forms(base, pos)):
+                # A noun takes its regular plural unless it has an irregular one ("children");
+                # the other endings are kept for words that the pronouncing dictionary knows, so
+                # that "beautifuller" or "stopeed" stay out.
+                if pos == "noun" and n == 0 and len(base) > 2 and not irregular \
+                        or form in known_words:
+                    made_from[form].add(base)
+        added = 0
+        for form in sorted(made_from):
+            if form in entries:
+                continue
+            try:
+                form.encode("latin-1")
+            except UnicodeEncodeError:
+                continue
+            # The base forms in the library's order, as the look-up shows their senses.
+            bases = [b for b in morphology.base_forms(form, pos) if b in made_from[form]]
+            if not bases:
+                figures.add("inflected forms not led back to their base (%s)" % pos)
+                continue
+            entries[form] = entries[bases[0]]
+            base_of[pos][form] = bases[0]
+            added += 1
+        figures.add("list %s inflected forms" % LIST_FILES[pos], added)
+    return base_of
 
 
 # --- Pronunciations --------------------------------------------------------------------------
@@ -714,6 +1231,8 @@ def main():
     ap.add_argument("--wordnet", default="/usr/share/wordnet")
     ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
     ap.add_argument("--cmudict-stress", default="", help="index.js of cmu-pronouncing-dictionary")
+    ap.add_argument("--french-words", default="/usr/share/dict/french",
+                    help="French word list (wfrench); equivalents not made of its words are dropped")
     args = ap.parse_args()
 
     dict_dir = os.path.join(args.home, "dict")
@@ -722,12 +1241,30 @@ def main():
 
     wordnet = read_wordnet_lemmas(args.wordnet)
     main_entries, by_pos = collect(args.freedict, wordnet, figures)
-    add_pivots(args.freedict, main_entries, wordnet, figures)
+    pos_of = read_french_pos(args.freedict)
+    pivots = pivot_support(args.freedict, figures)
+    apertium = {}
+    if apertium_available():
+        proposed = {c.french for cs in main_entries.values() for c in cs}
+        proposed.update(f for fs in pivots[0].values() for f in fs)
+        apertium = apertium_witnesses(wordnet, proposed, pos_of, figures)
+    else:
+        print("gen_dict: Apertium's dictionaries missing: fewer witnesses", file=sys.stderr)
+    add_witnesses(main_entries, by_pos, pivots, apertium, wordnet, figures)
     add_numbers(main_entries, figures)
-    add_tagged_pos(main_entries, by_pos, wordnet, args.freedict, figures)
-    write_blocks(main_entries, args.blocks, figures)
+    add_tagged_pos(main_entries, by_pos, wordnet, pos_of, figures)
+    fill_pos_lines(by_pos, apertium, wordnet, figures)
+    keep_french(main_entries, by_pos, read_french_words(args.french_words), dict_dir, figures)
+    morphology = Morphology(args.wordnet)
+    drop_weak_inflected(main_entries, by_pos, morphology, figures)
+    lines = list_lines(by_pos, figures)
+    write_blocks(main_lines(main_entries, lines, read_pos_frequencies(args.wordnet)),
+                 args.blocks, figures)
     write_catalog(dict_dir)
-    write_lists(by_pos, dict_dir, figures)
+    base_of = add_inflected_forms(lines, morphology,
+                                  read_exception_forms(args.wordnet),
+                                  set(read_cmudict(args.cmudict)), figures)
+    write_lists(lines, base_of, read_frequencies(args.wordnet), dict_dir, figures)
     write_pronunciations(args.cmudict, args.cmudict_stress, wordnet, dict_dir, figures)
     link_wordnet(args.wordnet, dict_dir)
     npm_licence = os.path.join(os.path.dirname(args.cmudict_stress), "license") \
@@ -742,6 +1279,9 @@ def main():
          "/usr/share/doc/pocketsphinx-en-us/copyright"),
         ("CMU Pronouncing Dictionary, stress marks from cmu-pronouncing-dictionary (ISC)", npm_licence),
         ("WordNet 3.0 (WordNet licence)", "/usr/share/doc/wordnet-base/copyright"),
+    ] + [("Apertium %s (GPL)" % n, "/usr/share/doc/%s/copyright" % n) for n in APERTIUM_PACKAGES] + [
+        ("French word list, wfrench (GPL), used to check the French side",
+         "/usr/share/doc/wfrench/copyright"),
     ], dict_dir)
 
     report = "".join("%s: %d\n" % kv for kv in sorted(figures.counts.items()))

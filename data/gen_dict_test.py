@@ -2,6 +2,7 @@
 """The generator's conversions: ARPAbet to the guide's symbols with stress marks, figures in
 French and English, Windows-1252 transliteration, and the cleaning of dictionary lines."""
 
+import collections
 import os
 import sys
 import unittest
@@ -86,6 +87,60 @@ class Text(unittest.TestCase):
         self.assertEqual(g.domain_label("astro"), " (astro)")
 
 
+class Ranking(unittest.TestCase):
+    def test_agreeing_paths_go_first_and_distant_reverse_readings_go(self):
+        C = g.Candidate
+        candidates = [C("touche", (0, 0, 0), "E", True), C("clé", (0, 1, 0), "E"),
+                      C("clé", (3, 0, 1), "A:spa"), C("clé", (3, 0, 0), "A:cat", True),
+                      C("ton", (3, 1, 0), "A:spa"), C("passe", (1, 0, 0, 1), "R", True),
+                      C("clavier", (1, 2, 3, 5), "R")]
+        # The weak reverse readings fall below a quarter of the best word's score.
+        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche", "ton"])
+        self.assertEqual(g.ranked(candidates[-2:], 9), ["passe", "clavier"])  # nothing better
+
+    def test_only_french(self):
+        words = g.read_french_words("/usr/share/dict/french")
+        for text in ["s'élancer", "cœur (fig)", "drôle de type*", "Corne de l’Afrique",
+                     "peut-être", "vingt et un"]:
+            self.assertTrue(g.is_french(text, words), text)
+        for text in ["respondre", "recueiller", "Gemeinde oder Stadt"]:
+            self.assertFalse(g.is_french(text, words), text)
+
+    def test_apertium_paths(self):
+        wordnet = {"noun": {"cat", "water"}, "verb": {"run"}, "adj": set(), "adv": set()}
+        pos_of = collections.defaultdict(set)
+        found = g.apertium_witnesses(wordnet, {"chat", "eau", "courir"}, pos_of, g.Figures())
+        families = {(key, c.french): set() for key in found for c in found[key]}
+        for key, cs in found.items():
+            for c in cs:
+                families[(key, c.french)].add(c.family)
+        self.assertEqual(families[(("run", "verb"), "courir")], {"A:spa", "A:cat", "A:epo"})
+        self.assertLessEqual({"A:spa", "A:epo"}, families[(("cat", "noun"), "chat")])
+        self.assertIn("verb", pos_of["courir"])
+
+
+class InflectedForms(unittest.TestCase):
+    def test_forms_take_their_base_forms_french(self):
+        lines = {"noun": {"house": ["maison"], "child": ["enfant"], "saw": ["scie"]},
+                 "verb": {"go": ["aller"], "see": ["voir"], "saw": ["scier"], "house": ["loger"],
+                          "stop": ["arrêter"], "open": ["ouvrir"]},
+                 "adj": {"big": ["grand"]}, "adv": {}}
+        # Forms the pronouncing dictionary knows; "openned" is no form of "open" for WordNet.
+        known = {"goes", "housed", "housing", "stopped", "stopping", "opened", "openned"}
+        wordnet = "/usr/share/wordnet"
+        base_of = g.add_inflected_forms(lines, g.Morphology(wordnet),
+                                        g.read_exception_forms(wordnet), known, g.Figures())
+        french = {pos: {k: lines[pos][k][0] for k in base_of[pos]} for pos in lines}
+        self.assertEqual(french["noun"], {"houses": "maison", "children": "enfant", "saws": "scie"})
+        self.assertEqual(french["verb"], {
+            "went": "aller", "gone": "aller", "goes": "aller", "seen": "voir", "sawn": "scier",
+            "housed": "loger", "housing": "loger", "stopped": "arrêter", "stopping": "arrêter",
+            "opened": "ouvrir"})
+        self.assertEqual(french["adj"], {"bigger": "grand", "biggest": "grand"})
+        self.assertEqual(lines["verb"]["saw"], ["scier"])  # a lemma of its own keeps its line
+        self.assertEqual(lines["adj"]["bigger"], ["grand"])
+
+
 class Validator(unittest.TestCase):
     """The validator passes well-formed data and names each kind of fault."""
 
@@ -102,8 +157,10 @@ class Validator(unittest.TestCase):
             key = (letters or "4")[0]
             self.block(number, ("%s=x\r\n%sb=y" % (key, key)).encode())
         g.write_catalog(os.path.join(self.home, "dict"))
-        for name in self.v.LISTS:
-            self.file(name, b"run=courir\r\n")
+        g.link_wordnet("/usr/share/wordnet", os.path.join(self.home, "dict"))
+        for name, line in zip(self.v.LISTS, (b"run=courir", b"run=course", b"big=grand",
+                                             b"fast=vite")):
+            self.file(name, line + b"\r\n")
         self.file("qvprn.catalog", b"r=prn-r.txt\r\nother=prn-other.txt\r\n")
         self.file("prn-r.txt", "run=ˈrʌn\r\n".encode())
         self.file("prn-other.txt", "24=ˈtwɛənti ˈfɔːr\r\n".encode())
@@ -129,6 +186,7 @@ class Validator(unittest.TestCase):
         return " | ".join(check.faults)
 
     def test_well_formed(self):
+        self.file("qv.vrb", b"ran=courir\r\nrun=courir\r\n")  # an inflected form, in any order
         self.assertEqual(self.faults(), "")
 
     def test_each_fault_is_found(self):
@@ -147,6 +205,8 @@ class Validator(unittest.TestCase):
             (lambda: self.file("qvdict.catalog", b"a=#223\r\nother=#225\r\n"), "should name"),
             (lambda: self.file("qv.nn", b"run=\r\n"), "bad value"),
             (lambda: self.file("qv.dv", b"run=courir"), "last line without CR LF"),
+            (lambda: self.file("qv.vrb", b"run=courir\r\nran=aller\r\n"), "no lemma and no inflected"),
+            (lambda: self.file("qv.vrb", b"run=courir\r\nrun=aller\r\n"), "twice"),
             (lambda: self.file("prn-r.txt", "run=rʌn\u0259\r\n".encode()), "outside the guide"),
             (lambda: self.file("prn-r.txt", b"run=\xff\r\n"), "not utf-8"),
             (lambda: self.file("qvprn.catalog", b"r=prn-r.txt\r\n"), "no 'other' line"),

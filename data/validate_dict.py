@@ -12,6 +12,8 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
 BLOCK_LETTERS = {223: "a", 224: "qr", 225: None, 226: "op", 227: "lmn", 228: "fg", 229: "de",
                  230: "hijk", 231: "c", 232: "b", 233: "vwxyz", 234: "tu", 235: "s"}
 LISTS = ("qv.vrb", "qv.nn", "qv.dj", "qv.dv")
@@ -158,17 +160,44 @@ def check_catalog(check, dict_dir, blocks_dir):
             check.fault(where, "block name %r is not '#' and a number of at most 3 digits" % value)
 
 
+def read_index(dict_dir, pos):
+    with open(os.path.join(dict_dir, "index." + pos), encoding="latin-1") as f:
+        return {l.split(" ", 1)[0].replace("_", " ") for l in f if not l.startswith(" ")}
+
+
 def check_lists(check, dict_dir):
-    for name in LISTS:
+    morphology = None
+    try:
+        import gen_dict
+        morphology = gen_dict.Morphology(dict_dir)
+    except (OSError, RuntimeError) as e:
+        check.fault("lists", "no WordNet morphology to check inflected forms with: %s" % e)
+    for name, pos in zip(LISTS, ("verb", "noun", "adj", "adv")):
         lines = read_lines(check, os.path.join(dict_dir, name), name, "latin-1")
         if lines is None:
             continue
         if not lines:
             check.fault(name, "empty")
-        keys = [k for k in (check_entry_line(check, name, l, re.compile(r"^[^\s=][^=]*$"))
-                            for l in lines) if k is not None]
-        check_sorted_unique(check, name, keys, "latin-1")
+        values = {}
+        for line in lines:
+            key = check_entry_line(check, name, line, re.compile(r"^[^\s=][^=]*$"))
+            if key is None:
+                continue
+            if key in values:
+                check.fault(name, "key %r twice" % key)
+            values.setdefault(key, line.partition("=")[2])
+        # A word that is no lemma of this part of speech is an inflected form: the library's
+        # morphology must lead it back to a lemma whose line holds the same French.
+        lemmas = read_index(dict_dir, pos) if os.path.exists(os.path.join(dict_dir, "index." + pos)) else set()
+        inflected = 0
+        for key, value in values.items():
+            if key in lemmas or morphology is None:
+                continue
+            inflected += 1
+            if not any(values.get(b) == value for b in morphology.base_forms(key, pos)):
+                check.fault(name, "%r is no lemma and no inflected form of a listed one" % key)
         check.figure("list %s entries" % name, len(lines))
+        check.figure("list %s inflected forms" % name, inflected)
 
 
 def check_pronunciations(check, dict_dir):
