@@ -92,7 +92,7 @@ class Program(unittest.TestCase):
         self.wine.xdo("mousemove", *point)
         self.wine.xdo("keydown", key)
         try:
-            return self.wine.wait(self.popup, timeout=10)
+            return self.wine.wait(self.popup, timeout=20)
         finally:
             self.wine.xdo("keyup", key)
 
@@ -100,7 +100,7 @@ class Program(unittest.TestCase):
         # The keys are read when QV handles the click, so they stay down a moment, as a hand's do.
         self.wine.xdo("mousemove", *point, "keydown", key, "sleep", 0.3, "click", button,
                       "sleep", 0.5, "keyup", key)
-        return self.wine.wait(self.popup, timeout=10)
+        return self.wine.wait(self.popup, timeout=20)
 
     def tray_menu(self, choose=None):
         """Opens the tray icon's menu with a right click, and picks item `choose` (by position)
@@ -131,7 +131,7 @@ class Program(unittest.TestCase):
 
     def test_a_user_session(self):
         qv = self.start_qv()
-        state = self.wine.wait(self.settings)
+        state = self.wine.wait(self.settings, timeout=60)
         self.assertIsNotNone(state, "the settings window did not appear")
         self.assertEqual(self.wine.reg_get(KEY, "Target"), self.target)
         self.assertEqual(self.wine.reg_get(KEY + r"\dict\2.1", "WNHome"), self.target)
@@ -201,7 +201,7 @@ class Program(unittest.TestCase):
         # Both are modal; their own loops still carry the hook's messages and the hover timer to
         # the main dialog. The bundle gives About its caption; the guide's is not localized.
         self.start_qv()
-        self.assertIsNotNone(self.wine.wait(self.settings))
+        self.assertIsNotNone(self.wine.wait(self.settings, timeout=60))
         self.wine.start("notepad", self.sample)
         houses = self.word_point(6)
         for command, title in ((32801, "À propos de QV"), (32794, "QV Pronounciation Guide")):
@@ -217,7 +217,7 @@ class Program(unittest.TestCase):
 
     def test_exit_button_ends_the_program_and_removes_the_icon(self):
         qv = self.start_qv()
-        self.assertIsNotNone(self.wine.wait(self.settings))
+        self.assertIsNotNone(self.wine.wait(self.settings, timeout=60))
         self.assertTrue(self.wine.wait(self.tray_icon_shown))
         self.click_control(1017)
         self.assertEqual(qv.exit_code(), 0)
