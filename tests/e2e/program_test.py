@@ -88,11 +88,11 @@ class Program(unittest.TestCase):
         left, top, right, bottom = map(int, self.wine.probe("rect", control).split())
         self.wine.xdo("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
 
-    def hover_with(self, key, point):
+    def hover_with(self, key, point, timeout=20):
         self.wine.xdo("mousemove", *point)
         self.wine.xdo("keydown", key)
         try:
-            return self.wine.wait(self.popup, timeout=20)
+            return self.wine.wait(self.popup, timeout=timeout)
         finally:
             self.wine.xdo("keyup", key)
 
@@ -180,7 +180,7 @@ class Program(unittest.TestCase):
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
         self.assertEqual(self.settings()["check"], "0")
         # Switched off, hovering shows nothing.
-        self.assertIsNone(self.hover_with("ctrl", cat))
+        self.assertIsNone(self.hover_with("ctrl", cat, timeout=3))
 
         # The fourth tray item switches look-ups on again.
         self.tray_menu(choose=3)
