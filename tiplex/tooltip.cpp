@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cwctype>
 
+#include "platform/gdi_win.h"
+
 namespace {
 
 constexpr int kMargin = 8;       // around title and body
@@ -52,37 +54,6 @@ NONCLIENTMETRICSW MetricsAt(UINT dpi) {
 }
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-// A window's DC (or the screen's), released when the owner goes.
-class WindowDc {
- public:
-  explicit WindowDc(HWND h) noexcept : m_h(h), m_dc(GetDC(h)) {}
-  ~WindowDc() {
-    if (m_dc) ReleaseDC(m_h, m_dc);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const noexcept { return m_dc; }
-
- private:
-  HWND m_h;
-  HDC m_dc;
-};
-
-// Puts back the object a DC held when the owner was made, whatever is selected meanwhile.
-class KeepSelected {
- public:
-  KeepSelected(HDC dc, HGDIOBJ obj) noexcept : m_dc(dc), m_old(SelectObject(dc, obj)) {}
-  ~KeepSelected() {
-    if (m_old && m_old != HGDI_ERROR) SelectObject(m_dc, m_old);
-  }
-  KeepSelected(const KeepSelected&) = delete;
-  KeepSelected& operator=(const KeepSelected&) = delete;
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_old;
-};
 
 // The popup is driven from the owner's window procedure, which no exception may leave: when
 // memory runs out in the middle of a change, the popup is hidden and the look-up goes on.
@@ -240,9 +211,9 @@ void Tooltip::Layout() {
   const int maxBodyH = std::max(Scale(32), workH - Scale(kStemHeight) - 2 * margin);
 
   // The vectors and strings below may throw: the DC and its first font have owners.
-  WindowDc windowDc(m_hWnd);
+  qv::platform::WindowDc windowDc(m_hWnd);
   const HDC dc = windowDc.get();
-  KeepSelected keep(dc, m_titleFont);
+  qv::platform::SelectedObject keep(dc, m_titleFont);
   TEXTMETRICW tm{};
 
   // Title line: icon, bold title, close button.
@@ -546,7 +517,7 @@ LRESULT Tooltip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
       } mem{CreateCompatibleDC(painting.dc), CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom)};
       if (!mem.dc || !mem.bmp) return 0;
-      KeepSelected keep(mem.dc, mem.bmp);
+      qv::platform::SelectedObject keep(mem.dc, mem.bmp);
       IntersectClipRect(mem.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
       Paint(mem.dc);
       BitBlt(painting.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,

@@ -21,7 +21,7 @@
 
 #include "platform/unique_handle.h"
 #include "wcapture/automation.h"
-#include "wcapture/gdi.h"
+#include "platform/gdi_win.h"
 #include "wcapture/ocr.h"
 
 namespace qv::capture {
@@ -86,22 +86,22 @@ class Target {
   LONG Style() const { return GetWindowLongW(m_h, GWL_STYLE); }
 
   // The control's font to lay its text out with; never null.
-  UniqueFont Font() const {
+  platform::UniqueFont Font() const {
     LRESULT f = 0;
     LOGFONTW lf{};
     if (Send(WM_GETFONT, 0, 0, f) && !f) {
       // A control that was never given a font draws with the system font, in any process.
       GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
-      return UniqueFont(CreateFontIndirectW(&lf));
+      return platform::UniqueFont(CreateFontIndirectW(&lf));
     }
     if (f && GetObjectW(reinterpret_cast<HFONT>(f), sizeof lf, &lf) == sizeof lf)
-      return UniqueFont(CreateFontIndirectW(&lf));
+      return platform::UniqueFont(CreateFontIndirectW(&lf));
     // Another process's font cannot be read from here: most programs give their controls the
     // message font.
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    return UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
+    return platform::UniqueFont(CreateFontIndirectW(&ncm.lfMessageFont));
   }
 
  private:
@@ -205,16 +205,16 @@ POINT PosFromChar(const Target& t, size_t index) {
 }
 
 int FontHeight(HFONT font) {
-  ScreenDc dc;
-  SelectedObject selected(dc.get(), font);
+  platform::WindowDc dc;
+  platform::SelectedObject selected(dc.get(), font);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc.get(), &tm);
   return tm.tmHeight;
 }
 
 int CharWidth(HFONT font, wchar_t c) {
-  ScreenDc dc;
-  SelectedObject selected(dc.get(), font);
+  platform::WindowDc dc;
+  platform::SelectedObject selected(dc.get(), font);
   SIZE sz{};
   GetTextExtentPoint32W(dc.get(), &c, 1, &sz);
   return sz.cx;
@@ -286,7 +286,7 @@ CaptureOutcome FromEdit(const Target& t, POINT pt, const CaptureRequest& req) {
   const size_t end = line.size();
   i = std::min(i, end);
   auto posAt = [&](size_t k) { return PosFromChar(t, lineStart + k); };
-  UniqueFont font;
+  platform::UniqueFont font;
   auto fontNow = [&] {
     if (!font) font = t.Font();
     return font.get();
@@ -419,9 +419,9 @@ struct Layout {
 // point, or npos.
 size_t CharAtPoint(const std::wstring& text, HFONT font, const Layout& lay, POINT pt) {
   // The vectors below may throw: the DC and the font selected into it have owners.
-  ScreenDc screen;
+  platform::WindowDc screen;
   const HDC dc = screen.get();
-  SelectedObject selected(dc, font);
+  platform::SelectedObject selected(dc, font);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   const int width = std::max<int>(1, lay.box.right - lay.box.left - lay.leftPad);
@@ -515,7 +515,7 @@ CaptureOutcome FromStatic(const Target& t, POINT pt, const CaptureRequest& req) 
   GetClientRect(t.hwnd(), &lay.box);
   std::wstring text = t.Text();
   if (!(style & SS_NOPREFIX)) text = StripPrefix(text);
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(text, font.get(), lay, pt, WCS_CONTROL, req);
 }
 
@@ -551,7 +551,7 @@ CaptureOutcome FromButton(const Target& t, POINT pt, const CaptureRequest& req) 
   else if (style & BS_LEFT) lay.align = Align::Left;
   lay.wrap = style & BS_MULTILINE;
   std::wstring text = StripPrefix(t.Text());
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(text, font.get(), lay, pt, WCS_CONTROL, req);
 }
 
@@ -570,7 +570,7 @@ CaptureOutcome FromListBox(const Target& t, POINT pt, const CaptureRequest& req)
   Layout lay;
   if (t.SendOr(LB_GETITEMRECT, item, reinterpret_cast<LPARAM>(&lay.box), LB_ERR) == LB_ERR) return {};
   lay.leftPad = 2;
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(text, font.get(), lay, pt, WCS_LISTBOX, req);
 }
 
@@ -581,7 +581,7 @@ CaptureOutcome FromComboBox(const Target& t, POINT pt, const CaptureRequest& req
   lay.box.right -= GetSystemMetrics(SM_CXVSCROLL);
   lay.leftPad = 3;
   lay.vcenter = true;
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(t.Text(), font.get(), lay, pt, WCS_CONTROL, req);
 }
 
@@ -615,7 +615,7 @@ std::optional<CaptureOutcome> FromListView(const Target& t, POINT pt, const Capt
   block.Read(0, &lay.box, sizeof lay.box);
   lay.leftPad = hti.iSubItem ? 6 : 2;
   lay.vcenter = true;
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(text, font.get(), lay, pt, WCS_LISTVIEW, req);
 }
 
@@ -647,7 +647,7 @@ std::optional<CaptureOutcome> FromTreeView(const Target& t, POINT pt, const Capt
   block.Read(0, &lay.box, sizeof lay.box);
   lay.leftPad = 2;
   lay.vcenter = true;
-  UniqueFont font = t.Font();
+  platform::UniqueFont font = t.Font();
   return FromLaidOutText(text, font.get(), lay, pt, WCS_TREEVIEW, req);
 }
 
@@ -658,7 +658,7 @@ CaptureOutcome FromCaption(const Target& t, POINT screenPt, const CaptureRequest
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof ncm;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-  UniqueFont font(CreateFontIndirectW(&ncm.lfCaptionFont));
+  platform::UniqueFont font(CreateFontIndirectW(&ncm.lfCaptionFont));
   const LONG style = t.Style();
   const int frame = GetSystemMetrics((style & WS_THICKFRAME) ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME);
   const int frameY = GetSystemMetrics((style & WS_THICKFRAME) ? SM_CYSIZEFRAME : SM_CYFIXEDFRAME);

@@ -3,7 +3,7 @@
 // here by method-table position. combase.dll is loaded at run time: where it or the runtime
 // class is missing, activation fails and nothing is recognised.
 #include "wcapture/ocr.h"
-#include "wcapture/gdi.h"
+#include "platform/gdi_win.h"
 #include "wcapture/refcount.h"
 
 #include <objbase.h>
@@ -305,12 +305,12 @@ class SystemOcr final : public OcrRecognizer {
   static std::vector<BYTE> ScreenPixels(const RECT& area) {
     const int w = area.right - area.left, h = area.bottom - area.top;
     std::vector<BYTE> bytes(static_cast<size_t>(w) * h * 4);
-    ScreenDc screen;
-    UniqueDc mem(CreateCompatibleDC(screen.get()));
-    UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+    platform::WindowDc screen;
+    platform::UniqueDc mem(CreateCompatibleDC(screen.get()));
+    platform::UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
     if (!mem || !bmp) return bytes;
     {
-      SelectedObject keep(mem.get(), bmp.get());
+      platform::SelectedObject keep(mem.get(), bmp.get());
       BitBlt(mem.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
     }
     BITMAPINFO bi{};
