@@ -7,6 +7,7 @@ import subprocess
 import tempfile
 import time
 
+SESSION = pathlib.Path(__file__).resolve().parents[2] / "cmake" / "wine-session"
 DESKTOP = "shell"  # a virtual desktop of that name has a taskbar with a notification area
 TRAY_ICON = (1013, 759)  # the first notification-area icon on a 1024x768 desktop
 
@@ -28,6 +29,24 @@ def stage_installation(folder, qv_dir, bundles, lexicon_home):
         shutil.copy2(pathlib.Path(bundles) / f"qv_rb.{lang}", folder)
     (folder / "dict").symlink_to(pathlib.Path(lexicon_home).resolve() / "dict")
     return folder
+
+
+def start_session(wine_dir, fresh=False):
+    """Starts the headless X server and Wine server of a prefix (cmake/wine-session), after
+    removing the prefix when `fresh` is asked for."""
+    wine_dir = pathlib.Path(wine_dir)
+    if fresh:
+        stop_session(wine_dir)
+        subprocess.run(["rm", "-rf", str(wine_dir)], check=True)
+    wine_dir.mkdir(parents=True, exist_ok=True)
+    subprocess.run([str(SESSION), "start"], env=dict(os.environ, QV_WINE_DIR=str(wine_dir)),
+                   check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=300)
+
+
+def stop_session(wine_dir):
+    if (pathlib.Path(wine_dir) / "prefix").exists():
+        subprocess.run([str(SESSION), "stop"], env=dict(os.environ, QV_WINE_DIR=str(wine_dir)),
+                       stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=120)
 
 
 class Wine:
@@ -92,6 +111,62 @@ class Wine:
     def screenshot(self, path):
         self.run("import", "-window", "root", str(path))
 
+    def host_path(self, path):
+        """The Linux path of a path on the prefix's drive C:."""
+        rest = pathlib.PureWindowsPath(path).relative_to("C:\\")
+        return self.dir / "prefix" / "drive_c" / pathlib.Path(*rest.parts)
+
+    # QV's windows, read and driven from outside ---------------------------------------------
+
+    def popup(self):
+        """The popup's text when it is on screen, else None."""
+        text = self.probe("popup")
+        if not text or not text.startswith("visible=1\n"):
+            return None
+        return text[len("visible=1\n"):-1]  # the probe ends its output with a line feed
+
+    def settings(self):
+        text = self.probe("settings")
+        return dict(l.split("=", 1) for l in text.splitlines() if "=" in l) if text else None
+
+    def word_point(self, title, index):
+        """A point inside character `index` of the EDIT control of window `title`."""
+        out = self.wait(lambda: self.probe("charpos", title, index))
+        if not out:
+            raise RuntimeError(f"the text of {title} is not on screen")
+        x, y = map(int, out.split())
+        return x + 4, y + 6
+
+    def hover_with(self, key, point):
+        self.xdo("mousemove", *point)
+        self.xdo("keydown", key)
+        try:
+            return self.wait(self.popup, timeout=10)
+        finally:
+            self.xdo("keyup", key)
+
+    def tray_menu(self, choose):
+        """Opens the tray icon's menu with a right click and picks item `choose` (by position:
+        four items, no separator); False when no menu opened."""
+        self.xdo("mousemove", *TRAY_ICON, "click", 3)
+        rect = self.wait(lambda: self.probe("menu"), timeout=10)
+        if not rect:
+            return False
+        left, top, right, bottom = map(int, rect.split())
+        height = (bottom - top) / 4
+        self.xdo("mousemove", (left + right) // 2, int(top + height * (choose + 0.5)),
+                 "sleep", 0.2, "click", 1)
+        return True
+
+    def tray_icon_shown(self):
+        shot = self.work / "tray.png"
+        self.screenshot(shot)
+        x, y = TRAY_ICON
+        colours = subprocess.run(["convert", str(shot), "-crop", f"16x16+{x - 8}+{y - 8}",
+                                  "-format", "%k", "info:"], check=True,
+                                 stdout=subprocess.PIPE).stdout
+        return int(colours) > 4  # the empty taskbar is one or two flat colours
+
     def wait(self, what, timeout=20, step=0.3):
         end = time.monotonic() + timeout
         while True:
@@ -111,7 +186,11 @@ class Program:
         self.dir = pathlib.Path(tempfile.mkdtemp(dir=wine.work))
         self.status = self.dir / "status"
         target = winpath(exe) if "/" in str(exe) else str(exe)
-        line = " ".join(f'"{a}"' for a in [target, *args])
+        self.target = target
+        self.prefix = wine.env["WINEPREFIX"]
+        # Quotes only where a word needs them: a program may read its command line's tail as is
+        # (QV's tail "1", an installer's "/S").
+        line = " ".join(f'"{a}"' if " " in str(a) or not str(a) else str(a) for a in [target, *args])
         (self.dir / "run.bat").write_bytes(
             f'@echo off\r\n{line}\r\necho %errorlevel% > "{winpath(self.status)}"\r\n'.encode())
         with open(self.dir / "stderr", "wb") as log:  # Wine's diagnostics, for a failure's study
@@ -123,20 +202,37 @@ class Program:
         # The program's own process, once it runs: its desktop exists then, and other programs
         # started in that desktop join it instead of creating it.
         name = pathlib.PureWindowsPath(target).stem.lower()
-        self.pid = wine.wait(lambda: self._find(name, args), timeout=30)
-        if not self.pid:
+        # A short-lived program may be over before it is seen: its exit status tells it ran.
+        found = wine.wait(lambda: self._find(name, args) or self.status.exists(), timeout=30)
+        if not found:
             raise RuntimeError(f"{target} did not start")
+        self.pid = found if found is not True else None
         Program.known.append(self)
 
     def _find(self, name, args):
+        """The id of the program's process in this prefix (other prefixes may run programs of
+        the same name), not yet known to this run."""
         out = subprocess.run(["ps", "-eo", "pid=,args="], stdout=subprocess.PIPE, check=True)
         wanted = [str(a).lower() for a in args]
         for line in out.stdout.decode("utf-8", "replace").splitlines():
             pid, _, cmd = line.strip().partition(" ")
-            words = cmd.lower().split()
-            if not words or pathlib.PureWindowsPath(words[0]).stem != name:
+            cmd = cmd.lower()
+            if "\\" in self.target:  # a full Windows path, which may hold spaces
+                if not cmd.startswith(self.target.lower()):
+                    continue
+                rest = cmd[len(self.target):].split()
+            else:
+                words = cmd.split()
+                if not words or pathlib.PureWindowsPath(words[0]).stem != name:
+                    continue
+                rest = words[1:]
+            if rest[:len(wanted)] != wanted or int(pid) in {p.pid for p in Program.known}:
                 continue
-            if words[1:len(wanted) + 1] == wanted and int(pid) not in {p.pid for p in Program.known}:
+            try:
+                environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if f"WINEPREFIX={self.prefix}".encode() in environ:
                 return int(pid)
         return None
 

@@ -11,9 +11,17 @@
 //   command ID          posts the command to the settings window
 //   close TITLE         asks the top-level window TITLE to close
 //   window TITLE        "visible=0|1" of the top-level window TITLE
+//   keyaccess KEY read|full  lets everyone only read (as an ordinary user may) or fully use
+//                       HKLM\KEY in the 64-bit view
+//   timepopup N X Y [X Y...]  N gestures: the pointer comes to rest on each point in turn, Ctrl
+//                       goes down; milliseconds from the key to the popup, one line each (-1: none); a click
+//                       on a bare spot (100, 700) closes it
+//   memory              QV's working set, its peak and its private bytes, in KiB
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
 #include <windows.h>
+#include <psapi.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -198,6 +206,102 @@ int Window(const std::wstring& title) {
   return 0;
 }
 
+int KeyAccess(const std::wstring& key, const std::wstring& mode) {
+  const wchar_t* sddl = mode == L"read" ? L"D:P(A;CI;KR;;;WD)" : L"D:P(A;CI;KA;;;WD)";
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr))
+    return 1;
+  HKEY h = nullptr;
+  LONG rc = RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC | KEY_WOW64_64KEY, &h);
+  if (rc == ERROR_SUCCESS) {
+    rc = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
+    RegCloseKey(h);
+  }
+  LocalFree(sd);
+  if (rc != ERROR_SUCCESS) return 1;
+  Out(L"ok");
+  return 0;
+}
+
+bool PopupVisible() {
+  HWND h = FindWindowW(L"QvTranslationPopup", nullptr);
+  return h && IsWindowVisible(h);
+}
+
+void Input(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof in);
+}
+
+void MoveTo(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+bool WaitFor(bool visible, int ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (PopupVisible() != visible)
+    if (GetTickCount64() > end) return false;
+    else Sleep(1);
+  return true;
+}
+
+// The same input a hand gives, through the system's input queue (the low-level hook sees it), timed
+// in this process so that no launcher's start-up is counted.
+int TimePopup(int n, const std::vector<POINT>& points) {
+  LARGE_INTEGER freq;
+  QueryPerformanceFrequency(&freq);
+  for (int i = 0; i < n; ++i) {
+    const POINT& pt = points[static_cast<size_t>(i) % points.size()];
+    MoveTo(pt.x - 40, pt.y + 40);  // away, then back: every gesture is a fresh rest
+    Sleep(30);
+    MoveTo(pt.x, pt.y);
+    Sleep(120);
+    LARGE_INTEGER t0, t1;
+    QueryPerformanceCounter(&t0);
+    Input(VK_CONTROL, false);
+    const bool shown = WaitFor(true, 3000);
+    QueryPerformanceCounter(&t1);
+    Input(VK_CONTROL, true);
+    Out(shown ? std::to_wstring((t1.QuadPart - t0.QuadPart) * 1000.0 / freq.QuadPart) : L"-1");
+    // A click on a bare spot of the desktop closes the popup.
+    MoveTo(100, 700);
+    Sleep(30);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof click[0]);
+    WaitFor(false, 1000);
+  }
+  return 0;
+}
+
+int Memory() {
+  HWND h = Settings();
+  DWORD pid = 0;
+  if (!h || !GetWindowThreadProcessId(h, &pid)) return 1;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return 1;
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  const BOOL ok = GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                                       sizeof pmc);
+  CloseHandle(process);
+  if (!ok) return 1;
+  Out(L"working_set=" + std::to_wstring(pmc.WorkingSetSize / 1024));
+  Out(L"peak_working_set=" + std::to_wstring(pmc.PeakWorkingSetSize / 1024));
+  Out(L"private=" + std::to_wstring(pmc.PrivateUsage / 1024));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -215,6 +319,13 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"command" && argc > 3) rc = Command(_wtoi(argv[3]));
   else if (cmd == L"close" && argc > 3) rc = Close(argv[3]);
   else if (cmd == L"window" && argc > 3) rc = Window(argv[3]);
+  else if (cmd == L"keyaccess" && argc > 4) rc = KeyAccess(argv[3], argv[4]);
+  else if (cmd == L"memory") rc = Memory();
+  else if (cmd == L"timepopup" && argc > 5) {
+    std::vector<POINT> points;
+    for (int i = 4; i + 1 < argc; i += 2) points.push_back({_wtoi(argv[i]), _wtoi(argv[i + 1])});
+    rc = TimePopup(_wtoi(argv[3]), points);
+  }
   const int n = WideCharToMultiByte(CP_UTF8, 0, g_out.c_str(), static_cast<int>(g_out.size()),
                                     nullptr, 0, nullptr, nullptr);
   std::string utf8(static_cast<size_t>(n), '\0');

@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""The product end to end, from its installer, in a fresh Wine prefix: a silent install, the
+first start, a look-up over Wine's Notepad, the tray menu, the log-on start, an ordinary user, a
+missing dict folder, a second install while QV runs, and an uninstall that leaves nothing.
+
+usage: product_test.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --lookup QV-LOOKUP
+                       --lexicon-home DIR --work DIR
+The steps run in order (test_1 ... test_7) and build on each other, as a user's history does.
+"""
+import argparse
+import json
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+import qvwine
+
+KEY = r"HKLM\Software\Brantel\QV-fr"
+LEXICON_KEY = KEY + r"\dict\2.1"
+RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QV-fr"
+TARGET = "C:\\Program Files\\QV\\"
+PROGRAM_FILES = ["QV.exe", "wcapture.dll", "wmonitor.dll", "WCaptureX.manifest",
+                 "WMonitorX.manifest", "qv_rb.fr", "qv_rb.en", "uninstall.exe"]
+SHORTCUTS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
+TEXT = "The houses were running along the river.\r\nA cat sat on the mat.\r\n"
+NOTEPAD = "sample.txt - Notepad"
+BLANK = (100, 700)  # a spot of the desktop that no window covers
+ARGS = None
+
+
+def lookup(captured, *options):
+    """The popup's window text for a captured text as qv-lookup composes it: the title, a line
+    feed and the body without its link tags."""
+    out = subprocess.run([ARGS.lookup, "--json", *options, "--", captured], check=True,
+                         stdout=subprocess.PIPE)
+    result = json.loads(out.stdout.decode("utf-8").splitlines()[0])
+    return result["title"] + "\n" + re.sub(r"</?A>", "", result["body"])
+
+
+class Product(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        work = pathlib.Path(ARGS.work)
+        shutil.rmtree(work, ignore_errors=True)
+        cls.wine_dir = work / "wine"
+        qvwine.start_session(cls.wine_dir, fresh=True)
+        cls.wine = qvwine.Wine(cls.wine_dir, ARGS.probe, work)
+        cls.folder = cls.wine.host_path(TARGET)
+        cls.exe = TARGET + "QV.exe"
+        sample = work / "sample.txt"
+        sample.write_bytes(TEXT.encode("ascii"))
+        cls.sample = qvwine.winpath(sample)
+
+    @classmethod
+    def tearDownClass(cls):
+        qvwine.stop_session(cls.wine_dir)
+
+    def tearDown(self):
+        # Whatever happened, the programs this test started end, by their ids.
+        for program in self.wine.started:
+            if program.exit_code(timeout=1) is None:
+                program.kill()
+        self.wine.started.clear()
+
+    # Helpers -----------------------------------------------------------------------------------
+
+    def install(self):
+        """Runs the installer silently in the desktop where QV runs (as on Windows, where both
+        share the user's desktop); its exit status, and how long it took."""
+        start = time.monotonic()
+        setup = self.wine.start(ARGS.setup, "/S")
+        status = setup.exit_code(timeout=300)
+        return status, time.monotonic() - start
+
+    def start_qv(self, *tail):
+        qv = self.wine.start(self.exe, *tail)
+        self.assertIsNotNone(self.wine.wait(self.wine.settings), "QV's main window did not appear")
+        self.assertTrue(self.wine.wait(self.wine.tray_icon_shown), "no tray icon")
+        return qv
+
+    def notepad_words(self):
+        self.wine.start("notepad", self.sample)
+        return [self.wine.word_point(NOTEPAD, i) for i in (6, TEXT.index("cat") + 1)]
+
+    def close_popup(self):
+        self.wine.xdo("mousemove", *BLANK, "click", 1)  # a click elsewhere closes the popup
+        self.assertTrue(self.wine.wait(lambda: self.wine.popup() is None))
+
+    def quit_from_tray(self, qv):
+        self.assertTrue(self.wine.tray_menu(choose=0), "no tray menu")
+        self.assertEqual(qv.exit_code(), 0)
+        self.assertFalse(self.wine.tray_icon_shown())
+
+    def opened_addresses(self):
+        path = self.wine_dir / "opened-addresses"
+        return path.read_text().splitlines() if path.exists() else []
+
+    # The steps ---------------------------------------------------------------------------------
+
+    def test_1_silent_install(self):
+        status, seconds = self.install()
+        self.assertEqual(status, 0)
+        print(f"\nsilent install: {seconds:.1f} s", file=sys.stderr)
+        reg = self.wine.reg_get
+        self.assertEqual([reg(KEY, "Target"), reg(KEY, "QVLang"), reg(KEY, "Tut")],
+                         [TARGET, "fr", "0"])
+        self.assertEqual(reg(LEXICON_KEY, "WNHome"), TARGET)
+        self.assertEqual(reg(RUN_KEY, "QV"), f'"{self.exe}" 1')
+        self.assertEqual(reg(UNINSTALL_KEY, "QuietUninstallString"), f'"{TARGET}uninstall.exe" /S')
+        for name in PROGRAM_FILES:
+            self.assertTrue((self.folder / name).is_file(), name)
+        self.assertTrue((self.folder / "tutorial" / "index.html").is_file())
+        # The dict folder holds real copies of the generated data and of the WordNet database.
+        home = pathlib.Path(ARGS.lexicon_home) / "dict"
+        expected = {p.name: p.stat().st_size for p in home.iterdir() if p.name != "validated.stamp"}
+        installed = {p.name: p.stat().st_size for p in (self.folder / "dict").iterdir()}
+        self.assertEqual(installed, expected)
+        self.assertIn("data.noun", installed)
+        self.assertIn("LICENSES.txt", installed)
+        self.assertFalse(any(p.is_symlink() for p in (self.folder / "dict").iterdir()))
+        shortcuts = list(self.wine.host_path(SHORTCUTS).glob("QV*.lnk"))
+        self.assertEqual(len(shortcuts), 1)
+
+    def test_2_first_start_look_up_and_tray(self):
+        qv = self.start_qv()
+        reg = self.wine.reg_get
+        self.assertEqual([reg(KEY, "Tut"), reg(KEY, "QVLang"), reg(LEXICON_KEY, "WNHome")],
+                         ["1", "fr", TARGET])
+        self.assertTrue(self.wine.wait(lambda: any("tutorial" in a for a in self.opened_addresses())),
+                        "the tutorial page was not opened at the first start")
+        self.assertEqual(self.wine.settings()["visible"], "1")
+        self.wine.probe("command", 2)  # Cancel hides the settings window
+
+        houses, cat = self.notepad_words()
+        self.assertEqual(self.wine.hover_with("ctrl", houses), lookup("houses"))
+        self.close_popup()
+        # Switched off from the tray menu (its fourth item), nothing shows.
+        self.assertTrue(self.wine.tray_menu(choose=3))
+        self.assertEqual(self.wine.wait(lambda: self.wine.settings()["check"] == "0"), True)
+        self.assertIsNone(self.wine.hover_with("ctrl", cat))
+        self.quit_from_tray(qv)
+
+    def test_3_log_on_start(self):
+        # As the Run value starts it: quietly, the settings window hidden, no tutorial again.
+        opened = len(self.opened_addresses())
+        started = time.monotonic()
+        qv = self.wine.start(self.exe, "1")
+        self.assertTrue(self.wine.wait(self.wine.tray_icon_shown, step=0.05), "no tray icon")
+        print(f"\nQV.exe 1 to the tray icon: {time.monotonic() - started:.2f} s", file=sys.stderr)
+        self.assertEqual(self.wine.wait(self.wine.settings)["visible"], "0")
+        self.assertEqual(len(self.opened_addresses()), opened)
+        self.assertEqual(self.wine.reg_get(KEY, "Tut"), "1")
+        self.quit_from_tray(qv)
+
+    def test_4_ordinary_user(self):
+        # Everyone may only read QV's keys, as for a user without administrator rights.
+        keys = [k.split("\\", 1)[1] for k in (KEY, KEY + r"\dict", LEXICON_KEY)]
+        for key in keys:
+            self.assertIsNotNone(self.wine.probe("keyaccess", key, "read"), key)
+        try:
+            qv = self.start_qv("1")
+            houses, _ = self.notepad_words()
+            self.assertEqual(self.wine.hover_with("ctrl", houses), lookup("houses"))
+            self.close_popup()
+            self.quit_from_tray(qv)
+        finally:
+            for key in keys:
+                self.wine.probe("keyaccess", key, "full")
+
+    def test_5_missing_dict_folder(self):
+        dict_dir = self.folder / "dict"
+        dict_dir.rename(self.folder / "dict.away")
+        try:
+            qv = self.start_qv("1")
+            houses, _ = self.notepad_words()
+            # The same texts as qv-lookup's with an empty lexicon home.
+            empty = pathlib.Path(ARGS.work) / "empty-home"
+            empty.mkdir(exist_ok=True)
+            self.assertEqual(self.wine.hover_with("ctrl", houses),
+                             lookup("houses", "--home", str(empty)))
+            self.close_popup()
+            self.quit_from_tray(qv)
+        finally:
+            (self.folder / "dict.away").rename(dict_dir)
+
+    def test_6_second_install_while_qv_runs(self):
+        qv = self.start_qv("1")
+        status, seconds = self.install()
+        self.assertEqual(status, 0)
+        print(f"\nsilent install over a running QV: {seconds:.1f} s", file=sys.stderr)
+        self.assertEqual(qv.exit_code(), 0, "the installer did not close QV")
+        self.assertEqual(self.wine.reg_get(KEY, "Tut"), "1")  # no tutorial again after an update
+        for name in PROGRAM_FILES:
+            self.assertTrue((self.folder / name).is_file(), name)
+        qv = self.start_qv("1")
+        houses, _ = self.notepad_words()
+        self.assertEqual(self.wine.hover_with("ctrl", houses), lookup("houses"))
+        self.close_popup()
+        # QV still runs when the uninstaller starts (next step).
+
+    def test_7_uninstall_leaves_nothing(self):
+        qv = self.start_qv("1")
+        # The uninstaller copies itself out of the folder it removes and returns at once.
+        self.assertEqual(self.wine.start(TARGET + "uninstall.exe", "/S").exit_code(timeout=60), 0)
+        self.assertTrue(self.wine.wait(lambda: not self.folder.exists(), timeout=60),
+                        sorted(str(p) for p in self.folder.rglob("*")) if self.folder.exists() else "")
+        self.assertEqual(qv.exit_code(), 0)
+        for key in (KEY, r"HKLM\Software\Brantel", UNINSTALL_KEY):
+            out = self.wine.run("wine", "reg", "query", key, "/reg:64", check=False)
+            self.assertNotIn("HKEY_LOCAL_MACHINE", out, key)
+        self.assertIsNone(self.wine.reg_get(RUN_KEY, "QV"))
+        self.assertEqual(list(self.wine.host_path(SHORTCUTS).glob("QV*.lnk")), [])
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for name in ["setup", "probe", "lookup", "lexicon-home", "work"]:
+        parser.add_argument("--" + name, required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], "-v", "--failfast", *rest])
+
+
+if __name__ == "__main__":
+    main()
