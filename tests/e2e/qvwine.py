@@ -34,7 +34,7 @@ def stage_installation(folder, qv_dir, bundles, lexicon_home):
 def start_session(wine_dir, fresh=False):
     """Starts the headless X server and Wine server of a prefix (cmake/wine-session), after
     removing the prefix when `fresh` is asked for."""
-    wine_dir = pathlib.Path(wine_dir)
+    wine_dir = pathlib.Path(wine_dir).resolve()
     if fresh:
         stop_session(wine_dir)
         subprocess.run(["rm", "-rf", str(wine_dir)], check=True)
@@ -53,7 +53,7 @@ class Wine:
     def __init__(self, wine_dir, probe, work):
         self.dir = pathlib.Path(wine_dir).resolve()
         self.probe_exe = probe
-        self.work = pathlib.Path(work)
+        self.work = pathlib.Path(work).resolve()
         self.work.mkdir(parents=True, exist_ok=True)
         session = {}
         for line in (self.dir / "session").read_text().splitlines():
@@ -183,6 +183,7 @@ class Program:
     known = []  # programs started by this run, so that two runs of one program are told apart
 
     def __init__(self, wine, exe, args, desktop):
+        self.pid = None
         self.dir = pathlib.Path(tempfile.mkdtemp(dir=wine.work))
         self.status = self.dir / "status"
         target = winpath(exe) if "/" in str(exe) else str(exe)

@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""QV as a user sees it, under Wine: installs QV-setup.exe silently into a private prefix, starts
+QV, opens a text in Wine's Notepad, rests the pointer on a word with Ctrl held and saves a
+screenshot of the popup. Headless (its own X server), or with --desktop in the user's own X
+session, where QV then stays for everyday use.
+
+usage: demo.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --work DIR [--docs DIR]
+       demo.py --setup QV-SETUP.EXE --desktop PREFIX
+--docs DIR also writes the README's pictures there (popup.png, settings.png)."""
+import argparse
+import os
+import pathlib
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+import qvwine  # noqa: E402
+
+TARGET = "C:\\Program Files\\QV\\"
+TEXT = ("QV translates English words into French.\r\n"
+        "Rest the pointer on a word while holding Ctrl:\r\n"
+        "the houses were running along the river.\r\n")
+WORD = "houses"
+NOTEPAD = "demo.txt - Notepad"
+
+
+def crop(shot, box, out):
+    left, top, right, bottom = box
+    subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                    "+repage", str(out)], check=True)
+
+
+def headless(args):
+    work = pathlib.Path(args.work)
+    wine_dir = work / "wine"
+    qvwine.start_session(wine_dir)
+    wine = qvwine.Wine(wine_dir, args.probe, work)
+    try:
+        # A second run installs over the first: the installer closes a QV that still runs.
+        setup = wine.start(args.setup, "/S")
+        if setup.exit_code(timeout=300) != 0:
+            sys.exit("demo: the installer failed")
+        qv = wine.start(TARGET + "QV.exe")
+        if not wine.wait(wine.settings):
+            sys.exit("demo: QV did not start")
+        rect = wine.probe("rect", 0)
+        time.sleep(2.5)  # the splash goes after 2 s
+        if args.docs:
+            wine.screenshot(work / "desktop.png")
+            crop(work / "desktop.png", list(map(int, rect.split())), pathlib.Path(args.docs) / "settings.png")
+        wine.probe("command", 2)  # Cancel: the settings window goes to the tray
+
+        sample = work / "demo.txt"
+        sample.write_bytes(TEXT.encode("ascii"))
+        wine.start("notepad", qvwine.winpath(sample))
+        point = wine.word_point(NOTEPAD, TEXT.index(WORD) + 2)
+        popup = wine.hover_with("ctrl", point)
+        if not popup:
+            sys.exit("demo: no popup appeared over Notepad")
+        shot = work / "demo.png"
+        wine.screenshot(shot)
+        if args.docs:
+            # Notepad's window and the popup below the word.
+            crop(shot, (0, 0, 730, 548), pathlib.Path(args.docs) / "popup.png")
+        print(f"QV's popup over Wine's Notepad: {shot.resolve()}")
+        print("  " + popup.replace("\n", "\n  ").rstrip())
+        wine.tray_menu(choose=0)  # Exit
+        qv.exit_code()
+    finally:
+        for program in wine.started:
+            if program.exit_code(timeout=1) is None:
+                program.kill()
+        qvwine.stop_session(wine_dir)
+
+
+def desktop(args):
+    if not os.environ.get("DISPLAY"):
+        sys.exit("demo: --desktop needs an X session (DISPLAY is not set)")
+    prefix = pathlib.Path(args.desktop)
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    env = dict(os.environ, WINEPREFIX=str(prefix), WINEARCH="win64", WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    # The installer runs in the same session, so that it can close a QV that runs there.
+    subprocess.run(["wine", args.setup, "/S"], env=env, check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=600)
+    with open(prefix / "qv.log", "wb") as log:
+        subprocess.Popen(["wine", TARGET + "QV.exe"], env=env, stdin=subprocess.DEVNULL,
+                         stdout=log, stderr=log, start_new_session=True)
+    print(f"QV runs in your X session (Wine prefix {prefix}); its icon is in the notification area.")
+    print("It reads words in Windows programs of that prefix, for example Wine's Notepad:")
+    print(f"  WINEPREFIX={prefix} wine notepad")
+    print("Rest the pointer on a word with Ctrl held. It starts again at log-on of Wine "
+          "(the Run value), or with scripts/run --desktop.")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--setup", required=True)
+    parser.add_argument("--probe")
+    parser.add_argument("--work")
+    parser.add_argument("--docs")
+    parser.add_argument("--desktop", metavar="PREFIX")
+    args = parser.parse_args()
+    if args.desktop:
+        desktop(args)
+    else:
+        headless(args)
+
+
+if __name__ == "__main__":
+    main()
