@@ -6,7 +6,7 @@ session, where QV then stays for everyday use.
 
 usage: demo.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --work DIR [--docs DIR]
        demo.py --setup QV-SETUP.EXE --desktop PREFIX
---docs DIR also writes the README's pictures there (popup.png, settings.png)."""
+--docs DIR also writes the README's picture of the popup there (popup.png)."""
 import argparse
 import os
 import pathlib
@@ -42,14 +42,8 @@ def headless(args):
         if setup.exit_code(timeout=300) != 0:
             sys.exit("demo: the installer failed")
         qv = wine.start(TARGET + "QV.exe")
-        if not wine.wait(wine.settings):
+        if not wine.wait(wine.settings):  # the main window exists once the splash has gone
             sys.exit("demo: QV did not start")
-        rect = wine.probe("rect", 0)
-        time.sleep(2.5)  # the splash goes after 2 s
-        if args.docs:
-            wine.screenshot(work / "desktop.png")
-            crop(work / "desktop.png", list(map(int, rect.split())), pathlib.Path(args.docs) / "settings.png")
-        wine.probe("command", 2)  # Cancel: the settings window goes to the tray
 
         sample = work / "demo.txt"
         sample.write_bytes(TEXT.encode("ascii"))
@@ -61,8 +55,8 @@ def headless(args):
         shot = work / "demo.png"
         wine.screenshot(shot)
         if args.docs:
-            # Notepad's window and the popup below the word.
-            crop(shot, (0, 0, 730, 548), pathlib.Path(args.docs) / "popup.png")
+            # The top of Notepad's window and the popup below the word.
+            crop(shot, (0, 0, 530, 446), pathlib.Path(args.docs) / "popup.png")
         print(f"QV's popup over Wine's Notepad: {shot.resolve()}")
         print("  " + popup.replace("\n", "\n  ").rstrip())
         wine.tray_menu(choose=0)  # Exit

@@ -93,14 +93,14 @@ class Wine:
         """Starts a program in the virtual desktop; its exit status can be awaited."""
         return Program(self, exe, args, desktop)
 
-    def probe(self, *args, desktop=DESKTOP):
+    def probe(self, *args, desktop=DESKTOP, timeout=20):
         """Runs qv_probe in the desktop; its output, or None when it found nothing."""
         out = self.work / "probe.out"
         out.unlink(missing_ok=True)
         self.run("wine", "explorer", f"/desktop={desktop},1024x768", winpath(self.probe_exe),
                  winpath(out), *[str(a) for a in args])
         # Started in a desktop that already exists, the program runs on after the launcher ends.
-        if not self.wait(out.exists, timeout=20, step=0.05):
+        if not self.wait(out.exists, timeout=timeout, step=0.05):
             raise RuntimeError(f"qv_probe {' '.join(map(str, args))} wrote nothing")
         text = out.read_bytes().decode("utf-8")
         return text or None

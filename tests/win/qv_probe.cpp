@@ -13,9 +13,9 @@
 //   window TITLE        "visible=0|1" of the top-level window TITLE
 //   keyaccess KEY read|full  lets everyone only read (as an ordinary user may) or fully use
 //                       HKLM\KEY in the 64-bit view
-//   timepopup N X Y [X Y...]  N gestures: the pointer comes to rest on each point in turn, Ctrl
-//                       goes down; milliseconds from the key to the popup, one line each (-1: none); a click
-//                       on a bare spot (100, 700) closes it
+//   timepopup N X Y [X Y...]  N gestures: the pointer comes to rest on each point in turn,
+//                       Ctrl goes down; milliseconds from the key to the popup, one line each
+//                       (-1: none); a click on a bare spot (100, 700) closes it
 //   memory              QV's working set, its peak and its private bytes, in KiB
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
@@ -23,6 +23,7 @@
 #include <psapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -298,7 +299,9 @@ int Memory() {
   if (!ok) return 1;
   Out(L"working_set=" + std::to_wstring(pmc.WorkingSetSize / 1024));
   Out(L"peak_working_set=" + std::to_wstring(pmc.PeakWorkingSetSize / 1024));
-  Out(L"private=" + std::to_wstring(pmc.PrivateUsage / 1024));
+  // Wine leaves PrivateUsage at 0 and counts private bytes as the page-file usage, as Windows
+  // also does.
+  Out(L"private=" + std::to_wstring(std::max(pmc.PrivateUsage, pmc.PagefileUsage) / 1024));
   return 0;
 }
 
