@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The product end to end, from its installer, in a fresh Wine prefix: a silent install, the
 first start, a look-up over Wine's Notepad, the tray menu, the log-on start, an ordinary user, a
-missing dict folder, a second install while QV runs, and an uninstall that leaves nothing.
+missing or damaged dict folder, a second install while QV runs, and an uninstall that leaves nothing.
 
 usage: product_test.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --lookup QV-LOOKUP
                        --lexicon-home DIR --work DIR
@@ -172,20 +172,34 @@ class Product(unittest.TestCase):
             for key in keys:
                 self.wine.probe("keyaccess", key, "full")
 
-    def test_5_missing_dict_folder(self):
+    def test_5_missing_or_damaged_dict_folder(self):
+        # The popup says what qv-lookup says over the same folder: no crash, the usual messages.
+        work = pathlib.Path(ARGS.work)
         dict_dir = self.folder / "dict"
+        empty = work / "empty-home"
+        empty.mkdir(exist_ok=True)
+        damaged = work / "damaged-home"
+        shutil.copytree(dict_dir, damaged / "dict")
+        # Our own files damaged. (A WordNet data file cut short brings down the WordNet library
+        # itself, in both builds: a synset offset past the end of the file.)
+        for name, keep in (("qv.nn", 0), ("qvdict.catalog", 0.5), ("prn-h.txt", 0.3)):
+            path = damaged / "dict" / name
+            data = path.read_bytes()
+            path.write_bytes(data[:int(len(data) * keep)])  # cut inside a line, or emptied
         dict_dir.rename(self.folder / "dict.away")
         try:
-            qv = self.start_qv("1")
-            houses, _ = self.notepad_words()
-            # The same texts as qv-lookup's with an empty lexicon home.
-            empty = pathlib.Path(ARGS.work) / "empty-home"
-            empty.mkdir(exist_ok=True)
-            self.assertEqual(self.wine.hover_with("ctrl", houses),
-                             lookup("houses", "--home", str(empty)))
-            self.close_popup()
-            self.quit_from_tray(qv)
+            for home in (empty, damaged):
+                if home == damaged:
+                    shutil.copytree(damaged / "dict", dict_dir)
+                qv = self.start_qv("1")
+                houses, _ = self.notepad_words()
+                self.assertEqual(self.wine.hover_with("ctrl", houses),
+                                 lookup("houses", "--home", str(home)), home.name)
+                self.close_popup()
+                self.quit_from_tray(qv)
+                self.tearDown()  # Notepad goes too, before the next round starts its own
         finally:
+            shutil.rmtree(dict_dir, ignore_errors=True)
             (self.folder / "dict.away").rename(dict_dir)
 
     def test_6_second_install_while_qv_runs(self):
