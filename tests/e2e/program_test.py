@@ -68,42 +68,23 @@ class Program(unittest.TestCase):
 
     # Helpers -----------------------------------------------------------------------------------
 
+    # The driving itself is qvwine's, shared with the product's test and the demonstration.
+
     def settings(self):
-        text = self.wine.probe("settings")
-        return dict(l.split("=", 1) for l in text.splitlines() if "=" in l) if text else None
+        return self.wine.settings()
 
     def popup(self):
-        text = self.wine.probe("popup")
-        if not text or not text.startswith("visible=1\n"):
-            return None
-        return text[len("visible=1\n"):-1]  # the probe ends its output with a line feed
+        return self.wine.popup()
 
     def word_point(self, index):
-        out = self.wine.wait(lambda: self.wine.probe("charpos", NOTEPAD, index))
-        self.assertIsNotNone(out, "Notepad's text is not on screen")
-        x, y = map(int, out.split())
-        return x + 4, y + 6
+        return self.wine.word_point(NOTEPAD, index)
 
     def click_control(self, control):
         left, top, right, bottom = map(int, self.wine.probe("rect", control).split())
         self.wine.xdo("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
 
     def hover_with(self, key, point, expect=None, timeout=20):
-        """Rests the pointer with the key held until a popup shows (the expected one, when
-        given: on a loaded machine a capture can run out of time and show the empty popup
-        before the next tick gets the word). Returns the last popup seen."""
-        self.wine.xdo("mousemove", *point)
-        self.wine.xdo("keydown", key)
-        seen = [None]
-
-        def shown():
-            seen[0] = self.popup()
-            return seen[0] is not None and (expect is None or seen[0] == expect)
-        try:
-            self.wine.wait(shown, timeout=timeout)
-            return seen[0]
-        finally:
-            self.wine.xdo("keyup", key)
+        return self.wine.hover_with(key, point, expect, timeout)
 
     def click_with(self, key, button, point, expect):
         """Clicks with the key held; again, up to three times in all, while the popup is not the
@@ -122,23 +103,10 @@ class Program(unittest.TestCase):
         """Opens the tray icon's menu with a right click, and picks item `choose` (by position)
         with the mouse. Wine keeps menus per process, so the items' texts are checked in QV's own
         process by the main dialog's test; here the menu's window shows the click opened it."""
-        self.wine.xdo("mousemove", *qvwine.TRAY_ICON, "click", 3)
-        rect = self.wine.wait(lambda: self.wine.probe("menu"), timeout=10)
-        self.assertIsNotNone(rect, "no menu on a right click on the tray icon")
-        if choose is not None:
-            left, top, right, bottom = map(int, rect.split())
-            height = (bottom - top) / 4  # four items, no separator
-            self.wine.xdo("mousemove", (left + right) // 2, int(top + height * (choose + 0.5)),
-                          "sleep", 0.2, "click", 1)
+        self.assertTrue(self.wine.tray_menu(choose), "no menu on a right click on the tray icon")
 
     def tray_icon_shown(self):
-        shot = self.shots / "tray.png"
-        self.wine.screenshot(shot)
-        x, y = qvwine.TRAY_ICON
-        colours = subprocess.run(["convert", str(shot), "-crop", f"16x16+{x - 8}+{y - 8}",
-                                  "-format", "%k", "info:"], check=True,
-                                 stdout=subprocess.PIPE).stdout
-        return int(colours) > 4  # the empty taskbar is one or two flat colours
+        return self.wine.tray_icon_shown()
 
     def start_qv(self, exe=None):
         return self.wine.start(exe or self.exe)

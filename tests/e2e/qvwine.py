@@ -137,21 +137,30 @@ class Wine:
         x, y = map(int, out.split())
         return x + 4, y + 6
 
-    def hover_with(self, key, point):
+    def hover_with(self, key, point, expect=None, timeout=20):
+        """Rests the pointer with the key held until a popup shows (the expected one, when
+        given: on a loaded machine a capture can run out of time and show the empty popup
+        before the next tick gets the word). Returns the last popup seen."""
         self.xdo("mousemove", *point)
         self.xdo("keydown", key)
+        seen = [None]
+
+        def shown():
+            seen[0] = self.popup()
+            return seen[0] is not None and (expect is None or seen[0] == expect)
         try:
-            return self.wait(self.popup, timeout=10)
+            self.wait(shown, timeout=timeout)
+            return seen[0]
         finally:
             self.xdo("keyup", key)
 
-    def tray_menu(self, choose):
+    def tray_menu(self, choose=None):
         """Opens the tray icon's menu with a right click and picks item `choose` (by position:
-        four items, no separator); False when no menu opened."""
+        four items, no separator), unless None; False when no menu opened."""
         self.xdo("mousemove", *TRAY_ICON, "click", 3)
         rect = self.wait(lambda: self.probe("menu"), timeout=10)
-        if not rect:
-            return False
+        if not rect or choose is None:
+            return bool(rect)
         left, top, right, bottom = map(int, rect.split())
         height = (bottom - top) / 4
         self.xdo("mousemove", (left + right) // 2, int(top + height * (choose + 0.5)),
