@@ -67,7 +67,8 @@ def main():
         shown = [t for t in times if t >= 0]
         print(f"Ctrl down to the popup over Notepad: median {statistics.median(shown):.1f} ms "
               f"of {len(shown)} (of 20), min {min(shown):.1f}, max {max(shown):.1f}")
-        print("QV.exe memory after start and 20 look-ups: " + wine.probe("memory").replace("\n", " "))
+        print("QV.exe memory after start and 20 look-ups: "
+              + wine.probe("memory").replace("\n", " "))
         start = time.monotonic()
         out = wine.probe("timepopup", args.lookups, *points, timeout=args.lookups * 3 + 60)
         shown = [float(t) for t in out.split() if float(t) >= 0]

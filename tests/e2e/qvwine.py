@@ -200,7 +200,8 @@ class Program:
         self.prefix = wine.env["WINEPREFIX"]
         # Quotes only where a word needs them: a program may read its command line's tail as is
         # (QV's tail "1", an installer's "/S").
-        line = " ".join(f'"{a}"' if " " in str(a) or not str(a) else str(a) for a in [target, *args])
+        line = " ".join(f'"{a}"' if " " in str(a) or not str(a) else str(a)
+                        for a in [target, *args])
         (self.dir / "run.bat").write_bytes(
             f'@echo off\r\n{line}\r\necho %errorlevel% > "{winpath(self.status)}"\r\n'.encode())
         with open(self.dir / "stderr", "wb") as log:  # Wine's diagnostics, for a failure's study
