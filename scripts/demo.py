@@ -10,6 +10,7 @@ usage: demo.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --work DIR [--docs DIR]
 import argparse
 import os
 import pathlib
+import shutil
 import subprocess
 import sys
 import time
@@ -34,6 +35,8 @@ def crop(shot, box, out):
 def headless(args):
     work = pathlib.Path(args.work)
     wine_dir = work / "wine"
+    for old in work.glob("tmp*"):  # the launch folders of an earlier run's programs
+        shutil.rmtree(old, ignore_errors=True)
     qvwine.start_session(wine_dir)
     wine = qvwine.Wine(wine_dir, args.probe, work)
     try:
