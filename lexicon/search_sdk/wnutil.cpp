@@ -1,5 +1,6 @@
 #include "lexicon/search_sdk/wnutil.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -92,6 +93,53 @@ void ReopenBinary(const std::string& dir, FILE** files, const char* kind) {
 }
 #endif
 
+std::string ReadWhole(FILE* fp) {
+  std::string bytes;
+  if (!fp || std::fseek(fp, 0, SEEK_END) != 0) return bytes;
+  const long size = std::ftell(fp);
+  if (size <= 0 || std::fseek(fp, 0, SEEK_SET) != 0) return bytes;
+  bytes.resize(static_cast<std::size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), fp));
+  return bytes;
+}
+
+// The library trusts its files: a synset offset past the end of a data file (a file cut short
+// by a failed copy, a full disk) makes it read through a null synset. The database is usable
+// only when every data file ends with a whole line and holds every offset its index names.
+bool DataFilesCoverIndexes() {
+  for (int i = 1; i <= NUMPARTS; ++i) {
+    FILE* data = datafps[i];
+    if (!data || std::fseek(data, -1, SEEK_END) != 0) return false;
+    const long dataSize = std::ftell(data) + 1;
+    if (std::fgetc(data) != '\n') return false;
+    const std::string index = ReadWhole(indexfps[i]);
+    long maxOffset = -1;
+    for (std::size_t pos = 0; pos < index.size();) {
+      std::size_t end = index.find('\n', pos);
+      if (end == std::string::npos) end = index.size();
+      // A line's last blank-separated fields are its synset offsets; the licence lines start
+      // with blanks.
+      if (index[pos] != ' ') {
+        std::size_t field = index.find_last_not_of(" \r", end - 1);
+        while (field != std::string::npos && field >= pos) {
+          const std::size_t start = index.find_last_of(' ', field);
+          const std::size_t from = start == std::string::npos || start < pos ? pos : start + 1;
+          const std::string token = index.substr(from, field + 1 - from);
+          if (token.size() != 8 || token.find_first_not_of("0123456789") != std::string::npos)
+            break;
+          maxOffset = std::max(maxOffset, std::strtol(token.c_str(), nullptr, 10));
+          if (from == pos) break;
+          field = index.find_last_not_of(' ', from - 1);
+        }
+      }
+      pos = end + 1;
+    }
+    std::fseek(indexfps[i], 0, SEEK_SET);
+    if (maxOffset >= dataSize) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool OpenDatabase() {
@@ -120,6 +168,7 @@ bool OpenDatabase() {
     ReopenBinary(dir, indexfps, "index");
     ReopenBinary(dir, datafps, "data");
 #endif
+    open = DataFilesCoverIndexes();
   }
   return open;
 }

@@ -2,6 +2,7 @@
 // database as soon as the lexicon home leads to it, without a restart. One process, in order.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "lexicon/search_sdk/search.h"
@@ -23,6 +24,19 @@ void SetHome(Hive hive, const std::string& home) {
   RegKey key = RegKey::Create(hive, kLexiconKeyPath);
   ASSERT_TRUE(key);
   ASSERT_TRUE(key.WriteWide(L"WNHome", std::wstring(path.begin(), path.end())));
+}
+
+// A whole database whose noun data were cut short, as a failed copy leaves it.
+std::string CutShortHome() {
+  namespace fs = std::filesystem;
+  const fs::path home = fs::temp_directory_path() / "qv_cut_short_home";
+  fs::remove_all(home);
+  fs::create_directories(home / "dict");
+  for (const fs::directory_entry& e : fs::directory_iterator(fs::path(QV_LEXICAL_HOME) / "dict"))
+    if (e.is_regular_file()) fs::copy_file(e.path(), home / "dict" / e.path().filename());
+  const fs::path noun = home / "dict" / "data.noun";
+  fs::resize_file(noun, fs::file_size(noun) / 2);
+  return home.string() + static_cast<char>(fs::path::preferred_separator);
 }
 
 TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
@@ -48,6 +62,12 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
 
   // Index and data files without the exception lists: still not a usable database.
   SetHome(Hive::LocalMachine, QV_LEXICAL_PARTIAL_HOME);
+  EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
+  EXPECT_EQ(BaseForm(word), std::nullopt);
+
+  // Data that do not hold what the index names: the library would read through a null synset.
+  SetHome(Hive::LocalMachine, CutShortHome());
+  word = "houses";
   EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
   EXPECT_EQ(BaseForm(word), std::nullopt);
 
