@@ -26,8 +26,8 @@ def main():
     args = parser.parse_args()
 
     groups = [("", [pathlib.Path(f) for f in args.file])]
-    for spec in args.dir:
-        name, _, path = spec.partition("=")
+    for entry in args.dir:
+        name, _, path = entry.partition("=")
         folder = pathlib.Path(path)
         files = sorted(p for p in folder.iterdir() if p.name not in args.skip)
         if any(p.is_dir() for p in files):
