@@ -1,7 +1,8 @@
 # The WordNet 3.0 library: Debian's libwordnet on Linux; on Windows the same library compiled
 # from Debian's source package (with Debian's patches), which scripts/bootstrap unpacks.
-# Built without _WINDOWS, the library takes its database folder from WNSEARCHDIR.
-if(WIN32)
+# Built without _WINDOWS, the library takes its database folder from WNSEARCHDIR. The sanitizer
+# builds compile the same sources too, so that the library's fixed buffers are checked as well.
+if(WIN32 OR QV_SANITIZE)
   set(QV_WORDNET_SRC ${QV_DEPS_DIR}/wordnet-src)
   if(NOT EXISTS ${QV_WORDNET_SRC}/lib/morph.c)
     message(FATAL_ERROR "WordNet sources missing in ${QV_WORDNET_SRC}: run scripts/bootstrap")
