@@ -72,9 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (joined != expected) Fail("textfile_fuzz", "lines are not the file");
 
   // The skipping reader gives a subsequence that keeps each line beginning with the prefix (in
-  // the Latin-1 reading the decoded characters are the bytes).
+  // the Latin-1 reading the decoded characters are the bytes). The prefix is compared with the
+  // bytes as stored, so a line read as "\n" from "\r\n" may go with a prefix "\n": the key's
+  // prefix never holds a line feed.
+  const bool checkKept = prefix.find('\n') == std::string::npos;
   auto wanted = [&](std::size_t k) {
-    return encoding == TextEncoding::Latin1 && startsLine[k] && !prefix.empty() &&
+    return encoding == TextEncoding::Latin1 && checkKept && startsLine[k] && !prefix.empty() &&
            pieces[k].size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), pieces[k].begin(),
                       [](char a, wchar_t b) { return static_cast<unsigned char>(a) == b; });
