@@ -27,7 +27,10 @@ const std::string& BundleFile() {
     qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target",
                                    qv::platform::Utf8ToWide(dir + "/"));
     qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", L"fr");
-    std::atexit([] { std::remove(BundleFile().c_str()); });
+    std::atexit([] {
+      std::remove(BundleFile().c_str());
+      std::remove(BundleFile().substr(0, BundleFile().rfind('/')).c_str());
+    });
     return dir + "/qv_rb.fr";
   }();
   return path;
