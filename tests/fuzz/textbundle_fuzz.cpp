@@ -17,24 +17,25 @@
 
 namespace {
 
-// A private folder for the bundle, named in the registry once for the whole run.
-const std::string& BundleFile() {
-  static const std::string path = [] {
+// A private folder for the bundle, named in the registry once for the whole run and removed
+// at its end.
+struct BundleFolder {
+  std::string dir, file;
+  BundleFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/qv_textbundle_fuzz.XXXXXX";
+    dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/qv_textbundle_fuzz.XXXXXX";
     if (!mkdtemp(dir.data())) qv::fuzz::Fail("textbundle_fuzz", "no temporary folder");
+    file = dir + "/qv_rb.fr";
     using qv::platform::Hive;
     qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target",
                                    qv::platform::Utf8ToWide(dir + "/"));
     qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", L"fr");
-    std::atexit([] {
-      std::remove(BundleFile().c_str());
-      std::remove(BundleFile().substr(0, BundleFile().rfind('/')).c_str());
-    });
-    return dir + "/qv_rb.fr";
-  }();
-  return path;
-}
+  }
+  ~BundleFolder() {
+    std::remove(file.c_str());
+    std::remove(dir.c_str());
+  }
+};
 
 }  // namespace
 
@@ -47,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::wstring key = qv::platform::AnsiToWide(in.substr(0, nul));
   in.remove_prefix(nul == std::string_view::npos ? in.size() : nul + 1);
 
-  const std::string& path = BundleFile();
+  static BundleFolder folder;
+  const std::string& path = folder.file;
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) Fail("textbundle_fuzz", "cannot write the bundle");
   std::fwrite(in.data(), 1, in.size(), f);
