@@ -1,9 +1,10 @@
 // Fuzzer for the text-file layer and the conversions under it. Over arbitrary bytes: the lines
 // ReadLine delivers, in pieces of any size, are the file as text mode reads it, decoded as a
-// whole; the lines that SkipLinesNotStartingWith lets through are those lines in order, with
-// every line that begins with the prefix among them; and the code-page and UTF-8 conversions
-// go back and forth without loss. Input: the first byte picks the encoding and the piece size,
-// the second the prefix length; then the prefix and the file.
+// whole (in UTF-8 mode a UTF-16LE file too); the lines that SkipLinesNotStartingWith lets
+// through are those lines in order, with every line that begins with the prefix among them; and
+// the code-page and UTF-8 conversions go back and forth without loss. Input: the first byte
+// picks the encoding and the piece size, the second the prefix length; then the prefix and the
+// file.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -22,10 +23,37 @@ using qv::fuzz::Fail;
 using qv::platform::TextEncoding;
 using qv::platform::TextFile;
 
-// The file as the C runtime's text mode reads it: up to the first Ctrl-Z, CR LF as LF.
+// UTF-16LE as UTF-8: pairs joined, an unpaired surrogate as U+FFFD, a last odd byte dropped.
+std::string Utf16ToUtf8(std::string_view b) {
+  std::string out;
+  auto unit = [&](std::size_t i) -> char32_t {
+    return static_cast<unsigned char>(b[i]) | static_cast<unsigned char>(b[i + 1]) << 8;
+  };
+  for (std::size_t i = 0; i + 2 <= b.size(); i += 2) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 4 <= b.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      u = 0xFFFD;
+    }
+    qv::platform::AppendUtf8(u, out);
+  }
+  return out;
+}
+
+// The file as the C runtime's text mode reads it: up to the first Ctrl-Z, CR LF as LF; in
+// UTF-8 mode a UTF-8 byte-order mark is skipped and a UTF-16LE one makes the file UTF-16LE.
 std::string TextMode(std::string_view bytes, TextEncoding encoding) {
+  std::string utf8;
+  if (encoding == TextEncoding::Utf8 && bytes.substr(0, 2) == "\xFF\xFE") {
+    utf8 = Utf16ToUtf8(bytes.substr(2));
+    bytes = utf8;
+  } else if (encoding == TextEncoding::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.remove_prefix(3);
+  }
   bytes = bytes.substr(0, bytes.find('\x1A'));
-  if (encoding == TextEncoding::Utf8 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); ++i)
     if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) out += bytes[i];
