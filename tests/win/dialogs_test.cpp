@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/win/screen_shot.h"
 #include "lexicon/settings.h"
 #include "platform/registry.h"
 #include "resources/dialogs/about_res.h"
@@ -71,40 +72,7 @@ HWND WaitForDialog(DWORD thread) {
 bool SaveWindowShot(HWND wnd, const wchar_t* name) {
   RECT r;
   GetWindowRect(wnd, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  const DWORD size = ((w * 3 + 3) & ~3) * h;
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-  fh.bfSize = fh.bfOffBits + size;
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring out = path;
-  out = out.substr(0, out.find_last_of(L"\\/") + 1) + name;
-  FILE* f = _wfopen(out.c_str(), L"wb");
-  if (f) {
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-    fwrite(bits, size, 1, f);
-    fclose(f);
-  }
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return f != nullptr;
+  return !qv::test::SaveScreenRect(r, name).empty();
 }
 
 // Runs the dialog modally on this thread while `user` acts on it from another one.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/screen_shot.h"
 #include "tiplex/tooltip.h"
 
 // Allocations left before operator new fails; negative: no limit. (The compiler takes the
@@ -342,40 +343,8 @@ TEST_F(TooltipTest, ThreeThousandLinesAreCutKeepingTheLink) {
 
 // The whole virtual desktop as a BMP file beside the test program, to be looked at.
 std::wstring SaveScreen(const wchar_t* name) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  SelectObject(mem, old);
-  const DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-  fh.bfSize = fh.bfOffBits + size;
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring out = path;
-  out = out.substr(0, out.find_last_of(L"\\/") + 1) + name;
-  FILE* f = _wfopen(out.c_str(), L"wb");
-  if (f) {
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
-    fwrite(bits, size, 1, f);
-    fclose(f);
-  }
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return f ? out : std::wstring();
+  return qv::test::SaveScreenRect(
+      {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, name);
 }
 
 // A realistic popup, and one flipped above and to the left at the screen's corner.
