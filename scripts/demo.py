@@ -69,9 +69,7 @@ def headless(args):
         wine.tray_menu(choose=0)  # Exit
         qv.exit_code()
     finally:
-        for program in wine.started:
-            if program.exit_code(timeout=1) is None:
-                program.kill()
+        wine.end_started()
         qvwine.stop_session(wine_dir)
 
 

@@ -80,9 +80,7 @@ def main():
         wine.tray_menu(choose=0)
         qv.exit_code()
     finally:
-        for program in wine.started:
-            if program.exit_code(timeout=1) is None:
-                program.kill()
+        wine.end_started()
         qvwine.stop_session(wine_dir)
 
 

@@ -63,10 +63,7 @@ class Product(unittest.TestCase):
 
     def tearDown(self):
         # Whatever happened, the programs this test started end, by their ids.
-        for program in self.wine.started:
-            if program.exit_code(timeout=1) is None:
-                program.kill()
-        self.wine.started.clear()
+        self.wine.end_started()
 
     # Helpers -----------------------------------------------------------------------------------
 

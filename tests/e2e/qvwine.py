@@ -176,6 +176,13 @@ class Wine:
                                  stdout=subprocess.PIPE).stdout
         return int(colours) > 4  # the empty taskbar is one or two flat colours
 
+    def end_started(self):
+        """Ends the programs started here that still run, by their ids."""
+        for program in self.started:
+            if program.exit_code(timeout=1) is None:
+                program.kill()
+        self.started.clear()
+
     def wait(self, what, timeout=20, step=0.3):
         end = time.monotonic() + timeout
         while True:
