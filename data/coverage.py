@@ -13,8 +13,14 @@ as captured); and, for the hand-made list first_french.tsv, the share of words w
 word is one that a bilingual dictionary puts first, per part of speech, in the main translation
 and in the part-of-speech list.
 
+Last, for the strict reader's verdicts of precision_check.tsv (wrong equivalents, and the
+first word a line should start with), per half of that list (tuned on, held out): the share of
+words that still show a wrong equivalent on some line, and how often each line's first word is
+wrong.
+
   coverage.py --home LEXICON_HOME --blocks BLOCKS_DIR [--top 5000] [--missing FILE]
               [--check first_french.tsv] [--disagreeing FILE]
+              [--precision precision_check.tsv] [--wrong FILE]
 """
 
 import argparse
@@ -200,6 +206,76 @@ def read_check(path):
     return rows
 
 
+LINES = ("main",) + WORDNET_POS
+
+
+def split_french(value):
+    """The equivalents of a line, without labels, in a form fit for comparing."""
+    value = value.strip()
+    if value.upper().startswith("FR :"):
+        value = value[4:]
+    return [normal_french(re.sub(r"\([^)]*\)", "", f).replace("*", "")) for f in value.split(",")
+            if f.strip()]
+
+
+def read_precision(path):
+    """half -> [(kind, English word, line, set of French words)]."""
+    out = collections.defaultdict(list)
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            half, kind, word, where, french = line.rstrip("\n").split("\t")
+            out[half].append((kind, word, where, {normal_french(x) for x in french.split("|")}))
+    return out
+
+
+def precision_report(verdicts, line_of, wrong_out):
+    """Words showing a wrong equivalent, and wrong first words per line, over one half."""
+    read = {w for kind, w, _, _ in verdicts if kind == "read"}
+    wrong_words = set()
+    never = shown = 0
+    # line -> word -> whether its first word is wrong (a word is judged once per line)
+    first_wrong = {l: {} for l in LINES}
+    for kind, word, where, french in verdicts:
+        if kind == "read":
+            continue
+        found = False
+        for l in LINES if where == "*" else (where,):
+            values = split_french(line_of(word, l))
+            if kind == "never":
+                if french & set(values):
+                    found = True
+                    wrong_out.append("%s\t%s\tshows %s: %s" % (word, l, "|".join(sorted(french)),
+                                                               line_of(word, l).strip()))
+                if values:
+                    first_wrong[l][word] = first_wrong[l].get(word, False) or values[0] in french
+            elif values:
+                bad = values[0] not in french
+                first_wrong[l][word] = first_wrong[l].get(word, False) or bad
+                if bad:
+                    wrong_out.append("%s\t%s\tfirst should be %s: %s" % (
+                        word, l, "|".join(sorted(french)), line_of(word, l).strip()))
+            else:
+                wrong_out.append("%s\t%s\tempty line" % (word, l))
+        if kind == "never":
+            never += 1
+            shown += found
+            if found:
+                wrong_words.add(word)
+    print("    words read: %d; showing a wrong equivalent: %d (%.1f%%); wrong pairs still shown: "
+          "%d of %d" % (len(read), len(wrong_words & read), 100.0 * len(wrong_words & read) /
+                        max(len(read), 1), shown, never))
+    # Of the words read that have the line, those whose first word was judged wrong.
+    parts = []
+    for l in LINES:
+        having = {w for w in read if split_french(line_of(w, l))}
+        bad = sum(1 for w, b in first_wrong[l].items() if b and w in having)
+        parts.append("%s %d of %d (%.1f%%)" % (l if l != "main" else "FR line", bad, len(having),
+                                              100.0 * bad / max(len(having), 1)))
+    print("    first word wrong: " + "; ".join(parts))
+
+
 def top_lemmas(wordnet, n):
     counts = collections.Counter()
     with open(os.path.join(wordnet, "cntlist.rev"), encoding="latin-1") as f:
@@ -221,6 +297,9 @@ def main():
     ap.add_argument("--check", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                                     "first_french.tsv"))
     ap.add_argument("--disagreeing", help="write the check list's words that disagree here")
+    ap.add_argument("--precision", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "precision_check.tsv"))
+    ap.add_argument("--wrong", help="write the verdicts the data still fail here")
     args = ap.parse_args()
 
     store = Store(args.home, args.blocks)
@@ -301,6 +380,18 @@ def main():
         if args.disagreeing:
             with open(args.disagreeing, "w", encoding="utf-8") as f:
                 f.write("\n".join(disagreeing) + "\n")
+    if args.precision:
+        def line_of(word, line):
+            return store.translation(word) if line == "main" else lists[line].get(word, "")
+        wrong = []
+        for half, verdicts in sorted(read_precision(args.precision).items(), reverse=True):
+            print("%s, %s half (%d verdicts on %d words):" % (
+                os.path.basename(args.precision), half, len(verdicts),
+                len({w for _, w, _, _ in verdicts})))
+            precision_report(verdicts, line_of, wrong)
+        if args.wrong:
+            with open(args.wrong, "w", encoding="utf-8") as f:
+                f.write("\n".join(wrong) + "\n")
     if args.missing:
         with open(args.missing, "w", encoding="utf-8") as f:
             f.write("\n".join(missing) + "\n")

@@ -33,10 +33,17 @@ std::string CCapturedWord::ToNarrowWord(std::wstring word) {
 }
 
 void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring& out) {
+  m_HeadingForms.clear();
   std::string sWord = ToNarrowWord(TrimDelimiters(captured));
   if (ConversionStatus != 0) return;
-  std::optional<std::string> sDesc = m_Lexical.DescribeWord(std::move(sWord));
+  std::optional<std::string> sDesc = m_Lexical.DescribeWord(sWord);
   if (!sDesc) return;
+  // The analysis trims spaces; a heading of that trimmed word is the captured word's own.
+  std::string_view trimmed = sWord;
+  trimmed.remove_prefix(std::min(trimmed.size(), trimmed.find_first_not_of(' ')));
+  trimmed = trimmed.substr(0, trimmed.find_last_not_of(' ') + 1);
+  for (const std::string& form : m_Lexical.HeadingForms())
+    m_HeadingForms.push_back(form == trimmed ? std::wstring() : platform::AnsiToWide(form));
   if (*sDesc == kNoWordMessage) {
     out = m_Captions.GetText(kNoWordCaption);
   } else if (*sDesc == kNoDatabaseMessage) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -23,6 +24,9 @@ class ILexicalAnalysis {
   virtual ~ILexicalAnalysis() = default;
   virtual std::optional<std::string> DescribeWord(std::string word) = 0;
   virtual std::optional<std::string> BaseForm(std::string word) = 0;
+  // The form whose senses each part-of-speech heading of the last DescribeWord introduces, in
+  // the order of the headings; empty when not known, and then every heading is the word's own.
+  virtual std::vector<std::string> HeadingForms() { return {}; }
 };
 
 // Localised captions of section "Main" of the text bundle; a missing key gives "".
@@ -56,9 +60,14 @@ class CCapturedWord {
   // Error code of the last ToNarrowWord; 0 after a successful conversion.
   int ConversionStatus = 0;
 
+  // After BuildLexicalText: per heading of the summary, in order, the base form whose senses it
+  // introduces, or "" when they are the captured word's own.
+  const std::vector<std::wstring>& HeadingForms() const { return m_HeadingForms; }
+
  private:
   ILexicalAnalysis& m_Lexical;
   ICaptions& m_Captions;
+  std::vector<std::wstring> m_HeadingForms;
 };
 
 }  // namespace qv

@@ -1,6 +1,10 @@
 #include "lexicon/lookup.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <map>
+#include <vector>
 
 #include "lexicon/textbundle.h"
 #include "platform/codepage.h"
@@ -9,10 +13,32 @@
 namespace qv {
 namespace {
 
-void ReplaceAll(std::wstring& text, std::wstring_view marker, const std::wstring& with) {
-  for (std::size_t pos = text.find(marker); pos != std::wstring::npos;
-       pos = text.find(marker, pos + with.size()))
-    text.replace(pos, marker.size(), with);
+// Each part-of-speech heading gets the French of the form whose senses it introduces: the
+// captured word's own line, or for a block of one of its base forms ("see" under "saw") that
+// base form's line. Headings without a known form are the word's own.
+void FillHeadings(std::wstring& text, const std::wstring& word,
+                  const std::vector<std::wstring>& forms, IDictionary& dict) {
+  static constexpr std::pair<Source, std::wstring_view> kParts[] = {
+      {Source::Verb, L"#VERB#"}, {Source::Noun, L"#NOUN#"},
+      {Source::Adj, L"#ADJ#"},   {Source::Adv, L"#ADV#"}};
+  std::map<std::pair<Source, std::wstring>, std::wstring> looked;  // each line read once
+  std::size_t heading = 0;
+  for (std::size_t pos = text.find(L'#'); pos != std::wstring::npos; pos = text.find(L'#', pos)) {
+    const auto* part = std::find_if(std::begin(kParts), std::end(kParts), [&](const auto& p) {
+      return std::wstring_view(text).substr(pos).starts_with(p.second);
+    });
+    if (part == std::end(kParts)) {
+      ++pos;
+      continue;
+    }
+    const std::wstring& form =
+        heading < forms.size() && !forms[heading].empty() ? forms[heading] : word;
+    ++heading;
+    auto [it, fresh] = looked.try_emplace({part->first, form});
+    if (fresh) it->second = L"\t\t\t\t" + dict.Lookup(part->first, form);
+    text.replace(pos, part->second.size(), it->second);
+    pos += it->second.size();
+  }
 }
 
 std::wstring DisableLink(const std::wstring& strDisable) {
@@ -70,13 +96,7 @@ LookupResult CLookup::Compose(std::wstring sIn) {
   } else {
     std::wstring temp = TrimDelimiters(sIn);
 
-    static constexpr std::pair<Source, std::wstring_view> kParts[] = {
-        {Source::Verb, L"#VERB#"}, {Source::Noun, L"#NOUN#"},
-        {Source::Adj, L"#ADJ#"},   {Source::Adv, L"#ADV#"}};
-    for (const auto& [source, marker] : kParts) {
-      if (sOut.find(marker) == std::wstring::npos) continue;  // an absent marker costs nothing
-      ReplaceAll(sOut, marker, L"\t\t\t\t" + dict.Lookup(source, temp));
-    }
+    FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
 
     std::wstring strPronounce = dict.Lookup(Source::Pronounce, temp);
     if (!strPronounce.empty()) sIn += L"  " + strPronounce + L" *";

@@ -10,7 +10,7 @@ std::wstring CStoreDictionary::Lookup(Source source, const std::wstring& word) {
 }
 
 std::optional<std::string> CWordNetAnalysis::DescribeWord(std::string word) {
-  return lexical::DescribeWord(word, 5, true);
+  return lexical::DescribeWord(word, 5, true, &m_HeadingForms);
 }
 
 std::optional<std::string> CWordNetAnalysis::BaseForm(std::string word) {

@@ -14,6 +14,10 @@ class CWordNetAnalysis : public ILexicalAnalysis {
  public:
   std::optional<std::string> DescribeWord(std::string word) override;
   std::optional<std::string> BaseForm(std::string word) override;
+  std::vector<std::string> HeadingForms() override { return m_HeadingForms; }
+
+ private:
+  std::vector<std::string> m_HeadingForms;
 };
 
 }  // namespace qv

@@ -254,7 +254,7 @@ std::string ListSenses(const std::string& form, int pos, int maxSenses, bool wit
 }
 
 void DescribePos(BoundedText& description, bool& firstBlock, const std::string& word, int pos,
-                 int maxSenses, bool withSynonyms) {
+                 int maxSenses, bool withSynonyms, std::vector<std::string>* headingForms) {
   const PartOfSpeech* part = nullptr;
   for (const PartOfSpeech& p : kParts)
     if (p.pos == pos) part = &p;
@@ -279,10 +279,13 @@ void DescribePos(BoundedText& description, bool& firstBlock, const std::string& 
     block += part->marker;
     block += listing;
     description.Append(block);
+    if (headingForms) headingForms->push_back(form);
   }
 }
 
-std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms) {
+std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
+                         std::vector<std::string>* headingForms) {
+  if (headingForms) headingForms->clear();
   TrimSpaces(word);
   if (word.empty()) return kNoWordText;  // needs no database
   // A tray program must outlive a missing database: it says so, and the next word tries again.
@@ -291,8 +294,9 @@ std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms) {
   BoundedText description(kDescriptionLimit);
   bool firstBlock = true;
   for (const PartOfSpeech& part : kParts)
-    DescribePos(description, firstBlock, word, part.pos, maxSenses, withSynonyms);
+    DescribePos(description, firstBlock, word, part.pos, maxSenses, withSynonyms, headingForms);
 
+  if (description.Overflowed() && headingForms) headingForms->clear();
   std::string text = description.Overflowed() ? std::string(kTooLargeText)
                                               : std::move(description.Text());
   TrimSpaces(text);

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qv::lexical {
 
@@ -12,7 +13,10 @@ namespace qv::lexical {
 // French translations go, then numbered sense lines. At most maxSenses senses per variant form
 // (all of them when maxSenses < 1). Leading and trailing spaces are removed from word in place.
 // A blank word, an unknown word and a missing database each give a fixed text (search_steps.h).
-std::string DescribeWord(std::string& word, int maxSenses = 5, bool withSynonyms = true);
+// headingForms, when given, receives the form whose senses each heading introduces, in the
+// order of the headings ("saw" for the first verb heading of "saw", "see" for the second).
+std::string DescribeWord(std::string& word, int maxSenses = 5, bool withSynonyms = true,
+                         std::vector<std::string>* headingForms = nullptr);
 
 // The first base form the library's morphology finds, trying verb, noun, adjective, adverb in
 // that order; none when there is none or the database cannot be opened. Trims word in place.

@@ -21,6 +21,7 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
                                                    {kNoWordCaption, L"Aucun \"mot\" capturé"},
                                                    {kNoDatabaseCaption, L"Base introuvable"}};
   std::map<std::string, std::string> summaries, bases;
+  std::map<std::string, std::vector<std::string>> headings;  // word -> form of each heading
   std::vector<std::string> described, based;
 
   bool CreateRequest() override { return canCreate; }
@@ -45,9 +46,12 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
     word.erase(0, word.find_first_not_of(' '));  // the analysis trims spaces itself
     word.erase(word.find_last_not_of(' ') + 1);
     if (word.empty()) return kNoWordMessage;
+    lastHeadings = headings[word];
     auto it = summaries.find(word);
     return it == summaries.end() ? "No Value Was Found For Word: " + word : it->second;
   }
+  std::vector<std::string> HeadingForms() override { return lastHeadings; }
+  std::vector<std::string> lastHeadings;
   std::optional<std::string> BaseForm(std::string word) override {
     based.push_back(word);
     auto it = bases.find(word);
@@ -121,6 +125,19 @@ TEST_F(Lookup, LexicalTextIsLocalisedAnsiTextWithoutDoubleQuotes) {
   word.BuildLexicalText(L"(cœur)", out);
   EXPECT_EQ(out, L"kept");
   EXPECT_EQ(f.described.back(), "\tcat");
+}
+
+// "saw" is a noun and a verb of its own and the past of "see": each block's heading carries the
+// French of the form it describes, not the captured word's.
+TEST_F(Lookup, EachHeadingCarriesTheFrenchOfItsOwnForm) {
+  f.summaries["saw"] = "-noun#NOUN#\n1. a tool\n-verb#VERB#\n1. cut\n\n-verb#VERB#\n1. perceive";
+  f.headings["saw"] = {"saw", "saw", "see"};
+  f.bases = {{"saw", "see"}};
+  f.dict = {{{Source::Noun, L"saw"}, L"scie"}, {{Source::Verb, L"saw"}, L"scier"},
+            {{Source::Verb, L"see"}, L"voir"}};
+  Run(L" saw.");
+  EXPECT_EQ(Body(), L"-noun\t\t\t\tscie\n1. a tool\n-verb\t\t\t\tscier\n1. cut\n\n"
+                    L"-verb\t\t\t\tvoir\n1. perceive" + kLink);
 }
 
 TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
