@@ -18,6 +18,7 @@ import collections
 import concurrent.futures
 import ctypes
 import ctypes.util
+import difflib
 import gzip
 import os
 import re
@@ -288,7 +289,6 @@ PIVOTS = {  # language: (English -> it, it -> French, French -> it read in rever
     "nld": ("freedict-eng-nld", "freedict-nld-fra", "freedict-fra-nld"),
 }
 PIVOT_SUPPORT = 2
-TRUSTED_SINGLE_PIVOTS = {"deu"}
 PIVOT_EQUIVALENTS = 4
 MAX_PHRASE_WORDS = 3
 _INLINE_TAG = re.compile(r"<[^>]*>|\{[^}]*\}|\([^)]*\)|\[[^\]]*\]")
@@ -391,11 +391,16 @@ def add_witnesses(main, by_pos, pivots, apertium, wordnet, figures):
             if french in existing or len({c.family for c in cs}) >= PIVOT_SUPPORT:
                 admitted.add(french)
         if not known and not admitted and key in lemmas:
+            # A common word that no two paths agree on takes what Apertium's curated paths
+            # give for its first sense; one FreeDict dictionary through a third language alone is too
+            # often another sense of an ambiguous word ("posse" -> "Trupp" -> "soc").
             firsts = sorted(f for f, cs in found.items()
-                            if any(c.family == "P:deu" and c.first for c in cs))[:2]
+                            if any(c.family.startswith("A:") and c.rank[1] == 0 or
+                                   c.family == "P:deu" and c.first and cognate(english, f)
+                                   for c in cs))[:2]
             admitted.update(firsts)
             if firsts:
-                figures.add("keys from a single pivot language")
+                figures.add("keys from Apertium's first choice alone")
         if not admitted:
             continue
         if not known:
@@ -406,6 +411,64 @@ def add_witnesses(main, by_pos, pivots, apertium, wordnet, figures):
             for c in cs:
                 if c.french in admitted and key in wordnet[pos] and pos_fits(pos, c.french):
                     by_pos[pos][key].append(c)
+
+
+def cognate(english, french):
+    """Whether a French word looks like the English one ("technical", "technique"): what
+    confirms a path through one third language alone."""
+    def plain(text):
+        text = unicodedata.normalize("NFKD", text.lower())
+        return "".join(c for c in text if c.isalpha())
+    a, b = plain(english), plain(french)
+    return len(a) >= 4 and a[:3] == b[:3] and \
+        difflib.SequenceMatcher(None, a, b).ratio() >= 0.6
+
+
+# American spellings and the British ones FreeDict often has alone ("neighbor", "neighbour").
+_SPELLINGS = [(r"or(?=[a-z]*$)", "our"), (r"iz(?=e|es|ed|ing|ation|er)", "is"),
+              (r"yz(?=e|es|ed|ing)", "ys"), (r"er$", "re"), (r"og$", "ogue"), (r"^gray", "grey")]
+
+
+def add_spelling_variants(main, by_pos, wordnet, figures):
+    """A word in one spelling that no source translates takes the lines of its other spelling."""
+    for key in sorted(set().union(*wordnet.values())):
+        if key in main or " " in key:
+            continue
+        for pattern, replacement in _SPELLINGS:
+            matches = list(re.finditer(pattern, key))
+            if not matches:
+                continue
+            m = matches[-1]
+            other = key[:m.start()] + replacement + key[m.end():]
+            if other in main:
+                main[key] = list(main[other])
+                for pos, table in by_pos.items():
+                    if other in table and key in wordnet[pos] and key not in table:
+                        table[key] = list(table[other])
+                figures.add("keys from their other spelling")
+                break
+
+
+def add_proper_nouns(main, wordnet_dir, figures):
+    """A name that no source translates keeps its own spelling ("Chicago", "Ohio"): a noun
+    that WordNet writes with a capital in every synset it is in."""
+    spellings = collections.defaultdict(set)
+    with open(os.path.join(wordnet_dir, "data.noun"), encoding="latin-1") as f:
+        for line in f:
+            if line.startswith(" "):
+                continue
+            parts = line.split(" ")
+            count = int(parts[3], 16)
+            for word in parts[4:4 + 2 * count:2]:
+                word = word.replace("_", " ")
+                spellings[word.lower()].add(word)
+    for key, forms in sorted(spellings.items()):
+        if key in main or len(forms) != 1:
+            continue
+        (form,) = forms
+        if form[:1].isupper() and form[1:].islower() and " " not in form and KEY_CHARS.match(key):
+            main[key].append(Candidate(form, (4, 0, 0), "N", True))
+            figures.add("keys of names kept as they are spelt")
 
 
 # --- Apertium ----------------------------------------------------------------------------------
@@ -469,6 +532,27 @@ def lt_bilingual(name, queries):
     return result
 
 
+def pronominal_stem(lemma, tags):
+    if "<pron>" in tags and lemma.endswith("se") and len(lemma) > 4:
+        return lemma[:-2], tags
+    return lemma, tags
+
+
+# Verbs whose "h" is aspirated keep "se" whole ("se hâter", "se heurter").
+_ASPIRATED_H = ("hâter", "heurter", "hasarder", "hisser", "hérisser", "hausser", "haïr",
+                "hurler", "harceler", "hérisser", "hucher")
+
+
+def reflexive(verb):
+    """The pronominal infinitive: "se plaindre", "s'étonner"."""
+    low = verb.lower()
+    if low.startswith(("se ", "s'")):
+        return verb
+    if low[:1] in "aeiouyàâéèêëîïôûü" or low.startswith("h") and not low.startswith(_ASPIRATED_H):
+        return "s'" + verb
+    return "se " + verb
+
+
 def tag_part_of_speech(tags):
     first = tags[1:].split(">", 1)[0] if tags.startswith("<") else ""
     return APERTIUM_POS.get(first)
@@ -498,9 +582,11 @@ def apertium_witnesses(wordnet, french_words, french_pos_of, figures):
             if to_french:
                 pivots[lang] = sorted({t for ts in middle[lang].values() for t in ts
                                        if not _LT_SPECIAL.search(t[0])})
-                # Some entries need the number too ("país<n><m><sg>").
-                second[lang] = pool.submit(lt_bilingual, to_french, pivots[lang] + [
-                    (w, t + "<sg>") for w, t in pivots[lang]])
+                # Some entries need the number too ("país<n><m><sg>"); a Spanish pronominal
+                # verb is found without its "se" ("preguntarse<vblex><pron>").
+                asked_as = [pronominal_stem(w, t) for w, t in pivots[lang]]
+                second[lang] = pool.submit(lt_bilingual, to_french, asked_as + [
+                    (w, t + "<sg>") for w, t in asked_as])
         second = {lang: answer.result() for lang, answer in second.items()}
     # Spanish and Catalan to French.
     for lang in sorted(second):
@@ -514,6 +600,11 @@ def apertium_witnesses(wordnet, french_words, french_pos_of, figures):
             for i, pivot in enumerate(translations):
                 for j, (french, ftags) in enumerate(french_of.get(pivot, ())):
                     if tag_part_of_speech(ftags) == pos:
+                        # A verb the pivot marks pronominal in this sense is pronominal in
+                        # French too ("wonder" -> "preguntarse" -> "se demander").
+                        if pos == "verb" and ("<pron>" in pivot[1] or "<pron>" in ftags):
+                            french = reflexive(french)
+                            figures.add("pronominal verbs from Apertium")
                         note(english, pos, french, (3, i, j), "A:" + lang, i == 0 and j == 0)
     # Esperanto to French: the French words proposed so far, looked up in French-to-Esperanto.
     candidates = set(french_words) | {c.french for cs in out.values() for c in cs}
@@ -641,18 +732,23 @@ def french_number(n):
 
 def add_numbers(main, figures):
     for n in list(range(0, 101)) + [200, 300, 400, 500, 1000, 2000, 10000, 100000]:
-        key = str(n)
-        if key not in main:
-            main[key].append(Candidate(french_number(n), (3, 0, 0), "N", True))
-            figures.add("keys for figures")
+        # The figure, and the compound names of numbers in words ("twenty-five").
+        names = english_number(n)
+        for key in [str(n)] + (["-".join(names)] if len(names) == 2 and n < 100 else []):
+            if key not in main:
+                main[key].append(Candidate(french_number(n), (3, 0, 0), "N", True))
+                figures.add("keys for figures")
 
 
 def pos_fits(pos, french):
     """French verbs are given in the infinitive; anything else is not a verb's translation."""
     if pos != "verb":
         return True
-    word = re.sub(r"\s*\([^)]*\)$", "", french).split(" ")[-1]
-    return bool(re.search(r"(er|ir|re|ïr)$", word))
+    # The verb of a phrase comes first, after its pronouns: "se plaindre", "s'en aller",
+    # "être couché", "prendre part".
+    words = re.sub(r"^(?:se |s')(?:en |y )?", "", re.sub(r"\s*\([^)]*\)$", "", french),
+                   flags=re.I).split(" ")
+    return bool(re.search(r"(er|ir|re|ïr)$", words[0]))
 
 
 # What a path's agreement weighs, and what its first choice adds. FreeDict's pivot paths weigh
@@ -665,6 +761,7 @@ APERTIUM_ROMANCE, ROMANCE_OVERLAP = {"A:spa", "A:cat"}, 0.75
 # single weak paths is mostly noise and far-fetched senses.
 WELL_ATTESTED, MIN_SCORE = 3.0, 2.5
 FIRST_WEIGHT = {"E": 0.5, "R": 0.25, "A": 0.5, "P": 0.25, "N": 0.0}
+WEAK_SHARE = 0.6
 
 
 def scored(candidates):
@@ -690,18 +787,57 @@ def scored(candidates):
                 + sum(FIRST_WEIGHT[f.split(":")[0]] for f in firsts if not f.startswith("P:")) \
                 + min(PIVOT_WEIGHT * pivots, PIVOT_WEIGHT_MAX) \
                 + (FIRST_WEIGHT["P"] if any(f.startswith("P:") for f in firsts) else 0)
-        out[french] = (score, min(c.rank for c in cs))
+        out[french] = (score, min(c.rank for c in cs), all(distant(c) for c in cs), votes(cs))
     return out
+
+
+def votes(candidates):
+    """How many independent sources support an equivalent: the English-French dictionary, the
+    French-English one where the English word is its first gloss, the Spanish and Catalan paths
+    together and the Esperanto path where the equivalent is their first choice, and FreeDict's
+    third languages when two of them agree."""
+    out = set()
+    for c in candidates:
+        if c.family == "E" or c.family == "N":
+            out.add("E")
+        elif c.family == "R" and c.first:
+            out.add("R")
+        elif c.family in APERTIUM_ROMANCE and c.first:
+            out.add("romance")
+        elif c.family == "A:epo" and c.first:
+            out.add("epo")
+    if len({c.family for c in candidates if c.family.startswith("P:")}) >= PIVOT_SUPPORT:
+        out.add("P")
+    return len(out)
+
+
+def distant(c):
+    """Whether a candidate is reached only through a chain of later choices: a French word whose
+    English gloss was not its first ("monter" ... "climb" in third place), or a path through a
+    later sense of a word in the middle ("house" -> "cámara" -> "caméra")."""
+    return c.family not in ("E", "N") and not c.first
 
 
 def ranked(candidates, limit):
     """The French equivalents, best first. Reverse readings of a distant gloss are left out when
-    a word that two paths agree on is there."""
+    a word that two paths agree on is there; so is a word that only chains of later choices
+    reach, whatever their number."""
     scores = scored(candidates)
-    best = max((s for s, _ in scores.values()), default=0)
-    keep = [f for f, (s, _) in scores.items()
-            if not (s < 0.2 and best >= 2 or s < min(best / 4, MIN_SCORE) and best >= WELL_ATTESTED)]
+    best = max((s for s, _, _, _ in scores.values()), default=0)
+    # Where two sources agree on some equivalent, an equivalent that one path alone proposes
+    # and that scores well below the best is cut, unless that path is the English-French
+    # dictionary itself.
+    agreed = any(v >= 2 for _, _, _, v in scores.values())
+    direct = {c.french for c in candidates if c.family in ("E", "N")}
+    reached = not all(chained for _, _, chained, _ in scores.values())
+    keep = [f for f, (s, _, chained, v) in scores.items()
+            if not (chained and reached
+                    or agreed and v < 2 and f not in direct and s < best * WEAK_SHARE
+                    or s < 0.2 and best >= 2
+                    or s < min(best / 4, MIN_SCORE) and best >= WELL_ATTESTED)]
     keep.sort(key=lambda f: (-scores[f][0], scores[f][1], f))
+    if not reached:
+        keep = keep[:1]  # chains alone: their best link, not their long tail
     # Of two spellings that differ in capitals only ("Église", "église"), the better one.
     seen = set()
     unique = []
@@ -896,6 +1032,231 @@ def list_lines(by_pos, figures):
             if french:
                 lines[key] = french
     return out
+
+
+# --- Precision: the part of speech of the French, false friends ------------------------------
+#
+# A part-of-speech line holds French words of that part of speech: nouns on the noun line,
+# infinitives on the verb line, adjectives (or past participles) on the adjective line, adverbs
+# on the adverb line. The French analysers of Apertium's pairs with Spanish and Catalan (lt-proc) tell
+# which parts of speech a French word can be. An equivalent of another part of speech moves to
+# the line where it belongs when the English word has that part of speech too, and goes
+# otherwise; a word the analyser does not know stays where it is.
+# Both pairs' French analysers: each knows words the other lacks.
+FRENCH_ANALYSERS = ("apertium-fr-es/fr-es.automorf.bin", "apertium-fra-cat/fra-cat.automorf.bin")
+_ANALYSIS_CLASS = {"n": "noun", "np": "noun", "num": "num", "adj": "adj", "adv": "adv",
+                   "preadv": "adv"}
+_VERB_TAGS = ("vblex", "vbser", "vbhaver", "vbmod")
+_ARTICLES = ("le ", "la ", "les ", "l'", "un ", "une ", "des ")
+# What each line accepts of the analyser's classes.
+LINE_ACCEPTS = {"noun": {"noun", "num"}, "verb": {"verb"}, "adj": {"adj", "participle", "num"},
+                "adv": {"adv"}}
+
+
+def analyse_french(words):
+    """French word -> the classes the analyser gives it ("noun", "verb" for an infinitive,
+    "participle", "adj", "adv", "num", "other"); a word it does not know is left out."""
+    words = sorted({w for w in words if w and "\n" not in w and not _LT_SPECIAL.search(w)})
+    classes = {}
+    for analyser in FRENCH_ANALYSERS:
+        path = os.path.join(APERTIUM_DIR, analyser)
+        if words and os.path.exists(path):
+            _analyse_with(path, words, classes)
+    return classes
+
+
+def _analyse_with(path, words, classes):
+    out = subprocess.run(["lt-proc", path], input=("\n".join(words) + "\n").encode("utf-8"),
+                         stdout=subprocess.PIPE, check=True).stdout.decode("utf-8").split("\n")
+    for word, line in zip(words, out):
+        units = _LT_UNIT.findall(line)
+        if len(units) != 1 or "/*" in units[0]:
+            continue  # unknown, or cut into several words
+        found = set()
+        for analysis in units[0].split("/")[1:]:
+            tags = re.findall(r"<([^>]*)>", analysis)
+            if not tags:
+                continue
+            if tags[0] in _VERB_TAGS:
+                # A finite form ("remarque", "marche") tells nothing: many French nouns are
+                # spelt as one, and the analyser does not know them all as nouns.
+                found.add("verb" if "inf" in tags else "participle" if "pp" in tags else "finite")
+            else:
+                found.add(_ANALYSIS_CLASS.get(tags[0], "other"))
+        found.discard("finite")
+        if found:
+            classes.setdefault(word, set()).update(found)
+    return classes
+
+
+def head_word(french, pos):
+    """The word of an equivalent that decides its part of speech, or None when the equivalent
+    is a phrase whose class its first word does not tell (adjective and adverb phrases)."""
+    bare = re.sub(r"\s*\([^)]*\)", "", french).replace("*", "").strip()
+    low = bare.lower()
+    if pos == "verb":
+        # "se plaindre", "s'en aller", "s'y prendre": the verb follows the pronouns.
+        bare = re.sub(r"^(?:se |s')(?:en |y )?", "", bare, flags=re.I)
+    elif pos == "noun":
+        for article in _ARTICLES:
+            if low.startswith(article):
+                bare = bare[len(article):]
+                break
+    tokens = bare.split()
+    if not tokens or len(tokens) > 1 and pos in ("adj", "adv"):
+        return None
+    return tokens[0]
+
+
+NOUN_SHARE = 4
+
+
+def check_french_pos(lines, wordnet, pos_frequency, figures):
+    """Moves each equivalent on a part-of-speech line that the analyser knows in other parts
+    of speech only to the line where it belongs, or drops it."""
+    heads = {(pos, f): head_word(f, pos) for pos in lines for fs in lines[pos].values() for f in fs}
+    classes = analyse_french({h for h in heads.values() if h})
+    moves = []
+    for pos in lines:
+        for key in sorted(lines[pos]):
+            kept = []
+            for f in lines[pos][key]:
+                found = classes.get(heads[(pos, f)])
+                if found is None or found & LINE_ACCEPTS[pos]:
+                    kept.append(f)
+                    continue
+                targets = [p for p in LIST_FILES if p != pos and found & LINE_ACCEPTS[p]
+                           and key in wordnet[p] and (p != "verb" or pos_fits(p, f))]
+                if targets:
+                    moves.append((targets[0], key, f))
+                    figures.add("French equivalents moved to their part of speech")
+                else:
+                    figures.add("French equivalents dropped (another part of speech)")
+            if kept:
+                lines[pos][key] = kept
+            else:
+                del lines[pos][key]
+    for pos, key, f in moves:
+        line = lines[pos].setdefault(key, [])
+        if f not in line:
+            line.append(f)
+    # The same French on the noun line and the adjective line of a word that is mostly an
+    # adjective ("smooth": "lisse") is the adjective; the French noun it also spells ("une
+    # lisse") is not what the English noun means.
+    for key in sorted(set(lines["noun"]) & set(lines["adj"])):
+        counts = pos_frequency.get(key, {})
+        if counts.get("noun", 0) * NOUN_SHARE >= counts.get("adj", 0):
+            continue
+        noun_line = [f for f in lines["noun"][key] if f not in lines["adj"][key]]
+        figures.add("adjectives dropped from noun lines", len(lines["noun"][key]) - len(noun_line))
+        if noun_line:
+            lines["noun"][key] = noun_line
+        else:
+            del lines["noun"][key]
+
+
+def read_false_friends(path):
+    """English word -> French look-alike -> the parts of speech where it is right after all."""
+    out = collections.defaultdict(dict)
+    if path and os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                if line.startswith("#") or not line.strip():
+                    continue
+                english, french, right = line.rstrip("\n").split("\t")[:3]
+                out[english][normal_french(french)] = set() if right == "-" else set(right.split(","))
+    return out
+
+
+def normal_french(text):
+    return re.sub(r"\s*\([^)]*\)", "", text).replace("*", "").strip().lower().replace("œ", "oe")
+
+
+def without_false_friends(french, friends, pos):
+    """The equivalents without the look-alikes that are wrong on this line (pos None: the main
+    line, where a look-alike right for some part of speech is kept); a look-alike right for a
+    minor sense goes after the first other equivalent."""
+    if not friends:
+        return french
+    kept, minor = [], []
+    for f in french:
+        right = friends.get(normal_french(f))
+        if right is None:
+            kept.append(f)
+        elif right and (pos is None or pos in right):
+            minor.append(f)
+    if not kept:
+        return minor
+    return kept[:1] + minor + kept[1:]
+
+
+def apply_false_friends(lines, main, friends, figures):
+    for pos, table in lines.items():
+        for key in list(table):
+            if key in friends:
+                table[key] = without_false_friends(table[key], friends[key], pos)
+                figures.add("lines mended for false friends")
+                if not table[key]:
+                    del table[key]
+    for key in list(main):
+        if key in friends:
+            main[key] = without_false_friends(main[key], friends[key], None)
+            if not main[key]:
+                del main[key]
+
+
+# --- Forms that are inflections and words of their own ---------------------------------------
+#
+# "saw" is a noun and a verb of its own, and the past of "see"; in running text it is nearly
+# always the past of "see". The main line of such a form gives both readings' French, the more
+# likely reading first. How likely each is comes from WordNet's sense-tagged texts: the form's
+# own count against its base form's count in that part of speech, shared among the forms the
+# base form has there.
+INFLECTED_READING_FORMS = {"verb": 4, "noun": 1}
+# The inflected reading comes first when it is this many times likelier than the form's own.
+INFLECTED_READING_MARGIN = 2
+
+
+def inflected_readings(form, lines, morphology, pos_frequency):
+    """(weight, base form, its first French) of each reading of a form as an inflection."""
+    out = []
+    for pos, share in INFLECTED_READING_FORMS.items():
+        for base in morphology.base_forms(form, pos):
+            if base != form and base in lines[pos]:
+                out.append((pos_frequency.get(base, {}).get(pos, 0) / share, base,
+                            lines[pos][base][0]))
+    return out
+
+
+def add_inflected_readings(main, lines, morphology, wordnet, pos_frequency, figures):
+    """The main line of a word that is also an inflected form ("saw") gives that reading's
+    French too, first when it is the likelier one; an inflected form of two different words
+    ("leaves": "leave", "leaf") gets a main line with both."""
+    for key in sorted(main):
+        if " " in key or not any(key in wordnet[p] for p in LIST_FILES):
+            continue
+        readings = inflected_readings(key, lines, morphology, pos_frequency)
+        if not readings:
+            continue
+        own = sum(pos_frequency.get(key, {}).values())
+        weight, _, french = max(readings)
+        if french in main[key]:
+            continue
+        first = weight > INFLECTED_READING_MARGIN * own
+        main[key] = ([french] + main[key] if first else main[key] + [french])[:MAX_EQUIVALENTS]
+        figures.add("main lines with an inflected reading" + (" first" if first else ""))
+    forms = {f for table in lines.values() for f in table} - set(main)
+    for form in sorted(forms):
+        if " " in form:
+            continue
+        readings = sorted(inflected_readings(form, lines, morphology, pos_frequency), reverse=True)
+        french = []
+        for _, _, f in readings:
+            if f not in french:
+                french.append(f)
+        if len({base for _, base, _ in readings}) >= 2 and len(french) >= 2:
+            main[form] = french
+            figures.add("main lines of inflected forms of two words")
 
 
 def read_frequencies(wordnet_dir):
@@ -1233,6 +1594,8 @@ def main():
     ap.add_argument("--cmudict-stress", default="", help="index.js of cmu-pronouncing-dictionary")
     ap.add_argument("--french-words", default="/usr/share/dict/french",
                     help="French word list (wfrench); equivalents not made of its words are dropped")
+    ap.add_argument("--false-friends", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "false_friends.tsv"))
     args = ap.parse_args()
 
     dict_dir = os.path.join(args.home, "dict")
@@ -1252,18 +1615,26 @@ def main():
         print("gen_dict: Apertium's dictionaries missing: fewer witnesses", file=sys.stderr)
     add_witnesses(main_entries, by_pos, pivots, apertium, wordnet, figures)
     add_numbers(main_entries, figures)
+    add_spelling_variants(main_entries, by_pos, wordnet, figures)
+    add_proper_nouns(main_entries, args.wordnet, figures)
     add_tagged_pos(main_entries, by_pos, wordnet, pos_of, figures)
     fill_pos_lines(by_pos, apertium, wordnet, figures)
     keep_french(main_entries, by_pos, read_french_words(args.french_words), dict_dir, figures)
     morphology = Morphology(args.wordnet)
     drop_weak_inflected(main_entries, by_pos, morphology, figures)
     lines = list_lines(by_pos, figures)
-    write_blocks(main_lines(main_entries, lines, read_pos_frequencies(args.wordnet)),
-                 args.blocks, figures)
-    write_catalog(dict_dir)
+    pos_frequency = read_pos_frequencies(args.wordnet)
+    check_french_pos(lines, wordnet, pos_frequency, figures)
+    friends = read_false_friends(args.false_friends)
+    apply_false_friends(lines, {}, friends, figures)
+    main_french = main_lines(main_entries, lines, pos_frequency)
+    apply_false_friends({}, main_french, friends, figures)
     base_of = add_inflected_forms(lines, morphology,
                                   read_exception_forms(args.wordnet),
                                   set(read_cmudict(args.cmudict)), figures)
+    add_inflected_readings(main_french, lines, morphology, wordnet, pos_frequency, figures)
+    write_blocks(main_french, args.blocks, figures)
+    write_catalog(dict_dir)
     write_lists(lines, base_of, read_frequencies(args.wordnet), dict_dir, figures)
     write_pronunciations(args.cmudict, args.cmudict_stress, wordnet, dict_dir, figures)
     link_wordnet(args.wordnet, dict_dir)

@@ -94,9 +94,17 @@ class Ranking(unittest.TestCase):
                       C("clé", (3, 0, 1), "A:spa"), C("clé", (3, 0, 0), "A:cat", True),
                       C("ton", (3, 1, 0), "A:spa"), C("passe", (1, 0, 0, 1), "R", True),
                       C("clavier", (1, 2, 3, 5), "R")]
-        # The weak reverse readings fall below a quarter of the best word's score.
-        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche", "ton"])
-        self.assertEqual(g.ranked(candidates[-2:], 9), ["passe", "clavier"])  # nothing better
+        # "ton" comes only through a later sense of a Spanish word, "clavier" only as a later
+        # gloss of a French one: chains of later choices, cut when a better word is there.
+        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche"])
+        self.assertEqual(g.ranked(candidates[-2:], 9), ["passe"])
+        self.assertEqual(g.ranked(candidates[-1:], 9), ["clavier"])  # a chain alone stays
+        # One Apertium path alone, well below a word two sources agree on, is cut; the
+        # English-French dictionary's own word stays.
+        weak = [C("maison", (0, 0, 0), "E", True), C("maison", (1, 0, 0, 1), "R", True),
+                C("maison", (3, 0, 0), "A:cat", True), C("caméra", (3, 0, 0), "A:epo", True),
+                C("logis", (0, 0, 3), "E")]
+        self.assertEqual(g.ranked(weak, 9), ["maison", "logis"])
 
     def test_only_french(self):
         words = g.read_french_words("/usr/share/dict/french")
@@ -117,6 +125,63 @@ class Ranking(unittest.TestCase):
         self.assertEqual(families[(("run", "verb"), "courir")], {"A:spa", "A:cat", "A:epo"})
         self.assertLessEqual({"A:spa", "A:epo"}, families[(("cat", "noun"), "chat")])
         self.assertIn("verb", pos_of["courir"])
+
+
+class Precision(unittest.TestCase):
+    def test_french_part_of_speech(self):
+        wordnet = {"noun": {"climb", "quick", "smooth"}, "verb": {"climb", "smooth"},
+                   "adj": {"quick", "smooth"}, "adv": set()}
+        lines = {"noun": {"quick": ["rapide"], "smooth": ["lisse", "surface"]},
+                 "verb": {"climb": ["monter", "escalade", "zzgrimpouiller"]},
+                 "adj": {"smooth": ["lisse"]}, "adv": {}}
+        frequency = {"smooth": {"adj": 40, "noun": 1}}
+        g.check_french_pos(lines, wordnet, frequency, g.Figures())
+        # Adjectives leave the noun line for the adjective line, a noun the verb line for the
+        # noun line; a word the analysers do not know stays where it was.
+        self.assertNotIn("quick", lines["noun"])
+        self.assertEqual(lines["adj"]["quick"], ["rapide"])
+        self.assertEqual(lines["verb"]["climb"], ["monter", "zzgrimpouiller"])
+        self.assertEqual(lines["noun"]["climb"], ["escalade"])
+        # "lisse" is a French noun too, but "smooth" is mostly an adjective.
+        self.assertEqual(lines["noun"]["smooth"], ["surface"])
+
+    def test_false_friends(self):
+        friends = g.read_false_friends(os.path.join(os.path.dirname(__file__), "false_friends.tsv"))
+        self.assertGreaterEqual(len(friends), 100)
+        lines = {"noun": {"library": ["librairie", "bibliothèque"]},
+                 "verb": {"fail": ["faillir", "échouer", "rater"]}, "adj": {}, "adv": {}}
+        main = {"actually": ["actuellement"], "fail": ["faillir", "échouer"]}
+        g.apply_false_friends(lines, main, friends, g.Figures())
+        self.assertEqual(lines["noun"]["library"], ["bibliothèque"])
+        # Right for a minor sense ("faillir à son devoir"): after the usual word.
+        self.assertEqual(lines["verb"]["fail"], ["échouer", "faillir", "rater"])
+        self.assertEqual(main, {"fail": ["échouer", "faillir"]})
+
+    def test_pronominal_verbs(self):
+        self.assertEqual([g.reflexive(v) for v in ("plaindre", "étonner", "habiller", "hâter")],
+                         ["se plaindre", "s'étonner", "s'habiller", "se hâter"])
+        wordnet = {"noun": set(), "verb": {"complain", "wonder"}, "adj": set(), "adv": set()}
+        found = g.apertium_witnesses(wordnet, set(), collections.defaultdict(set), g.Figures())
+        self.assertIn("se plaindre", {c.french for c in found[("complain", "verb")]})
+        self.assertIn("se demander", {c.french for c in found[("wonder", "verb")]})
+        self.assertTrue(g.pos_fits("verb", "s'en aller") and g.pos_fits("verb", "être couché"))
+
+    def test_forms_that_are_words_too(self):
+        lines = {"noun": {"saw": ["scie"], "leaf": ["feuille"], "leaves": ["feuille"],
+                          "ground": ["sol"]},
+                 "verb": {"see": ["voir"], "saw": ["scier"], "leave": ["partir"],
+                          "grind": ["moudre"]}, "adj": {}, "adv": {}}
+        wordnet = {"noun": {"saw", "ground", "leaf"}, "verb": {"saw", "see", "leave", "grind"},
+                   "adj": set(), "adv": set()}
+        frequency = {"see": {"verb": 1214}, "saw": {"verb": 1}, "leave": {"verb": 414},
+                     "leaf": {"noun": 20}, "ground": {"noun": 107}, "grind": {"verb": 10}}
+        main = {"saw": ["scier", "scie"], "ground": ["sol"]}
+        g.add_inflected_readings(main, lines, g.Morphology("/usr/share/wordnet"), wordnet,
+                                 frequency, g.Figures())
+        # "saw" is nearly always the past of "see"; "ground" is mostly the noun.
+        self.assertEqual(main["saw"], ["voir", "scier", "scie"])
+        self.assertEqual(main["ground"], ["sol", "moudre"])
+        self.assertEqual(main["leaves"], ["partir", "feuille"])
 
 
 class InflectedForms(unittest.TestCase):
