@@ -55,6 +55,7 @@ class TimedLexical : public qv::ILexicalAnalysis {
   std::optional<std::string> BaseForm(std::string w) override {
     return Timed(kBaseForm, [&] { return m_real.BaseForm(std::move(w)); });
   }
+  std::vector<std::string> HeadingForms() override { return m_real.HeadingForms(); }
   qv::CWordNetAnalysis m_real;
 };
 

@@ -20,7 +20,7 @@ import unittest
 import qvwine
 
 KEY = r"HKLM\Software\Brantel\QV-fr"
-TEXT = "The houses were running along the river.\r\nA cat sat on the mat.\r\n"
+TEXT = "The houses were running along the river.\r\nA cat saw the mat.\r\n"
 NOTEPAD = "sample.txt - Notepad"
 ARGS = None
 
@@ -140,6 +140,14 @@ class Program(unittest.TestCase):
         self.wine.screenshot(self.shots / "popup.png")
         self.assertEqual(shown, expected)
         # A click elsewhere (below and right of the popup, which hangs under the word) closes it.
+        self.wine.xdo("mousemove", 690, 510, "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        # "saw" in running text is the past of "see": its FR line and the block of "see" say so.
+        expected = expected_popup(ARGS.lookup, "saw")
+        shown = self.hover_with("ctrl", self.word_point(TEXT.index("saw") + 1), expected)
+        self.assertEqual(shown, expected)
+        self.assertIn(": voir, ", shown)
+        self.assertIn("-verb\t\t\t\tvoir", shown)
         self.wine.xdo("mousemove", 690, 510, "click", 1)
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
 
