@@ -1191,18 +1191,15 @@ def without_false_friends(french, friends, pos):
 
 
 def apply_false_friends(lines, main, friends, figures):
-    for pos, table in lines.items():
-        for key in list(table):
-            if key in friends:
-                table[key] = without_false_friends(table[key], friends[key], pos)
+    for pos, table in list(lines.items()) + [(None, main)]:
+        for key in sorted(set(table) & set(friends)):
+            mended = without_false_friends(table[key], friends[key], pos)
+            if mended != table[key]:
                 figures.add("lines mended for false friends")
-                if not table[key]:
-                    del table[key]
-    for key in list(main):
-        if key in friends:
-            main[key] = without_false_friends(main[key], friends[key], None)
-            if not main[key]:
-                del main[key]
+            if mended:
+                table[key] = mended
+            else:
+                del table[key]
 
 
 # --- Forms that are inflections and words of their own ---------------------------------------
