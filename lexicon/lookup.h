@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "lexicon/captured_word.h"
+#include "lexicon/compose_cache.h"
 
 namespace qv {
 
@@ -101,9 +102,13 @@ class CLookup {
 
   CCapturedWord& Word() { return m_Word; }
 
+  // Results kept by captured text, for the requests LookupUnderCursor makes; none by default.
+  void UseCache(CComposeCache* cache) { m_Cache = cache; }
+
  private:
   LookupServices m_Services;
   CCapturedWord m_Word;
+  CComposeCache* m_Cache = nullptr;
 };
 
 }  // namespace qv

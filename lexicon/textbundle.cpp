@@ -1,14 +1,13 @@
 #include "lexicon/textbundle.h"
 
-#include "lexicon/settings.h"
 #include "platform/codepage.h"
 
 namespace qv {
 
-CLocalizer::CLocalizer(std::wstring_view section) : m_strSection(section) {
-  // Both values are read at the moment of use; a missing Target leaves the bare file name.
-  std::wstring strDir = ReadInstallDir().value_or(L"");
-  m_strLang = platform::AnsiToWide(ReadLanguageCode().value_or(""));
+CLocalizer::CLocalizer(std::wstring_view section, const LookupConfig& config) : m_strSection(section) {
+  // A missing Target leaves the bare file name.
+  std::wstring strDir = config.installDir.value_or(L"");
+  m_strLang = platform::AnsiToWide(config.language.value_or(""));
   std::wstring strPath = strDir + kBundlePrefix + m_strLang;
 #ifndef _WIN32
   for (wchar_t& c : strPath)

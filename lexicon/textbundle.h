@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "lexicon/lookup_config.h"
 #include "lexicon/profile_file.h"
 
 namespace qv {
@@ -15,10 +16,11 @@ inline constexpr wchar_t kBundlePrefix[] = L"qv_rb.";
 inline constexpr wchar_t kMainSection[] = L"Main";
 inline constexpr wchar_t kAboutSection[] = L"About";
 
-// One object per use: it reads the registry when constructed and the file at every GetText.
+// One object per use: the bundle's path comes from the look-up configuration; the texts read
+// are kept by the profile reader until the file changes.
 class CLocalizer {
  public:
-  explicit CLocalizer(std::wstring_view section);
+  explicit CLocalizer(std::wstring_view section, const LookupConfig& config = CurrentLookupConfig());
 
   // The translation of key in this object's section, at most 254 characters; empty when the
   // file, the section or the key is missing, or when the bundle path did not fit.
