@@ -74,8 +74,6 @@ class CKeyFile {
       pos = next;
     }
     m_lines.shrink_to_fit();
-    std::stable_sort(m_lines.begin(), m_lines.end(),
-                     [&](const Line& a, const Line& b) { return Bytes(a) < Bytes(b); });
     m_indexed = true;
   }
 
@@ -98,7 +96,20 @@ class CKeyFile {
       // any invalid byte, so every line is decoded.
       if (m_encoding == TextEncoding::Utf8)
         for (const Line& line : m_lines) consider(line);
+    } else if (!m_sorted && m_uses++ == 0) {
+      // A file asked once (the command-line tool's single look-up) is scanned in file order:
+      // sorting its lines would cost more than the one scan.
+      for (const Line& line : m_lines) {
+        if (line.size > prefix.size() && std::memcmp(m_text.data() + line.start, prefix.data(), prefix.size()) == 0)
+          consider(line);
+        if (best) break;
+      }
     } else {
+      if (!m_sorted) {
+        std::stable_sort(m_lines.begin(), m_lines.end(),
+                         [&](const Line& a, const Line& b) { return Bytes(a) < Bytes(b); });
+        m_sorted = true;
+      }
       auto it = std::lower_bound(m_lines.begin(), m_lines.end(), prefix,
                                  [&](const Line& l, const std::string& p) { return Bytes(l) < p; });
       for (; it != m_lines.end() && Bytes(*it).substr(0, prefix.size()) == prefix; ++it) consider(*it);
@@ -132,8 +143,11 @@ class CKeyFile {
   TextEncoding m_encoding;
   bool m_opened = false;
   bool m_indexed = false;
+  // The lines are sorted at the second look-up; until then they are in file order.
+  mutable bool m_sorted = false;
+  mutable int m_uses = 0;
   std::string m_text;
-  std::vector<Line> m_lines;
+  mutable std::vector<Line> m_lines;
 };
 
 // A DICT block indexed by its line starts: the positions that follow a control character
@@ -163,10 +177,6 @@ class CBlockIndex {
     std::stable_sort(m_starts.begin(), m_starts.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return Less(a, b); });
     m_usable = true;
-  }
-
-  bool Same(std::string_view block) const {
-    return block.data() == m_block.data() && block.size() == m_block.size();
   }
 
   // FindKeyInText's answer; nullopt when the index cannot give it.
@@ -280,9 +290,12 @@ std::wstring CDataCache::FindKey(const std::string& path, TextEncoding encoding,
 std::wstring CDataCache::FindInBlock(const std::wstring& name, std::wstring_view word) {
   std::optional<std::string_view> block = platform::FindBlock(L"DICT", name);
   if (!block) return {};
-  std::unique_ptr<CBlockIndex>& index = m_blocks[name];
-  if (!index || !index->Same(*block)) index = std::make_unique<CBlockIndex>(*block);
-  if (std::optional<std::wstring> value = index->Find(word)) return std::move(*value);
+  // A block is indexed at its second look-up: for a single one, the scan costs less.
+  BlockEntry& entry = m_blocks[name];
+  if (entry.data != block->data() || entry.size != block->size()) entry = {block->data(), block->size(), 0, nullptr};
+  if (++entry.uses >= 2 && !entry.index) entry.index = std::make_unique<CBlockIndex>(*block);
+  if (entry.index)
+    if (std::optional<std::wstring> value = entry.index->Find(word)) return std::move(*value);
   return FindKeyInText(platform::AnsiToWide(*block), word);
 }
 
@@ -290,7 +303,8 @@ std::size_t CDataCache::MemoryBytes() const {
   std::size_t bytes = 0;
   for (const auto& [key, entry] : m_files)
     if (entry) bytes += key.first.capacity() + sizeof(Entry) + entry->file->MemoryBytes();
-  for (const auto& [name, index] : m_blocks) bytes += name.capacity() * sizeof(wchar_t) + index->MemoryBytes();
+  for (const auto& [name, entry] : m_blocks)
+    bytes += name.capacity() * sizeof(wchar_t) + sizeof(BlockEntry) + (entry.index ? entry.index->MemoryBytes() : 0);
   return bytes;
 }
 

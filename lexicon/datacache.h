@@ -57,12 +57,18 @@ class CDataCache {
 
  private:
   struct Entry;
+  struct BlockEntry {
+    const char* data = nullptr;  // the block the index was made for
+    std::size_t size = 0;
+    int uses = 0;
+    std::unique_ptr<CBlockIndex> index;
+  };
   const CKeyFile& File(const std::string& path, platform::TextEncoding encoding);
 
   std::function<Clock::time_point()> m_now;
   std::chrono::milliseconds m_interval = kCheckInterval;
   std::map<std::pair<std::string, platform::TextEncoding>, std::unique_ptr<Entry>> m_files;
-  std::map<std::wstring, std::unique_ptr<CBlockIndex>> m_blocks;
+  std::map<std::wstring, BlockEntry> m_blocks;
   std::uint64_t m_generation = 0;
 };
 

@@ -58,6 +58,9 @@ void CloseLeftovers() {
   Close(vsentfilefp);
 }
 
+// The index files' bytes where they are mapped into memory (Linux build), for the check below.
+std::string_view g_indexMaps[NUMPARTS + 1];
+
 #ifndef _WIN32
 // A look-up binary-searches the index files dozens of times, and through a file buffer every
 // step costs a seek and a read. Mapped into memory and read through a memory stream, seeking
@@ -65,6 +68,7 @@ void CloseLeftovers() {
 // is never closed once open.
 void MapIndexFiles() {
   for (int i = 1; i <= NUMPARTS; ++i) {
+    g_indexMaps[i] = {};
     FILE* fp = indexfps[i];
     struct stat st;
     if (!fp || fstat(fileno(fp), &st) != 0 || st.st_size <= 0) continue;
@@ -78,6 +82,7 @@ void MapIndexFiles() {
     }
     std::fclose(fp);
     indexfps[i] = mem;
+    g_indexMaps[i] = std::string_view(static_cast<const char*>(map), size);
   }
 }
 #else
@@ -148,9 +153,14 @@ bool DataFilesCoverIndexes() {
     if (!data || std::fseek(data, -1, SEEK_END) != 0) return false;
     const long dataSize = std::ftell(data) + 1;
     if (std::fgetc(data) != '\n') return false;
-    const std::string index = ReadWhole(indexfps[i]);
-    std::fseek(indexfps[i], 0, SEEK_SET);
-    if (MaxIndexOffset(index) >= dataSize) return false;
+    long maxOffset;
+    if (!g_indexMaps[i].empty()) {
+      maxOffset = MaxIndexOffset(g_indexMaps[i]);
+    } else {
+      maxOffset = MaxIndexOffset(ReadWhole(indexfps[i]));
+      std::fseek(indexfps[i], 0, SEEK_SET);
+    }
+    if (maxOffset >= dataSize) return false;
   }
   return true;
 }
