@@ -57,9 +57,14 @@ class CKeyFile {
     }
     std::size_t end = raw.find('\x1A', start);
     if (end == std::string::npos) end = raw.size();
+    // CR LF becomes LF; a lone CR stays. Copied a run at a time, up to each CR LF.
     m_text.reserve(end - start);
-    for (std::size_t i = start; i < end; ++i)
-      if (raw[i] != '\r' || i + 1 >= end || raw[i + 1] != '\n') m_text.push_back(raw[i]);
+    for (std::size_t i = start; i < end;) {
+      std::size_t crlf = raw.find("\r\n", i);
+      if (crlf == std::string::npos || crlf >= end) crlf = end;
+      m_text.append(raw, i, crlf - i);
+      i = crlf + 1;  // the LF after the CR starts the next run
+    }
     m_text.shrink_to_fit();
     for (std::size_t pos = 0; pos < m_text.size();) {
       std::size_t nl = m_text.find('\n', pos);
