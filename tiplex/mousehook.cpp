@@ -12,28 +12,12 @@ MouseHookBase::~MouseHookBase() {
   if (m_threadId) PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
 }
 
+// The dialog's start does not wait for the thread: the hook is in place moments later.
 void MouseHookBase::Install(HWND target) noexcept {
   m_hWndTarget = target;
   if (m_thread) return;
-  struct Start {
-    MouseHookBase* self;
-    HANDLE ready;
-  };
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!ready) return;
   m_thread.reset(CreateThread(nullptr, 0, &MouseHookBase::ThreadProc, this, 0, &m_threadId));
-  if (!m_thread) {
-    m_threadId = 0;
-    CloseHandle(ready);
-    return;
-  }
-  // The thread has its queue and its hook once it answers this message.
-  while (!PostThreadMessageW(m_threadId, WM_NULL, 0, reinterpret_cast<LPARAM>(ready)) &&
-         WaitForSingleObject(m_thread.get(), 1) == WAIT_TIMEOUT) {
-  }
-  HANDLE both[] = {ready, m_thread.get()};
-  WaitForMultipleObjects(2, both, FALSE, 5000);
-  CloseHandle(ready);
+  if (!m_thread) m_threadId = 0;
 }
 
 DWORD WINAPI MouseHookBase::ThreadProc(void* self) noexcept {
@@ -78,8 +62,6 @@ void MouseHookBase::Run() noexcept {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (msg.hwnd) {
       DispatchMessageW(&msg);
-    } else if (msg.message == WM_NULL && msg.lParam) {
-      SetEvent(reinterpret_cast<HANDLE>(msg.lParam));
     } else if (msg.message == WM_TIMER && msg.wParam == watchdog) {
       Watch();
     } else if (msg.message == kRemoveHookMsg) {

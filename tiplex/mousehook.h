@@ -46,7 +46,8 @@ class MouseHookBase {
   MouseHookBase& operator=(const MouseHookBase&) = delete;
 
   // Starts the hook thread, which installs the hook, if it is not running yet, and makes
-  // `target` the receiver of its messages. Returns once the hook is in place (or failed).
+  // `target` the receiver of its messages. Returns at once; Installed() tells when the hook is
+  // in place.
   void Install(HWND target) noexcept;
   UINT Message() const noexcept { return m_uMsg; }
   bool Installed() const noexcept { return m_hook.load() != nullptr; }

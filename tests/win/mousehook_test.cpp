@@ -37,6 +37,7 @@ struct Fixture : ::testing::Test {
     ASSERT_TRUE(target);
     SetCursorPos(300, 300);
     MouseHook::Instance().Install(target);
+    for (int i = 0; i < 500 && !MouseHook::Instance().Installed(); ++i) Sleep(10);
     ASSERT_TRUE(MouseHook::Instance().Installed());
   }
   static inline HWND target = nullptr;
