@@ -46,7 +46,13 @@ class CKeyFile {
     std::FILE* f = platform::detail::OpenForReading(path);
     if (!f) return;
     m_opened = true;
+    // Read in one piece when the size is known, so that no growing buffer is left behind.
     std::string raw;
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+      const long size = std::ftell(f);
+      if (size > 0) raw.reserve(static_cast<std::size_t>(size));
+      std::fseek(f, 0, SEEK_SET);
+    }
     char buf[64 * 1024];
     while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) raw.append(buf, n);
     std::fclose(f);
@@ -57,15 +63,18 @@ class CKeyFile {
     }
     std::size_t end = raw.find('\x1A', start);
     if (end == std::string::npos) end = raw.size();
-    // CR LF becomes LF; a lone CR stays. Copied a run at a time, up to each CR LF.
-    m_text.reserve(end - start);
+    // CR LF becomes LF; a lone CR stays. Moved down a run at a time, in place.
+    std::size_t out = 0;
     for (std::size_t i = start; i < end;) {
       std::size_t crlf = raw.find("\r\n", i);
       if (crlf == std::string::npos || crlf >= end) crlf = end;
-      m_text.append(raw, i, crlf - i);
+      std::memmove(raw.data() + out, raw.data() + i, crlf - i);
+      out += crlf - i;
       i = crlf + 1;  // the LF after the CR starts the next run
     }
-    m_text.shrink_to_fit();
+    raw.resize(out);
+    raw.shrink_to_fit();
+    m_text = std::move(raw);
     for (std::size_t pos = 0; pos < m_text.size();) {
       std::size_t nl = m_text.find('\n', pos);
       std::size_t next = nl == std::string::npos ? m_text.size() : nl + 1;

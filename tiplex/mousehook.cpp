@@ -16,7 +16,9 @@ MouseHookBase::~MouseHookBase() {
 void MouseHookBase::Install(HWND target) noexcept {
   m_hWndTarget = target;
   if (m_thread) return;
-  m_thread.reset(CreateThread(nullptr, 0, &MouseHookBase::ThreadProc, this, 0, &m_threadId));
+  // The thread needs little stack: a small reservation keeps the process's memory down.
+  m_thread.reset(CreateThread(nullptr, kStackBytes, &MouseHookBase::ThreadProc, this,
+                              STACK_SIZE_PARAM_IS_A_RESERVATION, &m_threadId));
   if (!m_thread) m_threadId = 0;
 }
 

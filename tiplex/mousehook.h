@@ -62,6 +62,7 @@ class MouseHookBase {
 
  private:
   static constexpr UINT kRemoveHookMsg = WM_APP + 1;
+  static constexpr SIZE_T kStackBytes = 64 * 1024;
   static DWORD WINAPI ThreadProc(void* self) noexcept;
   void Run() noexcept;
   bool Hook() noexcept;
