@@ -26,7 +26,7 @@ std::wstring TranslationBlock(const std::wstring& word, const std::wstring& strT
 }  // namespace
 
 std::wstring CBundleCaptions::GetText(std::wstring_view key) {
-  return CLocalizer(kMainSection).GetText(key);
+  return CLocalizer(kMainSection, CurrentLookupConfig()).GetText(key);
 }
 
 std::wstring ComponentErrorText(const ComponentError& error) {

@@ -115,7 +115,7 @@ class CLookup {
 
 namespace qv {
 
-// Captions from section "Main" of the text bundle, read afresh at every request.
+// Captions from section "Main" of the text bundle that the look-up configuration names.
 class CBundleCaptions : public ICaptions {
  public:
   std::wstring GetText(std::wstring_view key) override;
