@@ -1,5 +1,6 @@
 #include "lexicon/activation.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace qv {
@@ -18,6 +19,8 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
       if (!m_host.CursorOverPopup()) m_host.ClosePopup();
     } else if (msg == mouse::kMove || msg == mouse::kWheel) {
       m_host.SetHoverTimer(m_nHoverDelay);
+      m_nIdleMs = 0;
+      m_bSlow = false;
     }
     return;
   }
@@ -36,13 +39,34 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
     m_host.ClosePopup();
 }
 
+void CActivation::Wake() {
+  m_nIdleMs = 0;
+  if (!m_bSlow) return;
+  m_bSlow = false;
+  m_host.SetHoverTimer(m_nHoverDelay);
+}
+
 void CActivation::OnHoverTimer(std::uintptr_t id) {
   if (!m_bEnabled || id != kHoverTimerId) return;
-  if (HotKeyHeld()) m_host.LookupUnderCursor();
+  if (HotKeyHeld()) {
+    Wake();
+    m_host.LookupUnderCursor();
+    return;
+  }
+  // The system's timers tick at least every 10 ms.
+  const int period = m_bSlow ? kIdleTickMs : std::max(m_nHoverDelay, 10);
+  if (m_bSlow || period >= kIdleTickMs) return;
+  m_nIdleMs += period;
+  if (m_nIdleMs >= kIdleAfterMs) {
+    m_bSlow = true;
+    m_host.SetHoverTimer(kIdleTickMs);
+  }
 }
 
 void CActivation::ApplyTrigger() {
   const int trigger = m_host.TriggerSelection();
+  m_nIdleMs = 0;
+  m_bSlow = false;
   if (trigger == kHover)
     m_host.SetHoverTimer(m_nHoverDelay);
   else

@@ -14,6 +14,12 @@ namespace qv {
 
 inline constexpr std::uintptr_t kHoverTimerId = 123;
 inline constexpr int kStartHoverDelay = 20;  // milliseconds
+// While nothing happens (no hot key held, no mouse event) for kIdleAfterMs, the hover timer
+// ticks every kIdleTickMs instead, so that an idle QV seldom wakes. The timer can only poll the
+// keys (QV never watches what is typed), so this period bounds how late a hot key pressed over
+// a resting pointer is seen.
+inline constexpr int kIdleAfterMs = 1000;
+inline constexpr int kIdleTickMs = 80;
 
 // Virtual keys and mouse messages the decisions use, with the system's numbers.
 namespace vk {
@@ -112,9 +118,14 @@ class CActivation {
  private:
   bool HotKeyHeld();
 
+  // The hover timer at the user's delay again, after an idle period.
+  void Wake();
+
   IActivationHost& m_host;
   bool m_bEnabled = false;  // set when the settings controls are filled
   int m_nHoverDelay = kStartHoverDelay;
+  int m_nIdleMs = 0;     // time of the ticks without a hot key since the last event
+  bool m_bSlow = false;  // the timer runs at kIdleTickMs
   std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };
 

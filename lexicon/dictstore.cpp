@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "lexicon/settings.h"
+#include "lexicon/datacache.h"
 #include "platform/casemap.h"
 #include "platform/codepage.h"
 #include "platform/resources.h"
@@ -22,42 +22,17 @@ constexpr char kDictCatalog[] = "dict\\qvdict.catalog";
 constexpr wchar_t kOtherKey[] = L"other";
 constexpr wchar_t kLanguageKey[] = L"qv_language";
 
-// The bytes a line of the file begins with when its text begins with `key` and "=". Empty when
-// there is no single such sequence: a character ISO 8859-1 cannot hold, or one that UTF-8
-// decoding can also produce from other bytes (U+FFFD stands for any invalid byte) or never
-// produces at all (an unpaired surrogate, a value past U+10FFFF).
-std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
-  std::string out;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    char32_t c = static_cast<char32_t>(key[i]);
-    if (encoding == TextEncoding::Latin1) {
-      if (c > 0xFF) return {};
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < key.size() &&
-        static_cast<char32_t>(key[i + 1]) >= 0xDC00 && static_cast<char32_t>(key[i + 1]) <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(key[++i]) - 0xDC00);
-    } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0xFFFD) {
-      return {};
-    }
-    platform::AppendUtf8(c, out);
-  }
-  out.push_back('=');
-  return out;
-}
-
-// A path the file system is never asked for when it would not fit the program's path buffer.
-TextFile OpenText(const std::string& path, TextEncoding encoding) {
-  if (path.size() > kMaxPathBytes) return TextFile();
-  return TextFile::Open(path, encoding);
+// FindKeyInFile over the file, answered from the data cache.
+std::wstring FindKey(const std::string& path, TextEncoding encoding, std::wstring_view key) {
+  if (path.size() > kMaxPathBytes) return {};
+  return SharedDataCache().FindKey(path, encoding, key);
 }
 
 // The catalog's value for the word's first character, else its "other" value.
 std::wstring CatalogEntry(const std::string& catalog, const std::wstring& word) {
   std::wstring sKey = word.substr(0, 1);
-  std::wstring sOut = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), sKey);
-  if (sOut.empty()) sOut = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), kOtherKey);
+  std::wstring sOut = FindKey(catalog, TextEncoding::Latin1, sKey);
+  if (sOut.empty()) sOut = FindKey(catalog, TextEncoding::Latin1, kOtherKey);
   return sOut;
 }
 
@@ -65,17 +40,15 @@ std::wstring LookupPronunciation(const std::string& home, const std::wstring& wo
   std::wstring sName = CatalogEntry(home + kPronounceCatalog, word);
   if (sName.empty()) return {};
   std::string path = home + "dict\\" + platform::WideToAnsi(sName);
-  return FindKeyInFile(OpenText(path, TextEncoding::Utf8), word);
+  return FindKey(path, TextEncoding::Utf8, word);
 }
 
 std::wstring LookupTranslation(const std::string& home, const std::wstring& word) {
   std::string catalog = home + kDictCatalog;
   std::wstring sBlock = CatalogEntry(catalog, word);
-  std::wstring sLabel = FindKeyInFile(OpenText(catalog, TextEncoding::Latin1), kLanguageKey);
+  std::wstring sLabel = FindKey(catalog, TextEncoding::Latin1, kLanguageKey);
   if (sBlock.empty()) return {};
-  std::optional<std::string_view> block = platform::FindBlock(L"DICT", sBlock);
-  if (!block) return {};
-  std::wstring sTranslation = FindKeyInText(platform::AnsiToWide(*block), word);
+  std::wstring sTranslation = SharedDataCache().FindInBlock(sBlock, word);
   if (sTranslation.empty() || sLabel.empty()) return sTranslation;
   return sLabel + L" : " + sTranslation;
 }
@@ -87,7 +60,7 @@ std::wstring CDictSource::Lookup(std::wstring word) const {
     // No entry has an empty key, and an empty first character would fall through to the
     // catalog's "other" line.
     if (word.empty()) return {};
-    std::optional<std::string> home = ReadLexiconHome();
+    const std::optional<std::string>& home = m_home;
     if (!home) return {};
     platform::LowerInPlace(word);
     switch (m_src) {
@@ -95,7 +68,7 @@ std::wstring CDictSource::Lookup(std::wstring word) const {
       case Noun:
       case Adj:
       case Adv:
-        return FindKeyInFile(OpenText(*home + kListFiles[m_src], TextEncoding::Latin1), word);
+        return FindKey(*home + kListFiles[m_src], TextEncoding::Latin1, word);
       case Pronounce:
         return LookupPronunciation(*home, word);
       case Translation:
@@ -121,19 +94,25 @@ std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
     for (;;) {
       stream.SkipLinesNotStartingWith(prefix, kLineBufferChars - 1);
       if (!stream.ReadLine(line, kLineBufferChars - 1)) break;
-      if (line.size() <= key.size() || line[key.size()] != L'=' ||
-          line.compare(0, key.size(), key) != 0)
-        continue;
-      std::size_t end = line.find_first_of(std::wstring_view(L"\n\0", 2), key.size());
-      if (end == std::wstring::npos) end = line.size();
-      std::wstring_view text = std::wstring_view(line).substr(0, end);
-      std::size_t start = text.find_first_not_of(L'=', key.size());
-      if (start != std::wstring_view::npos) sValue = text.substr(start, text.find(L'=', start) - start);
-      break;
+      if (std::optional<std::wstring> value = KeyValueOfLine(line, key)) {
+        sValue = std::move(*value);
+        break;
+      }
     }
   }
   stream.Close();
   return sValue;
+}
+
+std::optional<std::wstring> KeyValueOfLine(std::wstring_view line, std::wstring_view key) {
+  if (line.size() <= key.size() || line[key.size()] != L'=' || line.compare(0, key.size(), key) != 0)
+    return std::nullopt;
+  std::size_t end = line.find_first_of(std::wstring_view(L"\n\0", 2), key.size());
+  if (end == std::wstring_view::npos) end = line.size();
+  std::wstring_view text = line.substr(0, end);
+  std::size_t start = text.find_first_not_of(L'=', key.size());
+  if (start == std::wstring_view::npos) return std::wstring();
+  return std::wstring(text.substr(start, text.find(L'=', start) - start));
 }
 
 std::wstring FindKeyInText(std::wstring_view text, std::wstring_view word) {

@@ -1,15 +1,17 @@
 // The dictionary store: given an English word and one of six sources, the text that source
 // holds for the word. Four part-of-speech lists and the pronunciation files lie in the dict
 // folder of the lexicon home (WNHome); the main translation is in the built-in DICT blocks,
-// chosen by the word's first character through dict\qvdict.catalog. Nothing is cached: every
-// call reads the registry, its files and its block afresh.
+// chosen by the word's first character through dict\qvdict.catalog. The lexicon home comes
+// from the look-up configuration; files and blocks are read once and indexed (datacache.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "lexicon/lookup_config.h"
 #include "platform/textfile.h"
 
 namespace qv {
@@ -23,7 +25,8 @@ inline constexpr std::size_t kMaxPathBytes = 255;
 
 class CDictSource {
  public:
-  explicit CDictSource(DictSource src) : m_src(src) {}
+  explicit CDictSource(DictSource src, const LookupConfig& config = CurrentLookupConfig())
+      : m_src(src), m_home(config.lexiconHome) {}
 
   // The source's text for the word (lower-cased first); empty when there is none.
   // Translations carry the catalog's language label: "FR : oreille, épi\r\n".
@@ -33,7 +36,12 @@ class CDictSource {
 
  private:
   DictSource m_src;
+  std::optional<std::string> m_home;  // WNHome of the local machine
 };
+
+// The value of `line` for `key` as FindKeyInFile takes it: none when the line does not begin
+// with the key and "=".
+std::optional<std::wstring> KeyValueOfLine(std::wstring_view line, std::wstring_view key);
 
 // The value of the first line of `stream` (from its current position) whose key is `key`:
 // the text after the run of "=" that ends the key, up to the next "=" or the end of the line.

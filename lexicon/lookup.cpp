@@ -52,7 +52,7 @@ std::wstring TranslationBlock(const std::wstring& word, const std::wstring& strT
 }  // namespace
 
 std::wstring CBundleCaptions::GetText(std::wstring_view key) {
-  return CLocalizer(kMainSection).GetText(key);
+  return CLocalizer(kMainSection, CurrentLookupConfig()).GetText(key);
 }
 
 std::wstring ComponentErrorText(const ComponentError& error) {
@@ -81,7 +81,15 @@ void CLookup::LookupUnderCursor() {
   else
     sIn = std::move(r.text);
 
+  if (m_Cache) {
+    if (const auto* kept = m_Cache->Find(sIn)) {
+      m_Services.popup.Show(kept->first, kept->second);
+      return;
+    }
+  }
+  std::wstring captured = m_Cache ? sIn : std::wstring();
   LookupResult result = Compose(std::move(sIn));
+  if (m_Cache) m_Cache->Add(captured, result.title, result.body);
   m_Services.popup.Show(result.title, result.body);
 }
 

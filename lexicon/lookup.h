@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "lexicon/captured_word.h"
+#include "lexicon/compose_cache.h"
 
 namespace qv {
 
@@ -101,16 +102,20 @@ class CLookup {
 
   CCapturedWord& Word() { return m_Word; }
 
+  // Results kept by captured text, for the requests LookupUnderCursor makes; none by default.
+  void UseCache(CComposeCache* cache) { m_Cache = cache; }
+
  private:
   LookupServices m_Services;
   CCapturedWord m_Word;
+  CComposeCache* m_Cache = nullptr;
 };
 
 }  // namespace qv
 
 namespace qv {
 
-// Captions from section "Main" of the text bundle, read afresh at every request.
+// Captions from section "Main" of the text bundle that the look-up configuration names.
 class CBundleCaptions : public ICaptions {
  public:
   std::wstring GetText(std::wstring_view key) override;

@@ -1,12 +1,22 @@
 #include "lexicon/lookup_services.h"
 
 #include "lexicon/dictstore.h"
+#include "lexicon/datacache.h"
+#include "lexicon/lookup_config.h"
+#include "lexicon/profile_file.h"
 #include "lexicon/search_sdk/search.h"
+#include "lexicon/search_sdk/wnutil.h"
 
 namespace qv {
 
 std::wstring CStoreDictionary::Lookup(Source source, const std::wstring& word) {
   return CDictSource(static_cast<DictSource>(source)).Lookup(word);
+}
+
+std::uint64_t LookupDataGeneration() {
+  if (!lexical::OpenDatabase()) return CComposeCache::kUncacheable;
+  // Each part grows on its own; their sum moves whenever one does.
+  return LookupConfigGeneration() + SharedDataCache().Refresh() + RefreshKeptProfiles();
 }
 
 std::optional<std::string> CWordNetAnalysis::DescribeWord(std::string word) {

@@ -10,6 +10,11 @@ class CStoreDictionary : public IDictionary {
   std::wstring Lookup(Source source, const std::wstring& word) override;
 };
 
+// For CComposeCache: a number that moves whenever what these services read may have changed
+// (the configuration, a kept data file, a text bundle), checked at most once a second per file;
+// CComposeCache::kUncacheable while the WordNet database is not open, so that its arrival shows.
+std::uint64_t LookupDataGeneration();
+
 class CWordNetAnalysis : public ILexicalAnalysis {
  public:
   std::optional<std::string> DescribeWord(std::string word) override;

@@ -1,11 +1,18 @@
-// Read-only access to one profile (INI) file, as the Windows profile interface reads it.
+// Read-only access to one profile (INI) file, as the Windows profile interface reads it. The
+// values read are kept until the file changes on disk (its size or time, compared at most once a
+// second), so that a text shown again costs no file read.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qv {
+
+// Compares the kept profile files whose check is due with the disk and forgets the changed
+// ones; the number returned grows with each one forgotten.
+std::uint64_t RefreshKeptProfiles();
 
 class CProfileFile {
  public:

@@ -6,9 +6,18 @@
 namespace qv {
 
 CLocalizer::CLocalizer(std::wstring_view section) : m_strSection(section) {
-  // Both values are read at the moment of use; a missing Target leaves the bare file name.
-  std::wstring strDir = ReadInstallDir().value_or(L"");
-  m_strLang = platform::AnsiToWide(ReadLanguageCode().value_or(""));
+  SetBundle(ReadInstallDir(), ReadLanguageCode());
+}
+
+CLocalizer::CLocalizer(std::wstring_view section, const LookupConfig& config) : m_strSection(section) {
+  SetBundle(config.installDir, config.language);
+}
+
+void CLocalizer::SetBundle(const std::optional<std::wstring>& installDir,
+                           const std::optional<std::string>& language) {
+  // A missing Target leaves the bare file name.
+  std::wstring strDir = installDir.value_or(L"");
+  m_strLang = platform::AnsiToWide(language.value_or(""));
   std::wstring strPath = strDir + kBundlePrefix + m_strLang;
 #ifndef _WIN32
   for (wchar_t& c : strPath)

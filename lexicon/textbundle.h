@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "lexicon/lookup_config.h"
 #include "lexicon/profile_file.h"
 
 namespace qv {
@@ -15,10 +16,13 @@ inline constexpr wchar_t kBundlePrefix[] = L"qv_rb.";
 inline constexpr wchar_t kMainSection[] = L"Main";
 inline constexpr wchar_t kAboutSection[] = L"About";
 
-// One object per use: it reads the registry when constructed and the file at every GetText.
+// One object per use. The bundle's path comes from the registry, read when the object is
+// constructed, or from the look-up configuration given (the look-up's captions); the texts
+// read are kept by the profile reader until the file changes.
 class CLocalizer {
  public:
   explicit CLocalizer(std::wstring_view section);
+  CLocalizer(std::wstring_view section, const LookupConfig& config);
 
   // The translation of key in this object's section, at most 254 characters; empty when the
   // file, the section or the key is missing, or when the bundle path did not fit.
@@ -30,6 +34,8 @@ class CLocalizer {
   const std::wstring& Language() const { return m_strLang; }
 
  private:
+  void SetBundle(const std::optional<std::wstring>& installDir, const std::optional<std::string>& language);
+
   std::wstring m_strSection;
   std::optional<CProfileFile> m_Bundle;
   std::wstring m_strLang;

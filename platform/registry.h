@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,10 @@ enum class RegAccess { Read, All };
 
 namespace detail {
 void CloseRegKey(void* h) noexcept;
+// Counts a change made through RegKey or the overrides.
+void NoteChange() noexcept;
+// The changes counted so far.
+std::uint64_t ChangeCount() noexcept;
 }
 
 void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
@@ -69,6 +75,25 @@ class RegKey {
 
   UniqueHandle<void*, detail::CloseRegKey> m_h;
   std::wstring m_override;  // the key's identity among the overrides; empty when it has none
+};
+
+// Tells whether a key, its values or its sub-keys may have changed since the previous call, so
+// that a value read from them can be kept until then. The first call says yes. A change made
+// through this process's RegKey or overrides is always seen at the next call; on Windows a
+// change by another process is seen as the system reports it, within a tenth of a second. A key
+// that cannot be watched (it does not exist yet) counts as changed once a second.
+class KeyWatch {
+ public:
+  KeyWatch(Hive hive, std::wstring_view path);
+  ~KeyWatch();
+  KeyWatch(const KeyWatch&) = delete;
+  KeyWatch& operator=(const KeyWatch&) = delete;
+
+  bool Changed();
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
 };
 
 }  // namespace qv::platform

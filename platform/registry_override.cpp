@@ -1,4 +1,5 @@
 // The process-local overrides of registry values, shared by both builds' RegKey.
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -17,6 +18,7 @@ using detail::RegKeyId;
 // Folded key id -> folded value name -> text; an absent text is a value deleted in-process.
 using Values = std::map<std::wstring, std::optional<std::wstring>>;
 std::mutex g_mutex;
+std::atomic<std::uint64_t> g_changes{0};
 std::map<std::wstring, Values>& Overrides() {
   static std::map<std::wstring, Values> overrides;
   return overrides;
@@ -33,13 +35,18 @@ std::optional<std::optional<std::wstring>> Lookup(const std::wstring& id, std::w
 
 }  // namespace
 
+void detail::NoteChange() noexcept { g_changes.fetch_add(1, std::memory_order_relaxed); }
+std::uint64_t detail::ChangeCount() noexcept { return g_changes.load(std::memory_order_relaxed); }
+
 void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
                       std::wstring_view text) {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   Overrides()[RegKeyId(hive, path)][FoldCase(name)] = std::wstring(text);
 }
 
 void ClearValueOverrides() {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   Overrides().clear();
 }

@@ -3,6 +3,7 @@
 // code page on ANSI reads and writes, with the same byte counts as the system interfaces.
 #include <map>
 #include <mutex>
+#include <utility>
 
 #include "platform/codepage.h"
 #include "platform/registry.h"
@@ -71,6 +72,7 @@ RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
 }
 
 RegKey RegKey::Create(Hive hive, std::wstring_view path) {
+  detail::NoteChange();
   if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
   {
     std::lock_guard lock(g_mutex);
@@ -85,6 +87,7 @@ RegKey RegKey::Create(Hive hive, std::wstring_view path) {
 }
 
 bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   std::wstring id = RegKeyId(hive, path);
   for (auto it = Keys().begin(); it != Keys().end();) {
@@ -114,16 +117,19 @@ std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t
 }
 
 bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
+  detail::NoteChange();
   if (Overridden()) return WriteOverride(AnsiToWide(name), AnsiToWide(text));
   return Write(m_h.get(), AnsiToWide(name), AnsiToWide(text));
 }
 
 bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
+  detail::NoteChange();
   if (Overridden()) return WriteOverride(name, text);
   return Write(m_h.get(), name, std::wstring(text));
 }
 
 bool RegKey::DeleteValue(std::wstring_view name) const {
+  detail::NoteChange();
   if (Overridden()) return DeleteOverride(name);
   std::lock_guard lock(g_mutex);
   OpenKey* ok = AsOpen(m_h.get());
@@ -134,19 +140,35 @@ bool RegKey::DeleteValue(std::wstring_view name) const {
 namespace stub {
 
 void ResetRegistry() {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   Keys().clear();
 }
 
 void DenyFullAccess(Hive hive, std::wstring_view path, bool deny) {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   Keys()[RegKeyId(hive, path)].denyFull = deny;
 }
 
 void DenyWrites(Hive hive, std::wstring_view path, bool deny) {
+  detail::NoteChange();
   std::lock_guard lock(g_mutex);
   Keys()[RegKeyId(hive, path)].denyWrites = deny;
 }
 
 }  // namespace stub
+// The in-memory registry changes only through this process.
+struct KeyWatch::State {
+  std::uint64_t seen = ~std::uint64_t{0};
+};
+
+KeyWatch::KeyWatch(Hive, std::wstring_view) : m_state(std::make_unique<State>()) {}
+KeyWatch::~KeyWatch() = default;
+
+bool KeyWatch::Changed() {
+  const std::uint64_t count = detail::ChangeCount();
+  return std::exchange(m_state->seen, count) != count;
+}
+
 }  // namespace qv::platform

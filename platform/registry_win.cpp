@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <chrono>
+#include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -25,6 +27,7 @@ RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
 }
 
 RegKey RegKey::Create(Hive hive, std::wstring_view path) {
+  detail::NoteChange();
   if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
   std::wstring sPath(path);
   HKEY hKey = nullptr;
@@ -35,6 +38,7 @@ RegKey RegKey::Create(Hive hive, std::wstring_view path) {
 }
 
 bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
+  detail::NoteChange();
   std::wstring sPath(path);
   LSTATUS st = RegDeleteTreeW(Root(hive), sPath.c_str());
   if (st == ERROR_SUCCESS || st == ERROR_FILE_NOT_FOUND) {
@@ -69,6 +73,7 @@ std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t
 }
 
 bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
+  detail::NoteChange();
   if (Overridden()) return WriteOverride(AnsiToWide(name), AnsiToWide(text));
   if (!m_h) return false;
   std::string sName(name), sText(text);
@@ -78,6 +83,7 @@ bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
 }
 
 bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
+  detail::NoteChange();
   if (Overridden()) return WriteOverride(name, text);
   if (!m_h) return false;
   std::wstring sName(name), sText(text);
@@ -87,10 +93,72 @@ bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
 }
 
 bool RegKey::DeleteValue(std::wstring_view name) const {
+  detail::NoteChange();
   if (Overridden()) return DeleteOverride(name);
   if (!m_h) return false;
   std::wstring sName(name);
   return RegDeleteValueW(H(m_h.get()), sName.c_str()) == ERROR_SUCCESS;
+}
+
+struct KeyWatch::State {
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kPoll{100}, kRetry{1000};
+
+  HKEY root;
+  std::wstring path;
+  HKEY key = nullptr;
+  HANDLE event = nullptr;
+  bool armed = false;
+  std::uint64_t seen = ~std::uint64_t{0};
+  Clock::time_point polled{}, tried{};
+
+  ~State() {
+    if (key) RegCloseKey(key);
+    if (event) CloseHandle(event);
+  }
+  // Asks the system to signal the event at the next change of the key or below it.
+  bool Arm() {
+    if (!event && !(event = CreateEventW(nullptr, FALSE, FALSE, nullptr))) return false;
+    if (!key && RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
+      key = nullptr;
+      return false;
+    }
+    if (RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                event, TRUE) == ERROR_SUCCESS)
+      return true;
+    RegCloseKey(key);  // deleted: opened again at the next try
+    key = nullptr;
+    return false;
+  }
+};
+
+KeyWatch::KeyWatch(Hive hive, std::wstring_view path) : m_state(std::make_unique<State>()) {
+  m_state->root = Root(hive);
+  m_state->path = std::wstring(path);
+}
+
+KeyWatch::~KeyWatch() = default;
+
+bool KeyWatch::Changed() {
+  State& st = *m_state;
+  const std::uint64_t count = detail::ChangeCount();
+  bool changed = std::exchange(st.seen, count) != count;
+  const State::Clock::time_point now = State::Clock::now();
+  if (st.armed) {
+    if (now - st.polled >= State::kPoll) {
+      st.polled = now;
+      if (WaitForSingleObject(st.event, 0) == WAIT_OBJECT_0) {
+        changed = true;
+        st.armed = st.Arm();
+        st.tried = now;
+      }
+    }
+  } else if (changed || now - st.tried >= State::kRetry) {
+    st.tried = now;
+    changed = true;
+    st.armed = st.Arm();
+  }
+  return changed;
 }
 
 }  // namespace qv::platform

@@ -29,7 +29,9 @@ HRESULT CComTextCapture::CreateEngine() noexcept {
 bool CComTextCapture::CreateRequest() {
   GetCursorPos(&m_ptMouse);
   m_hWndUnder = WindowFromPoint(m_ptMouse);
+  if (m_request && !m_bRecognition) return true;
   m_request.Reset();
+  m_bRecognition = false;
   return SUCCEEDED(CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest,
                                     reinterpret_cast<void**>(m_request.GetAddressOf())));
 }
@@ -46,6 +48,7 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   if (!ocrLanguage.empty()) {
     BSTR lang = SysAllocStringLen(ocrLanguage.data(), static_cast<UINT>(ocrLanguage.size()));
     m_request->put_OCRLanguage(lang);  // its outcome does not matter
+    m_bRecognition = true;
     SysFreeString(lang);
   }
   if (!check(m_request->put_hWnd(hwnd)) || !check(m_request->put_FromX(m_ptMouse.x)) ||

@@ -20,7 +20,8 @@ class CComTextCapture : public ITextCapture {
   void ReleaseEngine() noexcept { m_engine.Reset(); }
   bool HasEngine() const noexcept { return m_engine != nullptr; }
 
-  // Reads the pointer and the window under it, and creates the request for them.
+  // Reads the pointer and the window under it, and creates the request for them. A request
+  // already made is used again, unless a recognition retry changed it.
   bool CreateRequest() override;
   Result Capture(std::uint32_t options, std::wstring_view ocrLanguage) override;
 
@@ -29,6 +30,7 @@ class CComTextCapture : public ITextCapture {
   Microsoft::WRL::ComPtr<IWInput> m_request;
   POINT m_ptMouse{};
   HWND m_hWndUnder = nullptr;
+  bool m_bRecognition = false;  // the request carries a recognition language
 };
 
 class CDialogMessages : public IMessageBox {

@@ -41,7 +41,7 @@ void CenterWindow(HWND h) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() = default;
+CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
 
 // Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
 // (its own destruction removes the icon).

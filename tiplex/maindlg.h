@@ -101,6 +101,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CStoreDictionary m_Dictionary;
   CBundleCaptions m_Captions;
   CWordNetAnalysis m_Lexical;
+  CComposeCache m_ComposeCache{&LookupDataGeneration};
   CLookup m_Lookup{{m_Capture, m_Messages, m_Popup, m_Dictionary, m_Captions, m_Lexical}};
   // A look-up whose message box is open does not start another one from that box's loop.
   bool m_bInLookup = false;

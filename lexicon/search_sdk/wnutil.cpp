@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/mman.h>
 #include <sys/stat.h>
 #endif
 
-#include "lexicon/settings.h"
+#include "lexicon/lookup_config.h"
+#include "platform/filestamp.h"
 #include "platform/files.h"
 
 extern "C" {
@@ -55,6 +58,9 @@ void CloseLeftovers() {
   Close(vsentfilefp);
 }
 
+// The index files' bytes where they are mapped into memory (Linux build), for the check below.
+std::string_view g_indexMaps[NUMPARTS + 1];
+
 #ifndef _WIN32
 // A look-up binary-searches the index files dozens of times, and through a file buffer every
 // step costs a seek and a read. Mapped into memory and read through a memory stream, seeking
@@ -62,6 +68,7 @@ void CloseLeftovers() {
 // is never closed once open.
 void MapIndexFiles() {
   for (int i = 1; i <= NUMPARTS; ++i) {
+    g_indexMaps[i] = {};
     FILE* fp = indexfps[i];
     struct stat st;
     if (!fp || fstat(fileno(fp), &st) != 0 || st.st_size <= 0) continue;
@@ -75,6 +82,7 @@ void MapIndexFiles() {
     }
     std::fclose(fp);
     indexfps[i] = mem;
+    g_indexMaps[i] = std::string_view(static_cast<const char*>(map), size);
   }
 }
 #else
@@ -103,6 +111,39 @@ std::string ReadWhole(FILE* fp) {
   return bytes;
 }
 
+// The largest synset offset an index file names: a line's last blank-separated fields are its
+// synset offsets (eight digits each); the licence lines start with blanks. One pass over the
+// bytes, without copies: every process that opens the database makes it.
+long MaxIndexOffset(std::string_view index) {
+  long maxOffset = -1;
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  for (std::size_t pos = 0; pos < index.size();) {
+    std::size_t end = index.find('\n', pos);
+    if (end == std::string_view::npos) end = index.size();
+    if (index[pos] != ' ') {
+      std::size_t field = end;  // one past the field's last character
+      while (field > pos && (index[field - 1] == ' ' || index[field - 1] == '\r')) --field;
+      while (field >= pos + 8) {
+        const std::size_t from = field - 8;
+        if (from > pos && index[from - 1] != ' ') break;
+        long value = 0;
+        bool digits = true;
+        for (std::size_t i = from; i < field && digits; ++i) {
+          digits = isDigit(index[i]);
+          value = value * 10 + (index[i] - '0');
+        }
+        if (!digits) break;
+        maxOffset = std::max(maxOffset, value);
+        if (from == pos) break;
+        field = from;
+        while (field > pos && index[field - 1] == ' ') --field;
+      }
+    }
+    pos = end + 1;
+  }
+  return maxOffset;
+}
+
 // The library trusts its files: a synset offset past the end of a data file (a file cut short
 // by a failed copy, a full disk) makes it read through a null synset. The database is usable
 // only when every data file ends with a whole line and holds every offset its index names.
@@ -112,32 +153,25 @@ bool DataFilesCoverIndexes() {
     if (!data || std::fseek(data, -1, SEEK_END) != 0) return false;
     const long dataSize = std::ftell(data) + 1;
     if (std::fgetc(data) != '\n') return false;
-    const std::string index = ReadWhole(indexfps[i]);
-    long maxOffset = -1;
-    for (std::size_t pos = 0; pos < index.size();) {
-      std::size_t end = index.find('\n', pos);
-      if (end == std::string::npos) end = index.size();
-      // A line's last blank-separated fields are its synset offsets; the licence lines start
-      // with blanks.
-      if (index[pos] != ' ') {
-        std::size_t field = index.find_last_not_of(" \r", end - 1);
-        while (field != std::string::npos && field >= pos) {
-          const std::size_t start = index.find_last_of(' ', field);
-          const std::size_t from = start == std::string::npos || start < pos ? pos : start + 1;
-          const std::string token = index.substr(from, field + 1 - from);
-          if (token.size() != 8 || token.find_first_not_of("0123456789") != std::string::npos)
-            break;
-          maxOffset = std::max(maxOffset, std::strtol(token.c_str(), nullptr, 10));
-          if (from == pos) break;
-          field = index.find_last_not_of(' ', from - 1);
-        }
-      }
-      pos = end + 1;
+    long maxOffset;
+    if (!g_indexMaps[i].empty()) {
+      maxOffset = MaxIndexOffset(g_indexMaps[i]);
+    } else {
+      maxOffset = MaxIndexOffset(ReadWhole(indexfps[i]));
+      std::fseek(indexfps[i], 0, SEEK_SET);
     }
-    std::fseek(indexfps[i], 0, SEEK_SET);
     if (maxOffset >= dataSize) return false;
   }
   return true;
+}
+
+// What tells one set of database files from another: their sizes and times.
+std::vector<platform::FileStamp> DatabaseStamps(const std::string& dir) {
+  std::vector<platform::FileStamp> stamps;
+  for (int i = 1; i <= NUMPARTS; ++i)
+    for (const char* kind : {"index.", "data.", ""})
+      stamps.push_back(platform::StampOf(dir + "\\" + kind + partnames[i] + (*kind ? "" : ".exc")));
+  return stamps;
 }
 
 }  // namespace
@@ -145,9 +179,16 @@ bool DataFilesCoverIndexes() {
 bool OpenDatabase() {
   static bool open = false;
   static bool tried = false;
+  // The folder and files of the last failed open: the verdict holds until one of them changes,
+  // so that a missing or damaged database is not read again at every look-up.
+  static std::string failedDir;
+  static std::vector<platform::FileStamp> failedStamps;
   if (open) return true;
 
-  std::string dir = platform::NativePath(WordNetDatabaseDir());
+  const std::string windowsDir = CurrentLookupConfig().WordNetDir();
+  std::vector<platform::FileStamp> stamps = DatabaseStamps(windowsDir);
+  if (tried && windowsDir == failedDir && stamps == failedStamps) return false;
+  std::string dir = platform::NativePath(windowsDir);
   if (dir.size() > kMaxDatabaseDir) return false;
   SetSearchDir(dir);
   int rc;
@@ -169,6 +210,10 @@ bool OpenDatabase() {
     ReopenBinary(dir, datafps, "data");
 #endif
     open = DataFilesCoverIndexes();
+  }
+  if (!open) {
+    failedDir = windowsDir;
+    failedStamps = std::move(stamps);
   }
   return open;
 }

@@ -167,5 +167,20 @@ TEST_F(Activation, DisabledIgnoresEverythingAndTheToggleTextOffersTheOppositeAct
   EXPECT_EQ(L"Enable", host.toggleText);  // literal, even with a translation at hand
 }
 
+// A second without a hot key or a mouse event slows the timer; the hot key pressed over the
+// resting pointer looks up at the next slow tick and restores the delay, as a move does.
+TEST_F(Activation, AnIdleTimerSlowsDownUntilTheHotKeyOrAMove) {
+  for (int ms = 0; ms < kIdleAfterMs; ms += kStartHoverDelay) EXPECT_FALSE(TickWith({}));
+  EXPECT_EQ(kIdleTickMs, host.timerDelay);
+  EXPECT_FALSE(TickWith({}));
+  EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_EQ(kStartHoverDelay, host.timerDelay);
+
+  for (int ms = 0; ms < kIdleAfterMs; ms += kStartHoverDelay) TickWith({});
+  EXPECT_EQ(kIdleTickMs, host.timerDelay);
+  act.OnMouseHookMsg(mouse::kMove);
+  EXPECT_EQ(kStartHoverDelay, host.timerDelay);
+}
+
 }  // namespace
 }  // namespace qv

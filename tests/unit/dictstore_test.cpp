@@ -2,10 +2,13 @@
 // rule, the key/value reader, text-mode line ends, and bad input of every kind.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "lexicon/datacache.h"
 #include "lexicon/dictstore.h"
 #include "lexicon/settings.h"
 #include "platform/codepage.h"
@@ -236,6 +239,7 @@ class LookupTest : public ::testing::Test {
     platform::stub::ResetRegistry();
 #endif
     platform::SetBuiltinBlocks(kFixtureBlocks, std::size(kFixtureBlocks));
+    SharedDataCache().SetCheckInterval(std::chrono::milliseconds(0));  // files change mid-test
     SetHome(m_dir.Home());
     m_dir.Write("qvdict.catalog",
                 "d=#229\r\ne=#229\r\nv=#233\r\nz=#233\r\nx=#999\r\ny=nothing\r\nother=#225\r\n"
@@ -249,6 +253,7 @@ class LookupTest : public ::testing::Test {
     m_dir.Write("prn-other.txt", "run=\xcb\x88r\xca\x8cn\r\nzulu=\xcb\x88zu\xcb\x90lu\xcb\x90\r\n");
   }
   void TearDown() override {
+    SharedDataCache().SetCheckInterval(CDataCache::kCheckInterval);
     platform::SetBuiltinBlocks(nullptr, 0);
     RegKey::DeleteTree(Hive::LocalMachine, L"Software\\Brantel");
   }
@@ -373,6 +378,22 @@ TEST_F(LookupTest, PathsLongerThanTheBufferAreNotOpened) {
   std::ofstream(longer / "dict" / name, std::ios::binary) << "ear=ok\r\n";
   SetHome((longer.string() + (home.back() == '\\' ? "\\" : "/")));
   EXPECT_EQ(Look(Noun, L"ear"), L"");
+}
+
+// A kept file is compared with the disk once its check interval has passed, not before.
+TEST(DataCache, AChangedFileIsSeenAfterItsCheckInterval) {
+  TempDir dir;
+  CDataCache::Clock::time_point now{};
+  CDataCache cache([&] { return now; });
+  const std::string path = dir.Write("qv.nn", "ear=oreille\r\nrun=course\r\n");
+  EXPECT_EQ(cache.FindKey(path, TextEncoding::Latin1, L"ear"), L"oreille");
+  dir.Write("qv.nn", "ear=\xe9pi\r\n");
+  now += CDataCache::kCheckInterval - std::chrono::milliseconds(1);
+  EXPECT_EQ(cache.FindKey(path, TextEncoding::Latin1, L"run"), L"course");
+  now += std::chrono::milliseconds(1);
+  EXPECT_EQ(cache.FindKey(path, TextEncoding::Latin1, L"ear"), L"\u00e9pi");
+  EXPECT_EQ(cache.FindKey(path, TextEncoding::Latin1, L"run"), L"");
+  EXPECT_EQ(cache.Generation(), 1u);
 }
 
 }  // namespace

@@ -238,5 +238,33 @@ TEST(ComponentErrorText, DescriptionThenSystemTextThenFallbacks) {
     }
 }
 
+// The same capture at the next tick, or a word seen a moment ago, shows the kept result without
+// composing; data of a new generation are composed afresh.
+TEST_F(Lookup, TheSameCaptureTwiceComposesOnce) {
+  std::uint64_t generation = 1;
+  CComposeCache cache([&] { return generation; });
+  CLookup lookup(services);
+  lookup.UseCache(&cache);
+  f.dict[{Source::Translation, L"ear"}] = L"oreille\r\n";
+  auto tick = [&](const std::wstring& text) {
+    f.answers = {{text, std::nullopt}};
+    f.captures.clear();
+    lookup.LookupUnderCursor();
+  };
+  for (const wchar_t* text : {L"ear", L"ear", L"dog", L"ear"}) tick(text);
+  EXPECT_EQ(f.described, (std::vector<std::string>{"ear", "dog"}));
+  ASSERT_EQ(f.bodies.size(), 4u);
+  EXPECT_EQ(f.titles[1], f.titles[0]);
+  EXPECT_EQ(f.bodies[1], f.bodies[0]);
+  EXPECT_EQ(f.bodies[3], f.bodies[0]);
+  EXPECT_NE(f.bodies[0].find(L"oreille"), std::wstring::npos);
+
+  generation = 2;
+  f.dict[{Source::Translation, L"ear"}] = L"épi\r\n";
+  tick(L"ear");
+  EXPECT_EQ(f.described.size(), 3u);
+  EXPECT_NE(f.bodies.back().find(L"épi"), std::wstring::npos);
+}
+
 }  // namespace
 }  // namespace qv

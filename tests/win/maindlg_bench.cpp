@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/datacache.h"
 #include "lexicon/settings.h"
 #include "platform/registry.h"
 #include "tests/win/capture_host_window.h"
@@ -131,6 +132,8 @@ int wmain() {
   Report("hook procedure, per event", hook, "us");
   std::printf("private memory: after start %.1f MB, after 1,000 look-ups %.1f MB, after 1,200 %.1f MB\n",
               afterStart, after1000, PrivateMB());
+  std::printf("of which the data cache (files and block indexes kept): %.0f KiB\n",
+              qv::SharedDataCache().MemoryBytes() / 1024.0);
   std::fflush(stdout);
   std::_Exit(0);  // the program ends without tearing down its dialog, as QV's Exit does
 }

@@ -1,0 +1,48 @@
+#include "lexicon/lookup_config.h"
+
+#include "lexicon/settings.h"
+#include "platform/registry.h"
+
+namespace qv {
+
+using platform::Hive;
+
+LookupConfig LookupConfig::FromRegistry() {
+  return {ReadInstallDir(), ReadLanguageCode(), ReadLexiconHome(Hive::LocalMachine),
+          ReadLexiconHome(Hive::CurrentUser)};
+}
+
+std::string LookupConfig::WordNetDir() const {
+  for (const std::optional<std::string>& home : {lexiconHome, userLexiconHome})
+    if (home) {
+      bool sep = !home->empty() && (home->back() == '\\' || home->back() == '/');
+      return *home + (sep ? "dict" : "\\dict");
+    }
+  return kDefaultWordNetDir;
+}
+
+namespace {
+std::uint64_t g_generation = 0;
+}
+
+const LookupConfig& CurrentLookupConfig() {
+  static platform::KeyWatch mainKey(Hive::LocalMachine, kMainKeyPath);  // WNHome lies below it
+  static platform::KeyWatch userKey(Hive::CurrentUser, kLexiconKeyPath);
+  static LookupConfig config;
+  const bool mainChanged = mainKey.Changed();
+  if (userKey.Changed() || mainChanged) {
+    LookupConfig fresh = LookupConfig::FromRegistry();
+    if (!(fresh == config)) {
+      config = std::move(fresh);
+      ++g_generation;
+    }
+  }
+  return config;
+}
+
+std::uint64_t LookupConfigGeneration() {
+  CurrentLookupConfig();
+  return g_generation;
+}
+
+}  // namespace qv
