@@ -27,6 +27,8 @@ void CloseRegKey(void* h) noexcept;
 void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
                       std::wstring_view text);
 void ClearValueOverrides();
+// Whether a value of that key is overridden (set or deleted in-process).
+bool HasValueOverride(Hive hive, std::wstring_view path, std::wstring_view name);
 
 class RegKey {
  public:
