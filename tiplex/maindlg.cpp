@@ -9,6 +9,7 @@
 #include "tiplex/localize_menu.h"
 #include "tiplex/mousehook.h"
 #include "tiplex/shell_commands.h"
+#include "tiplex/startup.h"
 
 namespace qv {
 namespace {
@@ -250,6 +251,7 @@ LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
+  RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);

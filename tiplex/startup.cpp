@@ -33,7 +33,7 @@ void ShowRunningInstance(DWORD waitMs) noexcept {
         [](HWND wnd, LPARAM found) -> BOOL {
           wchar_t title[261] = {};
           GetWindowTextW(wnd, title, 261);
-          if (std::wstring_view(title) == kSettingsTitle) {
+          if (std::wstring_view(title) == kSettingsTitle && GetPropW(wnd, kReadyProperty)) {
             ShowWindow(wnd, SW_SHOWNORMAL);
             SetForegroundWindow(wnd);
             *reinterpret_cast<bool*>(found) = true;

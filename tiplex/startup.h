@@ -12,6 +12,9 @@ namespace qv::startup {
 // The running instance's mark, and the title by which a second start finds its settings window.
 inline constexpr wchar_t kInstanceMutex[] = L"QV Dictionary";
 inline constexpr wchar_t kSettingsTitle[] = L"QV Settings";
+// Set on the settings window once the start-up has shown or hidden it: a second start leaves a
+// window alone until then, or the start-up would hide it again.
+inline constexpr wchar_t kReadyProperty[] = L"QV.SettingsReady";
 
 enum class StartMode { Normal, FirstRun, Quiet };
 
@@ -31,8 +34,9 @@ inline bool AlreadyRunning(DWORD openError, bool created, DWORD createError) noe
 }
 
 // Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
-// too): what a second start does before it exits. The first instance may still show its splash,
-// before its settings window exists: it is waited for, up to `waitMs`.
+// too) that carries kReadyProperty: what a second start does before it exits. The first instance
+// may still show its splash, before its settings window is ready: it is waited for, up to
+// `waitMs`.
 inline constexpr DWORD kWaitForSettingsMs = 30000;
 void ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
 
