@@ -207,8 +207,10 @@ Function CheckFolderPage
   ${EndIf}
 FunctionEnd
 
-; Outside Program Files, the folder gets FOLDER_ACL, or the installation stops (exit code
-; EXIT_FOLDER_REFUSED). Inside, it inherits Program Files' own list, which already is so.
+; Outside Program Files, the folder gets FOLDER_ACL, read back to be sure (a file system may take
+; the call and keep nothing), or the installation stops (exit code EXIT_FOLDER_REFUSED), leaving
+; the folder as empty as it found it. Inside, it inherits Program Files' own list, which already is
+; so.
 Function SecureFolder
   StrLen $1 "$PROGRAMFILES64\"
   StrCpy $2 "$INSTDIR\" $1
@@ -228,7 +230,21 @@ Function SecureFolder
     ${EndIf}
     System::Call 'kernel32::LocalFree(p R0)'
   ${EndIf}
+  ${If} $5 = 0
+    ; The list now protected from inheritance (SE_DACL_PROTECTED), as set.
+    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 4, p 0, p 0, p 0, p 0, *p .R4) i .r5'
+    ${If} $5 = 0
+      System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *h .R5, *i .R6) i .r6'
+      IntOp $R5 $R5 & 0x1000
+      ${If} $6 = 0
+      ${OrIf} $R5 = 0
+        StrCpy $5 1
+      ${EndIf}
+      System::Call 'kernel32::LocalFree(p R4)'
+    ${EndIf}
+  ${EndIf}
   ${If} $5 <> 0
+    RMDir "$INSTDIR"  ; only when empty: a folder made by this run
     MessageBox MB_OK|MB_ICONSTOP "$(FolderNotSecured)" /SD IDOK
     SetErrorLevel ${EXIT_FOLDER_REFUSED}
     Quit
