@@ -234,7 +234,7 @@ Function SecureFolder
     ; The list now protected from inheritance (SE_DACL_PROTECTED), as set.
     System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 4, p 0, p 0, p 0, p 0, *p .R4) i .r5'
     ${If} $5 = 0
-      System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *h .R5, *i .R6) i .r6'
+      System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *i 0 .R5, *i 0 .R6) i .r6'
       IntOp $R5 $R5 & 0x1000
       ${If} $6 = 0
       ${OrIf} $R5 = 0

@@ -298,7 +298,9 @@ class Product(unittest.TestCase):
         exe = self.folder / "QV.exe"
         before = exe.stat().st_mtime_ns
         hold = pathlib.Path(ARGS.work) / "hold.out"
-        holder = self.wine.start(ARGS.probe, qvwine.winpath(hold), "hold", TARGET + "qv_rb.fr", 120)
+        # The probe holds the file (its path given in words, which it joins again).
+        holder = self.wine.start(ARGS.probe, qvwine.winpath(hold), "hold", 120,
+                                 *(TARGET + "qv_rb.fr").split(" "))
         self.assertTrue(self.wine.wait(hold.exists))
         self.assertEqual(self.install()[0], 4)
         self.assertEqual(exe.stat().st_mtime_ns, before)

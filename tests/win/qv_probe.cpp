@@ -19,8 +19,8 @@
 //   memory              QV's working set, its peak and its private bytes, in KiB
 //   balloon             the texts of the balloon notices on screen, one a line
 //   fileacl PATH        the access list of a file or folder, in SDDL
-//   hold PATH SECONDS   holds the file open without sharing for that long; OUT is written once
-//                       it is held
+//   hold SECONDS PATH   holds the file open without sharing for that long; OUT is written once
+//                       it is held (PATH is the rest of the line: a launcher may split it)
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
 #include <windows.h>
@@ -144,7 +144,7 @@ int SettingsDump() {
   if (!h) return 1;
   Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
   Out(L"caption=" + Text(h));
-  for (int id : {1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
+  for (int id : {1025, 1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
   Out(L"check=" + std::to_wstring(SendDlgItemMessageW(h, 1008, BM_GETCHECK, 0, 0)));
   for (int id : {1004, 1005, 1007}) {
     HWND c = GetDlgItem(h, id);
@@ -350,11 +350,13 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring cmd = argv[2];
   if (cmd == L"hold" && argc > 4) {
-    HANDLE f = CreateFileW(argv[3], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    std::wstring path = argv[4];
+    for (int i = 5; i < argc; ++i) path += std::wstring(L" ") + argv[i];
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return 1;
     if (FILE* out = _wfopen(argv[1], L"wb")) fclose(out);
-    Sleep(static_cast<DWORD>(_wtoi(argv[4])) * 1000);
+    Sleep(static_cast<DWORD>(_wtoi(argv[3])) * 1000);
     CloseHandle(f);
     return 0;
   }
