@@ -263,7 +263,8 @@ class Product(unittest.TestCase):
         houses, _ = self.notepad_words()
         self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
         self.close_popup()
-        # QV still runs when the uninstaller starts (next step).
+        # Ended in order, so that the next step's start is a first instance again.
+        self.quit_from_tray(qv)
 
     def test_7_uninstall_leaves_nothing(self):
         qv = self.start_qv("1")
