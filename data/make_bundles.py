@@ -53,6 +53,14 @@ MAIN = [
     ("Web Tutorial", "Web Tutorial", "Didacticiel"),
     ("About", "About", "À propos"),
     ("QV Pronounciation Guide", "QV Pronunciation Guide", "Guide de prononciation de QV"),
+    # The settings window's group box.
+    ("Hot Key Activation", "Hot Key Activation", "Activation par touche"),
+    # The tray balloon when the capture component is missing or fails (at most 255 characters).
+    ("Text capture unavailable",
+     "QV cannot read the text under the pointer: its capture component is missing or damaged. "
+     "Look-ups are switched off; switch them on again to retry, or reinstall QV.",
+     "QV ne peut pas lire le texte sous le pointeur : son composant de capture est absent ou "
+     "endommagé. QV est désactivé ; réactivez-le pour réessayer, ou réinstallez QV."),
 ]
 ABOUT = [
     ("About", "About QV", "À propos de QV"),

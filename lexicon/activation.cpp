@@ -91,7 +91,7 @@ void CActivation::SetEnabled(bool enable, bool fromCheckBox) {
 
 void CActivation::OnPopupLinkClick() {
   m_host.SetEnableCheck(false);
-  m_host.SetToggleItemText(L"Enable");  // literal: this path does not consult the bundle
+  m_host.SetToggleItemText(m_host.GetText(L"Enable"));
   m_bEnabled = false;
   m_host.ClosePopup();
 }

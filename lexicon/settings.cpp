@@ -16,6 +16,18 @@ RegKey OpenMainKeyForReading() {
   return RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::Read);
 }
 
+// A value of the main key: the current user's, else the installation's. A value that a tool
+// overrides for the installation is read there alone, as the override promises.
+std::optional<std::string> ReadUserOrMachine(std::string_view name, std::size_t cbBuffer) {
+  const std::wstring wideName(name.begin(), name.end());
+  if (!platform::HasValueOverride(Hive::LocalMachine, kMainKeyPath, wideName)) {
+    if (RegKey user = RegKey::Open(Hive::CurrentUser, kMainKeyPath, RegAccess::Read))
+      if (std::optional<std::string> value = user.ReadAnsi(name, cbBuffer)) return value;
+  }
+  RegKey key = OpenMainKeyForReading();
+  return key ? key.ReadAnsi(name, cbBuffer) : std::nullopt;
+}
+
 }  // namespace
 
 void SyncLexiconHome() {
@@ -26,22 +38,26 @@ void SyncLexiconHome() {
   if (!RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::All))
     RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);  // closed again at once
 
-  if (RegKey key = RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::All); key && target)
+  if (!target || ReadLexiconHome(Hive::LocalMachine) == target) return;
+  if (RegKey key = RegKey::Open(Hive::LocalMachine, kLexiconKeyPath, RegAccess::All))
     key.WriteAnsi("WNHome", *target);
 }
 
 FirstRunResult ConsumeFirstRunFlag() {
   FirstRunResult result;
-  RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All);
-  if (!key) return result;
-  std::optional<std::string> tut = key.ReadAnsi("Tut", kTutBytes);
+  std::optional<std::string> tut = ReadUserOrMachine("Tut", kTutBytes);
   if (!tut || *tut != "0") return result;
   result.firstRun = true;
-  if (!key.WriteAnsi("Tut", "1")) return result;
+  RegKey user = RegKey::Open(Hive::CurrentUser, kMainKeyPath, RegAccess::All);
+  if (!user) user = RegKey::Create(Hive::CurrentUser, kMainKeyPath);
+  if (!user || !user.WriteAnsi("Tut", "1")) return result;
   result.flagWritten = true;
-  if (RegKey again = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All))
-    again.WriteAnsi("QVLang", "fr");
+  if (ReadLanguageCode() != "fr") user.WriteAnsi("QVLang", "fr");
   return result;
+}
+
+bool IsLanguageCode(std::string_view code) {
+  return code.size() == 2 && code[0] >= 'a' && code[0] <= 'z' && code[1] >= 'a' && code[1] <= 'z';
 }
 
 std::optional<std::wstring> ReadInstallDir() {
@@ -50,8 +66,8 @@ std::optional<std::wstring> ReadInstallDir() {
 }
 
 std::optional<std::string> ReadLanguageCode() {
-  RegKey key = OpenMainKeyForReading();
-  return key ? key.ReadAnsi("QVLang", kLangBytes) : std::nullopt;
+  std::optional<std::string> code = ReadUserOrMachine("QVLang", kLangBytes);
+  return code && IsLanguageCode(*code) ? code : std::nullopt;
 }
 
 std::optional<std::string> ReadLexiconHome(Hive hive) {

@@ -1,9 +1,14 @@
 // The installation-wide settings in the registry. Every reader opens, reads and closes at the
 // moment of use; nothing is cached, so a change made while QV runs is seen by the next reader.
+// The installer writes its values under the local machine's key; what the program itself must
+// write for a user (the first-run flag, the language it sets then) goes under the same path of
+// the current user's hive, which every user may write, and is read there first: the local
+// machine's values are the defaults. Nothing is written that already holds the same value.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/registry.h"
 
@@ -26,17 +31,22 @@ struct FirstRunResult {
   bool flagWritten = false;
 };
 
-// Copies the installation directory (Target) into the lexicon home (WNHome), creating the
-// lexicon key when it is missing. When Target cannot be read, WNHome keeps its value.
+// Copies the installation directory (Target) into the lexicon home (WNHome) when they differ,
+// creating the lexicon key when it is missing. When Target cannot be read, WNHome keeps its value.
 void SyncLexiconHome();
 
-// Moves the first-run flag Tut from "0" to "1" and sets QVLang to "fr". The tutorial is opened
-// by the caller only when both flags are set.
+// The first-run flag Tut (the current user's, else the installation's): at "0" it becomes "1" for
+// this user, and the user's QVLang becomes "fr". The tutorial is opened by the caller only when
+// both flags are set, so that a flag that cannot be written does not open it at every start.
 FirstRunResult ConsumeFirstRunFlag();
+
+// A language code as the bundles' file names take it: two lower-case ASCII letters.
+bool IsLanguageCode(std::string_view code);
 
 // Target as wide text (the text bundle's reader).
 std::optional<std::wstring> ReadInstallDir();
-// QVLang as 8-bit text.
+// QVLang as 8-bit text (the current user's, else the installation's); absent unless it is a
+// language code.
 std::optional<std::string> ReadLanguageCode();
 // WNHome from the local machine only, as 8-bit text (the dictionary store's reader).
 std::optional<std::string> ReadLexiconHome();

@@ -33,6 +33,8 @@ std::uint64_t ChangeCount() noexcept;
 void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
                       std::wstring_view text);
 void ClearValueOverrides();
+// Whether a value of that key is overridden (set or deleted in-process).
+bool HasValueOverride(Hive hive, std::wstring_view path, std::wstring_view name);
 
 class RegKey {
  public:

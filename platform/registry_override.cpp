@@ -45,6 +45,10 @@ void SetValueOverride(Hive hive, std::wstring_view path, std::wstring_view name,
   Overrides()[RegKeyId(hive, path)][FoldCase(name)] = std::wstring(text);
 }
 
+bool HasValueOverride(Hive hive, std::wstring_view path, std::wstring_view name) {
+  return Lookup(RegKeyId(hive, path), name).has_value();
+}
+
 void ClearValueOverrides() {
   detail::NoteChange();
   std::lock_guard lock(g_mutex);

@@ -102,10 +102,23 @@ def main():
     parser.add_argument("--docs")
     parser.add_argument("--desktop", metavar="PREFIX")
     args = parser.parse_args()
-    if args.desktop:
-        desktop(args)
-    else:
-        headless(args)
+    # A failing step says what failed, in one line, instead of a Python trace.
+    try:
+        if args.desktop:
+            desktop(args)
+        else:
+            headless(args)
+    except subprocess.CalledProcessError as e:
+        command = " ".join(map(str, e.cmd))
+        if str(qvwine.SESSION) in command:
+            sys.exit("demo: the headless Wine session could not be started "
+                     f"(cmake/wine-session start, exit status {e.returncode}; the message above "
+                     "names the failing step)")
+        sys.exit(f"demo: `{command}` failed with exit status {e.returncode}")
+    except subprocess.TimeoutExpired as e:
+        sys.exit(f"demo: `{' '.join(map(str, e.cmd))}` did not end within {e.timeout:.0f} s")
+    except (RuntimeError, OSError) as e:
+        sys.exit(f"demo: {e}")
 
 
 if __name__ == "__main__":

@@ -68,8 +68,9 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   return result;
 }
 
-void CDialogMessages::Show(const std::wstring& text, const std::wstring& caption, Kind kind) {
-  MessageBoxW(m_owner, text.c_str(), caption.c_str(), kind == Kind::Error ? MB_ICONHAND : MB_OK);
+void CDialogMessages::Show(const std::wstring& text, const std::wstring&, Kind) {
+  OutputDebugStringW((L"QV: text capture failed: " + text + L"\n").c_str());
+  PostMessageW(m_owner, kCaptureFailedMessage, 0, 0);
 }
 
 void CTooltipPopup::Show(const std::wstring& title, const std::wstring& body) {

@@ -1,5 +1,5 @@
-// The look-up's Windows services: the capture component reached through COM, message boxes
-// over the main dialog, and the translation popup.
+// The look-up's Windows services: the capture component reached through COM, the report of a
+// failing component to the main dialog, and the translation popup.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +33,13 @@ class CComTextCapture : public ITextCapture {
   bool m_bRecognition = false;  // the request carries a recognition language
 };
 
+// Posted to the main dialog when the capture component cannot be created or a call of it fails.
+inline constexpr UINT kCaptureFailedMessage = WM_APP + 21;
+
+// The look-up's only messages are the capture component's failures. They run on the hook's and
+// the hover timer's path, where a modal box would take the focus from the program under the
+// pointer and come back at every tick: they are handed to the main dialog instead, which tells
+// the user once, in a tray balloon, and switches look-ups off.
 class CDialogMessages : public IMessageBox {
  public:
   explicit CDialogMessages(const HWND& owner) : m_owner(owner) {}

@@ -9,11 +9,19 @@
 #include "tiplex/localize_menu.h"
 #include "tiplex/mousehook.h"
 #include "tiplex/shell_commands.h"
+#include "tiplex/startup.h"
 
 namespace qv {
 namespace {
 
 constexpr int kMaxControlText = 1023;
+
+// The tray icon is tried again while the shell is not ready for it (at log-on it may come up
+// after QV): after these waits, a minute in all, the program gives up.
+constexpr UINT_PTR kTrayRetryTimerId = 124;
+constexpr UINT kTrayRetryDelaysMs[] = {1000, 2000, 4000, 8000, 15000, 30000};
+// How long the capture notice stays over the tray icon.
+constexpr UINT kNoticeMs = 20000;
 
 std::wstring WindowText(HWND h) {
   wchar_t buf[kMaxControlText + 1] = {};
@@ -63,6 +71,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnMessage<CMainDlg>(WM_DESTROY, &CMainDlg::OnDestroy),
       OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
       OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
+      OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
       OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
       OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnTrayExit),
       OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
@@ -105,17 +114,9 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
     loop->AddIdleHandler(this);
   }
 
-  CLocalizer localizer(kMainSection);
-  const std::wstring tip = localizer.GetText(L"Brantel QV Dictionary");
-  const std::wstring failure = localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon");
   m_hTrayImage = CTrayNotifyIcon::LoadIcon(IDI_TRAY, true);
-
-  if (!m_TrayIcon.Create(m_hWnd, kTrayIconId, tip.c_str(), tip.c_str(), L"", 10,
-                         CTrayNotifyIcon::User, m_hTrayImage, kTrayCallback, 0, true, false,
-                         false, nullptr, false, true)) {
-    MessageBoxW(m_hWnd, failure.c_str(), tip.c_str(), MB_ICONHAND);
-    return -1;
-  }
+  // Without its icon QV works on while the icon is tried again; it ends if the icon never comes.
+  if (!AddTrayIcon()) SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
   MouseHook::Instance().Install(m_hWnd);
   InitSettingsControls();
   m_Activation.ApplyTrigger();
@@ -123,9 +124,68 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
+bool CMainDlg::AddTrayIcon() {
+  const std::wstring tip = CLocalizer(kMainSection).GetText(L"Brantel QV Dictionary");
+  return m_TrayIcon.Create(m_hWnd, kTrayIconId, tip.c_str(), tip.c_str(), L"", 10,
+                           CTrayNotifyIcon::User, m_hTrayImage, kTrayCallback, 0, true, false,
+                           false, nullptr, false, true);
+}
+
+void CMainDlg::RetryTrayIcon() {
+  KillTimer(m_hWnd, kTrayRetryTimerId);
+  ++m_nTrayAttempts;
+  if (AddTrayIcon()) {
+    if (m_bNoticePending) ShowCaptureNotice();
+    return;
+  }
+  if (m_nTrayAttempts < std::size(kTrayRetryDelaysMs)) {
+    SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[m_nTrayAttempts], nullptr);
+    return;
+  }
+  // A QV without its icon could not be reached or ended by the user: it says so and ends.
+  CLocalizer localizer(kMainSection);
+  MessageBoxW(m_hWnd, localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon").c_str(),
+              localizer.GetText(L"Brantel QV Dictionary").c_str(), MB_ICONHAND);
+  Quit(1);
+}
+
 void CMainDlg::CreateCaptureEngine() {
-  if (FAILED(m_Capture.CreateEngine()))
-    MessageBoxW(m_hWnd, L"Can't create WCX SDK component", L"Error", MB_ICONHAND);
+  if (FAILED(m_Capture.CreateEngine())) CaptureUnavailable();
+}
+
+void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
+  if (enable && !m_Capture.HasEngine() && FAILED(m_Capture.CreateEngine())) {
+    if (fromCheckBox) SetEnableCheck(false);
+    ShowCaptureNotice();
+    return;
+  }
+  m_Activation.SetEnabled(enable, fromCheckBox);
+}
+
+void CMainDlg::CaptureUnavailable() {
+  if (!m_Activation.Enabled()) return;  // already told; look-ups stay off until switched on
+  ClosePopup();
+  m_Activation.SetEnabled(false);
+  ShowCaptureNotice();
+}
+
+void CMainDlg::ShowCaptureNotice() {
+  m_bNoticePending = !m_TrayIcon.IsCreated();
+  if (m_bNoticePending) return;
+  CLocalizer localizer(kMainSection);
+  m_TrayIcon.ShowBalloon(localizer.GetText(L"Text capture unavailable").c_str(),
+                         localizer.GetText(L"Brantel QV Dictionary").c_str(),
+                         CTrayNotifyIcon::Warning, kNoticeMs);
+}
+
+void CMainDlg::Quit(int code) {
+  DestroyWindow();
+  PostQuitMessage(code);
+}
+
+LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {
+  CaptureUnavailable();
+  return 0;
 }
 
 void CMainDlg::InitSettingsControls() {
@@ -163,7 +223,7 @@ void CMainDlg::AttachLocalizedMenu() {
 void CMainDlg::LocalizeDialogTexts() {
   CLocalizer localizer(kMainSection);
   SetWindowTextW(m_hWnd, localizer.GetText(L"QV Settings").c_str());
-  for (int id : {IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT}) {
+  for (int id : {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT}) {
     HWND item = GetDlgItem(id);
     SetWindowTextW(item, localizer.GetText(WindowText(item)).c_str());
   }
@@ -191,6 +251,7 @@ LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
+  RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
     loop->RemoveIdleHandler(this);
@@ -206,18 +267,21 @@ LRESULT CMainDlg::OnPopupLinkClick(UINT, WPARAM, LPARAM lp) {
 }
 
 LRESULT CMainDlg::OnHoverTimer(UINT, WPARAM wp, LPARAM) {
+  if (wp == kTrayRetryTimerId) {
+    RetryTrayIcon();
+    return 0;
+  }
   m_Activation.OnHoverTimer(wp);
   return 1;
 }
 
 LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
-  m_Activation.SetEnabled(!m_Activation.Enabled());
+  SwitchLookups(!m_Activation.Enabled(), false);
   return 0;
 }
 
 LRESULT CMainDlg::OnTrayExit(UINT, WPARAM, LPARAM) {
-  DestroyWindow();
-  PostQuitMessage(0);
+  Quit(0);
   return 0;
 }
 
@@ -230,12 +294,11 @@ LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-// The process ends here, with the runtime's normal exit (which removes the mouse hook); the
-// message loop is not left and the dialog is not destroyed first.
+// The settings window's Quit: the same orderly end as the tray's Exit, so that the capture
+// engine is released and COM shut down before the process ends.
 LRESULT CMainDlg::OnExitProcess(UINT, WPARAM, LPARAM) {
-  m_TrayIcon.DestroyWindow();
-  m_TrayIcon.RemoveIcon(false);
-  std::exit(0);
+  Quit(0);
+  return 0;
 }
 
 LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM) {
@@ -260,7 +323,7 @@ LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
-  m_Activation.SetEnabled(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
+  SwitchLookups(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
   return 0;
 }
 

@@ -66,11 +66,21 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
   LRESULT OnAbout(UINT, WPARAM, LPARAM);
+  LRESULT OnCaptureFailed(UINT, WPARAM, LPARAM);
 
   void InitSettingsControls();
   void AttachLocalizedMenu();
   void LocalizeDialogTexts();
   void CreateCaptureEngine();
+  bool AddTrayIcon();
+  void RetryTrayIcon();
+  // Look-ups switched on or off by the user; switching on tries the capture component again.
+  void SwitchLookups(bool enable, bool fromCheckBox);
+  // The capture component is missing or failing: look-ups go off and the user is told once.
+  void CaptureUnavailable();
+  void ShowCaptureNotice();
+  // Ends the program through its message loop, which hands `code` to the process's exit.
+  void Quit(int code);
 
   // What the activation decisions ask of the dialog.
   int KeyStateCode() override;
@@ -103,8 +113,12 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CWordNetAnalysis m_Lexical;
   CComposeCache m_ComposeCache{&LookupDataGeneration};
   CLookup m_Lookup{{m_Capture, m_Messages, m_Popup, m_Dictionary, m_Captions, m_Lexical}};
-  // A look-up whose message box is open does not start another one from that box's loop.
+  // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
+  // The tray icon's attempts so far, while the shell is not ready to take it.
+  size_t m_nTrayAttempts = 0;
+  // The capture notice waits for the tray icon when the component failed before it was there.
+  bool m_bNoticePending = false;
 };
 
 }  // namespace qv

@@ -35,6 +35,7 @@ int qv::startup::Run(std::wstring_view tail, int show) {
       return 0;
     }
     ShowWindow(dlg.m_hWnd, mode == StartMode::Normal ? show : SW_HIDE);
+    SetPropW(dlg.m_hWnd, kReadyProperty, reinterpret_cast<HANDLE>(1));
     result = loop.Run();
     ui::AppModule().RemoveMessageLoop();
   }  // the main dialog goes (and with it the tray icon) before the module and COM

@@ -17,10 +17,9 @@ void ShowPronounceHelp(HWND owner) noexcept;
 // registry's Target), so that it opens offline. Its place there, as the menu commands name it.
 inline constexpr wchar_t kTutorialPage[] = L"tutorial\\index.html";
 
-// An address as the text bundle or the program names it, made ready for the shell: an address
-// with a scheme ("https://…", "file:///…") and an absolute path stay as they are; any other text
-// is a path inside the installation folder. Empty when there is nothing to open (an empty entry,
-// or a relative one while Target cannot be read).
+// An address as the text bundle or the program names it, made ready for the shell by the rule of
+// lexicon/addresses.h: an http or https address, or a page inside the installation folder (the
+// registry's Target). Empty when there is nothing to open.
 std::wstring ResolveAddress(std::wstring_view entry);
 
 // The installed tutorial page (kTutorialPage resolved).

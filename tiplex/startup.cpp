@@ -25,30 +25,42 @@ StartMode DecideStartMode(bool firstRun, std::wstring_view tail) {
   return firstRun ? StartMode::FirstRun : StartMode::Normal;
 }
 
-void ShowRunningInstance() noexcept {
-  EnumWindows(
-      [](HWND wnd, LPARAM) -> BOOL {
-        wchar_t title[261] = {};
-        GetWindowTextW(wnd, title, 261);
-        if (std::wstring_view(title) == kSettingsTitle) {
-          ShowWindow(wnd, SW_SHOWNORMAL);
-          SetForegroundWindow(wnd);
-        }
-        return TRUE;  // every window with that title, not just the first
-      },
-      0);
+void ShowRunningInstance(DWORD waitMs) noexcept {
+  const ULONGLONG end = GetTickCount64() + waitMs;
+  for (;;) {
+    bool shown = false;
+    EnumWindows(
+        [](HWND wnd, LPARAM found) -> BOOL {
+          wchar_t title[261] = {};
+          GetWindowTextW(wnd, title, 261);
+          if (std::wstring_view(title) == kSettingsTitle && GetPropW(wnd, kReadyProperty)) {
+            ShowWindow(wnd, SW_SHOWNORMAL);
+            SetForegroundWindow(wnd);
+            *reinterpret_cast<bool*>(found) = true;
+          }
+          return TRUE;  // every window with that title, not just the first
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    if (shown || GetTickCount64() >= end) return;
+    Sleep(100);
+  }
 }
 
 int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show) {
   CommandLineTail() = std::wstring(tail);
-  if (UniqueKernelHandle running{OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex)}) {
-    ShowRunningInstance();
-    return 0;
-  }
+  // The mutex's name stays as it is: other programs look for it. Only its existence matters,
+  // so it is opened with the least access.
+  UniqueKernelHandle running{OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutex)};
+  const DWORD openError = running ? ERROR_SUCCESS : GetLastError();
   // Held, never waited on, until the process ends. Two starts at the same moment both find no
   // mutex to open; the one whose creation finds it already there is the second.
-  UniqueKernelHandle mutex{CreateMutexW(nullptr, FALSE, kInstanceMutex)};
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+  UniqueKernelHandle mutex;
+  DWORD createError = ERROR_SUCCESS;
+  if (!running && openError != ERROR_ACCESS_DENIED) {
+    mutex.reset(CreateMutexW(nullptr, FALSE, kInstanceMutex));
+    createError = GetLastError();
+  }
+  if (AlreadyRunning(openError, static_cast<bool>(mutex), createError)) {
     ShowRunningInstance();
     return 0;
   }

@@ -12,6 +12,9 @@ namespace qv::startup {
 // The running instance's mark, and the title by which a second start finds its settings window.
 inline constexpr wchar_t kInstanceMutex[] = L"QV Dictionary";
 inline constexpr wchar_t kSettingsTitle[] = L"QV Settings";
+// Set on the settings window once the start-up has shown or hidden it: a second start leaves a
+// window alone until then, or the start-up would hide it again.
+inline constexpr wchar_t kReadyProperty[] = L"QV.SettingsReady";
 
 enum class StartMode { Normal, FirstRun, Quiet };
 
@@ -19,9 +22,23 @@ enum class StartMode { Normal, FirstRun, Quiet };
 // FirstRun on the first run, else Normal.
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail);
 
+// The single-instance rule, from what opening the instance mutex gave (openError: 0 when it was
+// opened, else the error) and, when it was not opened, what creating it gave (created: a handle
+// came back; createError: the last error then). The mutex of an instance that runs with other
+// rights (elevated) exists but cannot be opened: access denied counts as running. When the
+// mutex can be neither opened nor created for another reason, this start goes on without it.
+inline bool AlreadyRunning(DWORD openError, bool created, DWORD createError) noexcept {
+  if (openError == ERROR_SUCCESS || openError == ERROR_ACCESS_DENIED) return true;
+  if (created) return createError == ERROR_ALREADY_EXISTS;
+  return createError == ERROR_ACCESS_DENIED;
+}
+
 // Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
-// too): what a second start does before it exits.
-void ShowRunningInstance() noexcept;
+// too) that carries kReadyProperty: what a second start does before it exits. The first instance
+// may still show its splash, before its settings window is ready: it is waited for, up to
+// `waitMs`.
+inline constexpr DWORD kWaitForSettingsMs = 30000;
+void ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
 
 // The process entry: the single-instance check, COM, the common controls, the module, then
 // Run(tail, show); its result is the exit code.

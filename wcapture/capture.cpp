@@ -85,11 +85,26 @@ class Target {
   }
   LONG Style() const { return GetWindowLongW(m_h, GWL_STYLE); }
 
+  // Wine answers no WM_GETFONT across processes. Its labels keep the font they were given in the
+  // first slot of their window's extra bytes, which any process may read: null there is a label
+  // that was never given one. Only asked when the message went unanswered.
+  bool LabelFontSlot(LRESULT& font) const {
+    if (m_local || lstrcmpiW(ClassName().c_str(), L"Static") != 0) return false;
+    if (GetClassLongPtrW(m_h, GCL_CBWNDEXTRA) < static_cast<LONG_PTR>(sizeof(LONG_PTR)))
+      return false;
+    SetLastError(ERROR_SUCCESS);
+    const LONG_PTR slot = GetWindowLongPtrW(m_h, 0);
+    if (slot == 0 && GetLastError() != ERROR_SUCCESS) return false;
+    font = static_cast<LRESULT>(slot);
+    return true;
+  }
+
   // The control's font to lay its text out with; never null.
   platform::UniqueFont Font() const {
     LRESULT f = 0;
     LOGFONTW lf{};
-    if (Send(WM_GETFONT, 0, 0, f) && !f) {
+    const bool answered = Send(WM_GETFONT, 0, 0, f) || LabelFontSlot(f);
+    if (answered && !f) {
       // A control that was never given a font draws with the system font, in any process.
       GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
       return platform::UniqueFont(CreateFontIndirectW(&lf));

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The product end to end, from its installer, in a fresh Wine prefix: a silent install, the
 first start, a look-up over Wine's Notepad, the tray menu, the log-on start, an ordinary user, a
-missing or damaged dict folder, a second install while QV runs, and an uninstall that leaves
-nothing.
+missing or damaged dict folder, a missing capture component, a second install while QV runs
+(in this desktop and in another), an uninstall that leaves nothing, and the installation folder's
+checks: outside Program Files, foreign, with a file in use.
 
 usage: product_test.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --lookup QV-LOOKUP
                        --lexicon-home DIR --work DIR
@@ -21,12 +22,13 @@ import unittest
 import qvwine
 
 KEY = r"HKLM\Software\Brantel\QV-fr"
+USER_KEY = r"HKCU\Software\Brantel\QV-fr"
 LEXICON_KEY = KEY + r"\dict\2.1"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\QV-fr"
 TARGET = "C:\\Program Files\\QV\\"
 PROGRAM_FILES = ["QV.exe", "wcapture.dll", "wmonitor.dll", "WCaptureX.manifest",
-                 "WMonitorX.manifest", "qv_rb.fr", "qv_rb.en", "uninstall.exe"]
+                 "WMonitorX.manifest", "qv_rb.fr", "qv_rb.en", "QV-uninstall.exe"]
 SHORTCUTS = r"C:\ProgramData\Microsoft\Windows\Start Menu\Programs"
 TEXT = "The houses were running along the river.\r\nA cat sat on the mat.\r\n"
 NOTEPAD = "sample.txt - Notepad"
@@ -114,7 +116,9 @@ class Product(unittest.TestCase):
                          [TARGET, "fr", "0"])
         self.assertEqual(reg(LEXICON_KEY, "WNHome"), TARGET)
         self.assertEqual(reg(RUN_KEY, "QV"), f'"{self.exe}" 1')
-        self.assertEqual(reg(UNINSTALL_KEY, "QuietUninstallString"), f'"{TARGET}uninstall.exe" /S')
+        self.assertEqual(reg(UNINSTALL_KEY, "QuietUninstallString"),
+                         f'"{TARGET}QV-uninstall.exe" /S')
+        self.assertEqual(reg(UNINSTALL_KEY, "DisplayVersion"), "3.0")
         for name in PROGRAM_FILES:
             self.assertTrue((self.folder / name).is_file(), name)
         self.assertTrue((self.folder / "tutorial" / "index.html").is_file())
@@ -132,8 +136,9 @@ class Product(unittest.TestCase):
     def test_2_first_start_look_up_and_tray(self):
         qv = self.start_qv()
         reg = self.wine.reg_get
-        self.assertEqual([reg(KEY, "Tut"), reg(KEY, "QVLang"), reg(LEXICON_KEY, "WNHome")],
-                         ["1", "fr", TARGET])
+        # The first-run flag is the user's; the installation's stays the default.
+        self.assertEqual([reg(KEY, "Tut"), reg(USER_KEY, "Tut"), reg(LEXICON_KEY, "WNHome")],
+                         ["0", "1", TARGET])
         opened = self.wine.wait(lambda: any("tutorial" in a for a in self.opened_addresses()))
         self.assertTrue(opened, "the tutorial page was not opened at the first start")
         # The first run shows the splash and the tutorial, and leaves the settings window hidden.
@@ -157,7 +162,7 @@ class Product(unittest.TestCase):
         print(f"\nQV.exe 1 to the tray icon: {time.monotonic() - started:.2f} s", file=sys.stderr)
         self.assertEqual(self.wine.wait(self.wine.settings)["visible"], "0")
         self.assertEqual(len(self.opened_addresses()), opened)
-        self.assertEqual(self.wine.reg_get(KEY, "Tut"), "1")
+        self.assertEqual(self.wine.reg_get(USER_KEY, "Tut"), "1")
         self.quit_from_tray(qv)
 
     def test_4_ordinary_user(self):
@@ -166,10 +171,19 @@ class Product(unittest.TestCase):
         for key in keys:
             self.assertIsNotNone(self.wine.probe("keyaccess", key, "read"), key)
         try:
+            # A user who never ran QV: the tutorial opens once, from the installation's default.
+            self.wine.reg_delete(USER_KEY)
+            opened = len(self.opened_addresses())
             qv = self.start_qv("1")
+            self.assertTrue(self.wine.wait(lambda: len(self.opened_addresses()) == opened + 1))
+            self.assertEqual(self.wine.reg_get(USER_KEY, "Tut"), "1")
             houses, _ = self.notepad_words()
             self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
             self.close_popup()
+            self.quit_from_tray(qv)
+            qv = self.start_qv("1")
+            time.sleep(1)
+            self.assertEqual(len(self.opened_addresses()), opened + 1)
             self.quit_from_tray(qv)
         finally:
             for key in keys:
@@ -205,25 +219,57 @@ class Product(unittest.TestCase):
             shutil.rmtree(dict_dir, ignore_errors=True)
             (self.folder / "dict.away").rename(dict_dir)
 
+    def test_5b_missing_capture_component(self):
+        # Each of the component's two libraries missing in turn: no message box ever, one notice
+        # in a tray balloon, look-ups off; switched on again with the library back, QV captures.
+        for dll in ("wmonitor.dll", "wcapture.dll"):
+            (self.folder / dll).rename(self.folder / (dll + ".away"))
+            try:
+                qv = self.start_qv("1")
+                houses, _ = self.notepad_words()
+                self.wine.hover_with("ctrl", houses, timeout=3)
+                self.assertTrue(self.wine.wait(lambda: self.wine.settings()["check"] == "0"), dll)
+                # (After the start's own balloon, which the shell shows first.)
+                notice = lambda: "composant de capture" in (self.wine.probe("balloon") or "")
+                self.assertTrue(self.wine.wait(notice, timeout=40), dll)
+                self.wine.screenshot(pathlib.Path(ARGS.work) / f"notice-{dll}.png")
+                self.assertIsNone(self.wine.probe("msgbox", "Error"), dll)
+                self.assertIsNone(self.wine.hover_with("ctrl", houses, timeout=3), dll)
+            finally:
+                (self.folder / (dll + ".away")).rename(self.folder / dll)
+            self.assertTrue(self.wine.tray_menu(choose=3))
+            self.assertTrue(self.wine.wait(lambda: self.wine.settings()["check"] == "1"), dll)
+            self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
+            self.close_popup()
+            self.quit_from_tray(qv)
+            self.tearDown()
+
     def test_6_second_install_while_qv_runs(self):
-        qv = self.start_qv("1")
+        # A QV of this installation that the installer's window search cannot see (in another
+        # desktop, as in another user's session) is ended by its image path. (The uninstall
+        # below closes one of this desktop through its tray command.)
+        qv = self.wine.start(self.exe, "1", desktop="other")
+        self.assertIsNotNone(qv.pid)
         status, seconds = self.install()
         self.assertEqual(status, 0)
         print(f"\nsilent install over a running QV: {seconds:.1f} s", file=sys.stderr)
-        self.assertEqual(qv.exit_code(), 0, "the installer did not close QV")
-        self.assertEqual(self.wine.reg_get(KEY, "Tut"), "1")  # no tutorial again after an update
+        self.assertEqual(qv.exit_code(), 1, "the installer did not end QV")
+        qv.proc.kill()  # the other desktop goes with the launcher that made it
+        qv.proc.wait()
+        self.assertEqual(self.wine.reg_get(USER_KEY, "Tut"), "1")  # no tutorial after an update
         for name in PROGRAM_FILES:
             self.assertTrue((self.folder / name).is_file(), name)
         qv = self.start_qv("1")
         houses, _ = self.notepad_words()
         self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
         self.close_popup()
-        # QV still runs when the uninstaller starts (next step).
+        # Ended in order, so that the next step's start is a first instance again.
+        self.quit_from_tray(qv)
 
     def test_7_uninstall_leaves_nothing(self):
         qv = self.start_qv("1")
         # The uninstaller copies itself out of the folder it removes and returns at once.
-        self.assertEqual(self.wine.start(TARGET + "uninstall.exe", "/S").exit_code(timeout=60), 0)
+        self.assertEqual(self.wine.start(TARGET + "QV-uninstall.exe", "/S").exit_code(timeout=60), 0)
         gone = self.wine.wait(lambda: not self.folder.exists(), timeout=60)
         self.assertTrue(gone, gone or sorted(str(p) for p in self.folder.rglob("*")))
         self.assertEqual(qv.exit_code(), 0)
@@ -232,6 +278,41 @@ class Product(unittest.TestCase):
             self.assertNotIn("HKEY_LOCAL_MACHINE", out, key)
         self.assertIsNone(self.wine.reg_get(RUN_KEY, "QV"))
         self.assertEqual(list(self.wine.host_path(SHORTCUTS).glob("QV*.lnk")), [])
+        self.assertIsNone(self.wine.reg_get(USER_KEY, "Tut"))
+
+    def test_8_installation_folder_checks(self):
+        # Outside Program Files the folder must let only administrators and SYSTEM change it. A
+        # file system that keeps no access list (as Wine's here) makes the installer refuse it.
+        folder = self.wine.host_path("C:\\QV")
+        status = self.wine.start(ARGS.setup, "/S", "/D=C:\\QV").exit_code(timeout=300)
+        if status == 0:
+            acl = self.wine.probe("fileacl", "C:\\QV")
+            self.assertTrue(acl.startswith("D:P") and ";;;BA)" in acl, acl)
+            self.assertEqual(self.wine.start("C:\\QV\\QV-uninstall.exe", "/S").exit_code(), 0)
+            self.wine.wait(lambda: not folder.exists(), timeout=60)
+        else:
+            self.assertEqual(status, 3)
+            self.assertFalse(folder.exists())
+        # A file of the installation in use: the update stops with its exit code before
+        # anything is replaced.
+        self.assertEqual(self.install()[0], 0)
+        exe = self.folder / "QV.exe"
+        before = exe.stat().st_mtime_ns
+        hold = pathlib.Path(ARGS.work) / "hold.out"
+        # The probe holds the file (its path given in words, which it joins again).
+        holder = self.wine.start(ARGS.probe, qvwine.winpath(hold), "hold", 120,
+                                 *(TARGET + "qv_rb.fr").split(" "))
+        self.assertTrue(self.wine.wait(hold.exists))
+        self.assertEqual(self.install()[0], 4)
+        self.assertEqual(exe.stat().st_mtime_ns, before)
+        holder.kill()
+        # A folder that holds other files and no QV is refused, and left as it was.
+        other = self.wine.host_path("C:\\Other")
+        other.mkdir()
+        (other / "notes.txt").write_text("mine")
+        self.assertEqual(self.wine.start(ARGS.setup, "/S", "/D=C:\\Other").exit_code(timeout=300), 3)
+        self.assertEqual(sorted(p.name for p in other.iterdir()), ["notes.txt"])
+        self.assertEqual(self.wine.start(TARGET + "QV-uninstall.exe", "/S").exit_code(timeout=60), 0)
 
 
 def main():

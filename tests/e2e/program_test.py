@@ -54,6 +54,7 @@ class Program(unittest.TestCase):
 
     def setUp(self):
         self.wine.reg_delete(KEY)
+        self.wine.reg_delete(r"HKCU\Software\Brantel\QV-fr")  # the user's first-run flag
         self.wine.reg_set(KEY, "Target", self.target)
         self.wine.reg_set(KEY, "QVLang", "fr")
         self.wine.reg_set(KEY, "Tut", "1")
@@ -119,8 +120,9 @@ class Program(unittest.TestCase):
         # The settings window after localization (a normal start shows it).
         self.assertEqual(state["visible"], "1")
         self.assertEqual(state["caption"], "QV Settings")
-        self.assertEqual([state[f"text {i}"] for i in (1023, 1024, 1, 2, 1017)],
-                         ["Activation", "Activer QV", "OK", "Annuler", "Quitter"])
+        self.assertEqual([state[f"text {i}"] for i in (1025, 1023, 1024, 1, 2, 1017)],
+                         ["Activation par touche", "Activation", "Activer QV", "OK", "Annuler",
+                          "Quitter"])
         self.assertEqual(state["check"], "1")
         raw = self.wine.probe("settings")
         self.assertIn("list 1007 sel=0 items=Survol de la souris + Ctrl|Survol de la souris + F8|"
@@ -216,18 +218,30 @@ class Program(unittest.TestCase):
         self.assertEqual(qv.exit_code(), 0)
         self.assertFalse(self.tray_icon_shown())
 
-    def test_without_a_tray_icon_nothing_is_looked_up(self):
+    def test_without_a_tray_icon_it_retries_then_ends(self):
+        # The icon is tried again for a minute (the shell may not be ready at log-on); then QV
+        # says so and ends with a non-zero exit code instead of running on unreachable.
+        started = time.monotonic()
         qv = self.start_qv(self.exe.parent / "QVNoTray.exe")
-        box = self.wine.wait(lambda: self.wine.probe("msgbox", "Dictionnaire QV de Brantel"))
+        self.assertIsNone(qv.exit_code(timeout=45))
+        box = self.wine.wait(lambda: self.wine.probe("msgbox", "Dictionnaire QV de Brantel"),
+                             timeout=60)
         self.assertEqual(box, "Impossible de créer l'icône du Dictionnaire QV de Brantel dans "
                               "la zone de notification\n")
-        self.wine.start("notepad", self.sample)
-        self.wine.xdo("mousemove", *self.word_point(6), "keydown", "ctrl")
-        time.sleep(1.5)
-        self.wine.xdo("keyup", "ctrl")
-        self.assertIsNone(self.popup())
-        self.wine.probe("command", 1017)  # the settings window's Exit
-        self.assertEqual(qv.exit_code(), 0)
+        self.assertGreaterEqual(time.monotonic() - started, 55)
+        self.assertEqual(qv.exit_code(), 1)
+
+    def test_second_start_during_the_splash_shows_the_settings_window(self):
+        # The first run shows the splash for two seconds before its settings window exists (and
+        # then leaves it hidden); a second start meanwhile waits for it and shows it.
+        self.wine.reg_set(KEY, "Tut", "0")
+        first = self.start_qv()
+        second = self.start_qv()
+        self.assertEqual(second.exit_code(timeout=30), 0)
+        self.assertEqual(self.wine.wait(lambda: (self.settings() or {}).get("visible") == "1"),
+                         True)
+        self.wine.probe("command", 1017)  # the settings window's Quit, through the loop
+        self.assertEqual(first.exit_code(), 0)
 
 
 def main():

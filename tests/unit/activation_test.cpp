@@ -164,7 +164,7 @@ TEST_F(Activation, DisabledIgnoresEverythingAndTheToggleTextOffersTheOppositeAct
   EXPECT_FALSE(act.Enabled());
   EXPECT_FALSE(host.check);
   EXPECT_FALSE(host.popupOpen);
-  EXPECT_EQ(L"Enable", host.toggleText);  // literal, even with a translation at hand
+  EXPECT_EQ(L"Activer", host.toggleText);
 }
 
 // A second without a hot key or a mouse event slows the timer; the hot key pressed over the

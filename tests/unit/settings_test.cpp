@@ -2,6 +2,7 @@
 // stand-in (Linux build).
 #include <gtest/gtest.h>
 
+#include "lexicon/addresses.h"
 #include "lexicon/settings.h"
 #ifndef _WIN32
 #include "platform/registry_stub.h"
@@ -65,23 +66,34 @@ TEST_F(SettingsStore, FirstRunOnlyWhenTutIsExactlyZero) {
   }
 }
 
-TEST_F(SettingsStore, FirstRunConsumesTheFlagOnce) {
+// The installation's values are the defaults; the user's own flag and language are written in
+// the user's hive, once.
+TEST_F(SettingsStore, FirstRunConsumesTheFlagOnceForTheUser) {
   Put(Hive::LocalMachine, kMainKeyPath, L"Tut", L"0");
   Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"en");
   FirstRunResult r = ConsumeFirstRunFlag();
   EXPECT_TRUE(r.firstRun);
   EXPECT_TRUE(r.flagWritten);
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"1");
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), L"fr");
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"0");
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), L"en");
+  EXPECT_EQ(Get(Hive::CurrentUser, kMainKeyPath, L"Tut"), L"1");
+  EXPECT_EQ(Get(Hive::CurrentUser, kMainKeyPath, L"QVLang"), L"fr");
   EXPECT_EQ(ReadLanguageCode(), "fr");
 
   // The second start changes nothing, even a language chosen since.
-  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"de");
+  Put(Hive::CurrentUser, kMainKeyPath, L"QVLang", L"de");
   r = ConsumeFirstRunFlag();
   EXPECT_FALSE(r.firstRun);
   EXPECT_FALSE(r.flagWritten);
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"1");
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), L"de");
+  EXPECT_EQ(Get(Hive::CurrentUser, kMainKeyPath, L"Tut"), L"1");
+  EXPECT_EQ(ReadLanguageCode(), "de");
+
+  // Another user of the same installation gets the tutorial once too; a language already "fr"
+  // is not written again.
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"fr");
+  EXPECT_TRUE(ConsumeFirstRunFlag().flagWritten);
+  EXPECT_EQ(Get(Hive::CurrentUser, kMainKeyPath, L"QVLang"), std::nullopt);
 }
 
 TEST_F(SettingsStore, SyncCreatesTheLexiconKeyAndCopiesTarget) {
@@ -137,10 +149,13 @@ TEST_F(SettingsStore, ReadersHonourTheirBufferSizes) {
   Put(Hive::LocalMachine, kMainKeyPath, L"Target", dir126 + L"y");
   EXPECT_EQ(ReadInstallDir(), std::nullopt);
 
-  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", std::wstring(254, L'f'));
-  EXPECT_EQ(ReadLanguageCode(), std::string(254, 'f'));
-  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", std::wstring(255, L'f'));
-  EXPECT_EQ(ReadLanguageCode(), std::nullopt);
+  // QVLang goes into the bundle's file name: two lower-case letters, or nothing.
+  Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"en");
+  EXPECT_EQ(ReadLanguageCode(), "en");
+  for (const wchar_t* bad : {L"", L"f", L"FR", L"fra", L"f1", L".\\..\\x", L"fr "}) {
+    Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", bad);
+    EXPECT_EQ(ReadLanguageCode(), std::nullopt) << "QVLang=\"" << bad << "\"";
+  }
 
   Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", std::wstring(255, L'h'));
   EXPECT_EQ(ReadLexiconHome(), std::string(255, 'h'));
@@ -171,26 +186,27 @@ TEST_F(SettingsStore, KeysAreClosedAfterUse) {
 #ifndef _WIN32
 // Writes, then full access, refused on HKEY_LOCAL_MACHINE, as for a user without administrator
 // rights.
-TEST_F(SettingsStore, RefusedAccessStopsTheFirstRunWritesButNotTheReads) {
+TEST_F(SettingsStore, RefusedAccessToTheMachineStillConsumesTheUsersFlag) {
   Put(Hive::LocalMachine, kMainKeyPath, L"Tut", L"0");
-  platform::stub::DenyWrites(Hive::LocalMachine, kMainKeyPath);
-  FirstRunResult r = ConsumeFirstRunFlag();
-  EXPECT_TRUE(r.firstRun);
-  EXPECT_FALSE(r.flagWritten);
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"0");
-  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"QVLang"), std::nullopt);
-
-  // Full access refused as well, as for every key of the local machine: the first-run flag
-  // cannot be consumed, but the values the program needs are still read.
-  platform::stub::DenyWrites(Hive::LocalMachine, kMainKeyPath, false);
   Put(Hive::LocalMachine, kMainKeyPath, L"Target", L"C:\\QV\\");
   Put(Hive::LocalMachine, kMainKeyPath, L"QVLang", L"en");
   Put(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"C:\\Old\\");
   platform::stub::DenyFullAccess(Hive::LocalMachine, kMainKeyPath);
   platform::stub::DenyFullAccess(Hive::LocalMachine, kLexiconKeyPath);
+  FirstRunResult r = ConsumeFirstRunFlag();
+  EXPECT_TRUE(r.firstRun);
+  EXPECT_TRUE(r.flagWritten);
+  EXPECT_EQ(Get(Hive::LocalMachine, kMainKeyPath, L"Tut"), L"0");
+  EXPECT_EQ(ConsumeFirstRunFlag().firstRun, false);
+
+  // The user's hive refused too: the flag is not consumed, so the tutorial is not opened.
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
+  platform::stub::DenyWrites(Hive::CurrentUser, kMainKeyPath);
   r = ConsumeFirstRunFlag();
-  EXPECT_FALSE(r.firstRun);
+  EXPECT_TRUE(r.firstRun);
   EXPECT_FALSE(r.flagWritten);
+  platform::stub::DenyWrites(Hive::CurrentUser, kMainKeyPath, false);
+  ASSERT_TRUE(RegKey::DeleteTree(Hive::CurrentUser, kVendorKey));
   EXPECT_EQ(ReadInstallDir(), L"C:\\QV\\");
   EXPECT_EQ(ReadLanguageCode(), "en");
   // WNHome cannot be written: it keeps what the installer wrote, and is read.
@@ -198,6 +214,23 @@ TEST_F(SettingsStore, RefusedAccessStopsTheFirstRunWritesButNotTheReads) {
   EXPECT_EQ(ReadLexiconHome(), "C:\\Old\\");
 }
 #endif
+
+// The only addresses handed to the shell: web pages, and pages inside the installation folder.
+TEST(SafeAddress, WebAddressesAndPagesInsideTheFolderOnly) {
+  const std::wstring dir = L"C:\\Program Files\\QV\\";
+  EXPECT_EQ(SafeAddress(L" https://example.org/t.html ", dir), L"https://example.org/t.html");
+  EXPECT_EQ(SafeAddress(L"HTTP://example.org", dir), L"HTTP://example.org");
+  EXPECT_EQ(SafeAddress(L"tutorial\\index.fr.html", dir), dir + L"tutorial\\index.fr.html");
+  EXPECT_EQ(SafeAddress(L"\\tutorial/Index.HTM", L"C:\\QV"), L"C:\\QV\\tutorial/Index.HTM");
+  for (const wchar_t* refused :
+       {L"", L"  ", L"QV.exe", L"tutorial\\index.html.exe", L"..\\..\\x.html",
+        L"tutorial\\..\\..\\x.html", L"tutorial\\. .\\x.html", L"C:\\t.html",
+        L"D:t.html", L"\\\\server\\share\\t.html", L"//server/t.html",
+        L"file:///C:/t.html", L"javascript:alert(1)//.html", L"page.html:stream",
+        L"ms-settings:", L"https://", L"https://example.org/a b", L"ftp://example.org/t.html"})
+    EXPECT_EQ(SafeAddress(refused, dir), L"") << refused;
+  EXPECT_EQ(SafeAddress(L"tutorial\\index.html", L""), L"");
+}
 
 }  // namespace
 }  // namespace qv

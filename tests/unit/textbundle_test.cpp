@@ -55,8 +55,9 @@ class TextBundle : public ::testing::Test {
   // Only this test's values: under Wine other tests keep theirs in the same registry.
   static void Clear() {
     platform::ClearValueOverrides();
-    if (RegKey key = RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::All))
-      for (const wchar_t* name : {L"Target", L"QVLang", L"Tut"}) key.DeleteValue(name);
+    for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser})
+      if (RegKey key = RegKey::Open(hive, kMainKeyPath, RegAccess::All))
+        for (const wchar_t* name : {L"Target", L"QVLang", L"Tut"}) key.DeleteValue(name);
   }
   static void Set(const wchar_t* name, const std::wstring& value) {
     platform::SetValueOverride(Hive::LocalMachine, kMainKeyPath, name, value);
@@ -74,14 +75,14 @@ TEST_F(TextBundle, PathIsTargetPrefixAndLanguageAndMustFitTheReader) {
   Set(L"Target", std::wstring(127, L'd'));
   EXPECT_EQ(CLocalizer(L"Main").BundlePath(), L"qv_rb.fr");
 
-  // A path longer than 254 characters is no bundle: cut, it would name another file.
-  std::wstring lang(254 - m_dirText.size() - 6, L'l');
-  WriteUtf16(m_dirText + L"qv_rb." + lang, L"[Main]\r\nHelp=Aide\r\n");
+  // QVLang names a bundle only as two lower-case letters: anything else names none (a path
+  // such as "..\\x" would name another file).
+  WriteUtf16(m_dirText + L"qv_rb.ll", L"[Main]\r\nHelp=Aide\r\n");
   Set(L"Target", m_dirText);
-  Set(L"QVLang", lang);
+  Set(L"QVLang", L"ll");
   EXPECT_EQ(CLocalizer(L"Main").GetText(L"Help"), L"Aide");
-  Set(L"QVLang", lang + L"xyz");
-  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), L"");
+  Set(L"QVLang", L"ll\\..\\ll");
+  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), m_dirText + L"qv_rb.");
   EXPECT_EQ(CLocalizer(L"Main").GetText(L"Help"), L"");
 }
 
@@ -114,13 +115,17 @@ TEST_F(TextBundle, OverridesComeBeforeTheRegistryAndWritesStayInTheProcess) {
   }
   Set(L"TARGET", L"C:\\Override\\");
   EXPECT_EQ(ReadInstallDir(), L"C:\\Override\\");
-  EXPECT_TRUE(ConsumeFirstRunFlag().flagWritten);  // Tut read through, written in the process
-  auto tut = [] { return RegKey::Open(Hive::LocalMachine, kMainKeyPath, RegAccess::Read).ReadAnsi("Tut", 255); };
-  EXPECT_EQ(tut(), "1");
+  // Tut read through; the first run is the user's, written in the user's hive.
+  EXPECT_TRUE(ConsumeFirstRunFlag().flagWritten);
+  auto tut = [](Hive hive) { return RegKey::Open(hive, kMainKeyPath, RegAccess::Read).ReadAnsi("Tut", 255); };
+  EXPECT_EQ(tut(Hive::LocalMachine), "0");
+  EXPECT_EQ(tut(Hive::CurrentUser), "1");
+  // An overridden QVLang is the installation's, whatever the user's says.
+  Set(L"QVLang", L"en");
+  EXPECT_EQ(ReadLanguageCode(), "en");
   platform::ClearValueOverrides();
   EXPECT_EQ(ReadInstallDir(), L"C:\\Registry\\");
-  EXPECT_EQ(tut(), "0");
-  EXPECT_EQ(ReadLanguageCode(), std::nullopt);
+  EXPECT_EQ(ReadLanguageCode(), "fr");
 
   platform::SetValueOverride(Hive::LocalMachine, kLexiconKeyPath, L"WNHome", L"D:\\Lex\\");
   EXPECT_EQ(WordNetDatabaseDir(), "D:\\Lex\\dict");

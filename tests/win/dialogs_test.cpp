@@ -275,9 +275,10 @@ TEST(TutorialAddress, Resolution) {
             L"C:\\Program Files\\QV\\tutorial\\index.html");
   EXPECT_EQ(qv::shell::TutorialAddress(), L"C:\\Program Files\\QV\\tutorial\\index.html");
   EXPECT_EQ(ResolveAddress(L"https://example.org/t.html"), L"https://example.org/t.html");
-  EXPECT_EQ(ResolveAddress(L"file:///C:/t.html"), L"file:///C:/t.html");
-  EXPECT_EQ(ResolveAddress(L"D:\\help\\t.html"), L"D:\\help\\t.html");
-  EXPECT_EQ(ResolveAddress(L"\\\\server\\share\\t.html"), L"\\\\server\\share\\t.html");
+  // Nothing but web addresses and pages inside the installation folder.
+  EXPECT_EQ(ResolveAddress(L"file:///C:/t.html"), L"");
+  EXPECT_EQ(ResolveAddress(L"D:\\help\\t.html"), L"");
+  EXPECT_EQ(ResolveAddress(L"\\\\server\\share\\t.html"), L"");
   EXPECT_EQ(ResolveAddress(L""), L"");
   EXPECT_EQ(ResolveAddress(L"  "), L"");
   // Target written without its final backslash.

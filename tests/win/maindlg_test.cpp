@@ -117,7 +117,7 @@ TEST_F(MainDlg, TheSwitchKeepsCheckBoxTrayItemAndFlagInStep) {
   SendMessageW(h, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
   EXPECT_FALSE(dlg.Enabled());
   EXPECT_FALSE(Checked());
-  EXPECT_EQ(L"Enable", MenuText(Tray(), 3));  // literal, although the bundle translates it
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
 }
 
 TEST_F(MainDlg, SequencesSetTheHiddenListsAndOkTakesTheDelay) {

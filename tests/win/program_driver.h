@@ -7,6 +7,8 @@
 #include <chrono>
 #include <string>
 
+#include "tiplex/startup.h"
+
 namespace qv::test {
 
 using Clock = std::chrono::steady_clock;
@@ -93,7 +95,11 @@ inline void Start(Started& s, const std::wstring& program, const std::wstring& t
   }
   s.toMainDialog = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0);
   s.settings = w.settings;
-  Sleep(150);  // the show or hide that follows the creation
+  // The show or hide that follows the creation: the start-up marks the window once it is done.
+  for (const auto t1 = Clock::now(); Clock::now() - t1 < 10s;) {
+    if (!s.settings || GetPropW(s.settings, qv::startup::kReadyProperty)) break;
+    Sleep(10);
+  }
 }
 
 }  // namespace qv::test

@@ -17,11 +17,17 @@
 //                       Ctrl goes down; milliseconds from the key to the popup, one line each
 //                       (-1: none); a click on a bare spot (100, 700) closes it
 //   memory              QV's working set, its peak and its private bytes, in KiB
+//   balloon             the texts of the balloon notices on screen, one a line
+//   fileacl PATH        the access list of a file or folder, in SDDL
+//   hold SECONDS PATH   holds the file open without sharing for that long; OUT is written once
+//                       it is held (PATH is the rest of the line: a launcher may split it)
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
 #include <windows.h>
+#include <commctrl.h>
 #include <psapi.h>
 #include <sddl.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -92,6 +98,24 @@ int Popup() {
   return 0;
 }
 
+// The text of every visible balloon tooltip (the shell's notices over tray icons), one a line.
+int Balloon() {
+  std::wstring texts;
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        if (!lstrcmpiW(cls, TOOLTIPS_CLASSW) && IsWindowVisible(h) &&
+            (GetWindowLongW(h, GWL_STYLE) & TTS_BALLOON))
+          *reinterpret_cast<std::wstring*>(lp) += Text(h) + L"\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  if (texts.empty()) return 1;
+  g_out += texts;
+  return 0;
+}
+
 int Link() {
   HWND h = FindWindowW(L"QvTranslationPopup", nullptr);
   if (!h || !IsWindowVisible(h)) return 1;
@@ -120,7 +144,7 @@ int SettingsDump() {
   if (!h) return 1;
   Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
   Out(L"caption=" + Text(h));
-  for (int id : {1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
+  for (int id : {1025, 1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
   Out(L"check=" + std::to_wstring(SendDlgItemMessageW(h, 1008, BM_GETCHECK, 0, 0)));
   for (int id : {1004, 1005, 1007}) {
     HWND c = GetDlgItem(h, id);
@@ -224,6 +248,21 @@ int KeyAccess(const std::wstring& key, const std::wstring& mode) {
   return 0;
 }
 
+int FileAcl(const std::wstring& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                            nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    return 1;
+  wchar_t* sddl = nullptr;
+  const BOOL ok = ConvertSecurityDescriptorToStringSecurityDescriptorW(
+      sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr);
+  LocalFree(sd);
+  if (!ok) return 1;
+  Out(sddl);
+  LocalFree(sddl);
+  return 0;
+}
+
 bool PopupVisible() {
   HWND h = FindWindowW(L"QvTranslationPopup", nullptr);
   return h && IsWindowVisible(h);
@@ -310,6 +349,17 @@ int Memory() {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring cmd = argv[2];
+  if (cmd == L"hold" && argc > 4) {
+    std::wstring path = argv[4];
+    for (int i = 5; i < argc; ++i) path += std::wstring(L" ") + argv[i];
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return 1;
+    if (FILE* out = _wfopen(argv[1], L"wb")) fclose(out);
+    Sleep(static_cast<DWORD>(_wtoi(argv[3])) * 1000);
+    CloseHandle(f);
+    return 0;
+  }
   int rc = 2;
   if (cmd == L"popup") rc = Popup();
   else if (cmd == L"link") rc = Link();
@@ -324,6 +374,8 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"window" && argc > 3) rc = Window(argv[3]);
   else if (cmd == L"keyaccess" && argc > 4) rc = KeyAccess(argv[3], argv[4]);
   else if (cmd == L"memory") rc = Memory();
+  else if (cmd == L"balloon") rc = Balloon();
+  else if (cmd == L"fileacl" && argc > 3) rc = FileAcl(argv[3]);
   else if (cmd == L"timepopup" && argc > 5) {
     std::vector<POINT> points;
     for (int i = 4; i + 1 < argc; i += 2) points.push_back({_wtoi(argv[i]), _wtoi(argv[i + 1])});

@@ -15,6 +15,7 @@
 #include "lexicon/settings.h"
 #include "platform/registry.h"
 #include "tests/win/program_driver.h"
+#include "tiplex/startup.h"
 
 namespace {
 
@@ -26,8 +27,9 @@ using namespace qv::test;
 const std::wstring kProgram = WinPath(QV_PROGRAM);
 const std::wstring kInstallDir = WinPath(QV_INSTALL_DIR "/");
 
-std::optional<std::wstring> ReadValue(const wchar_t* name, const wchar_t* path = qv::kMainKeyPath) {
-  RegKey key = RegKey::Open(Hive::LocalMachine, path, qv::platform::RegAccess::Read);
+std::optional<std::wstring> ReadValue(const wchar_t* name, const wchar_t* path = qv::kMainKeyPath,
+                                      Hive hive = Hive::LocalMachine) {
+  RegKey key = RegKey::Open(hive, path, qv::platform::RegAccess::Read);
   return key ? key.ReadWide(name, 520) : std::nullopt;
 }
 void WriteValue(const wchar_t* name, const std::optional<std::wstring>& text,
@@ -81,8 +83,10 @@ class StartupTest : public ::testing::Test {
     WriteValue(L"Target", kInstallDir);
     WriteValue(L"QVLang", L"en");
     WriteValue(L"Tut", L"1");
+    RegKey::DeleteTree(Hive::CurrentUser, qv::kMainKeyPath);  // the user's own flag and language
   }
   void TearDown() override {
+    RegKey::DeleteTree(Hive::CurrentUser, qv::kMainKeyPath);
     for (size_t i = 0; i < std::size(kNames); ++i) WriteValue(kNames[i], m_saved[i]);
     WriteValue(L"WNHome", m_savedHome, qv::kLexiconKeyPath);
   }
@@ -92,8 +96,9 @@ class StartupTest : public ::testing::Test {
   OpenedAddresses m_opened;
 };
 
-// Tut "0": the tutorial page is asked for once, the flag and the language are written, the
-// splash is shown and the settings window stays hidden; the next start is a normal one.
+// Tut "0": the tutorial page is asked for once, the user's flag and language are written (the
+// installation's stay), the splash is shown and the settings window stays hidden; the next
+// start is a normal one.
 TEST_F(StartupTest, FirstRunThenNormal) {
   WriteValue(L"Tut", L"0");
   {
@@ -103,8 +108,9 @@ TEST_F(StartupTest, FirstRunThenNormal) {
     EXPECT_TRUE(s.splashSeen);
     EXPECT_GE(s.toMainDialog, 2000ms);
     EXPECT_FALSE(IsWindowVisible(s.settings));
-    EXPECT_EQ(ReadValue(L"Tut"), L"1");
-    EXPECT_EQ(ReadValue(L"QVLang"), L"fr");
+    EXPECT_EQ(ReadValue(L"Tut"), L"0");
+    EXPECT_EQ(ReadValue(L"Tut", qv::kMainKeyPath, Hive::CurrentUser), L"1");
+    EXPECT_EQ(ReadValue(L"QVLang", qv::kMainKeyPath, Hive::CurrentUser), L"fr");
     const auto opened = m_opened.Await(1);
     ASSERT_EQ(opened.size(), 1u);
     // The page in the language just written.
@@ -157,7 +163,7 @@ TEST_F(StartupTest, FirstRunQuiet) {
   EXPECT_FALSE(s.splashSeen);
   EXPECT_FALSE(IsWindowVisible(s.settings));
   EXPECT_EQ(m_opened.Await(1).size(), 1u);
-  EXPECT_EQ(ReadValue(L"Tut"), L"1");
+  EXPECT_EQ(ReadValue(L"Tut", qv::kMainKeyPath, Hive::CurrentUser), L"1");
   EXPECT_TRUE(s.Exit());
 }
 
@@ -183,7 +189,7 @@ TEST_F(StartupTest, FirstRunWithoutTutorialAddress) {
   ASSERT_TRUE(s.settings);
   Sleep(1000);
   EXPECT_TRUE(m_opened.Since().empty());
-  EXPECT_EQ(ReadValue(L"Tut"), L"1");
+  EXPECT_EQ(ReadValue(L"Tut", qv::kMainKeyPath, Hive::CurrentUser), L"1");
   EXPECT_TRUE(s.Exit());
   DeleteFileW((dir + L"qv_rb.fr").c_str());
   RemoveDirectoryW(dir.c_str());
@@ -238,6 +244,19 @@ TEST_F(StartupTest, MainDialogCreationFails) {
 }
 
 LRESULT CALLBACK PlainProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
+
+// The single-instance rule: a mark that exists but cannot be opened (the first instance runs
+// elevated) is a running instance, as is one that creation finds already there.
+TEST(InstanceMutex, AccessDeniedCountsAsRunning) {
+  using qv::startup::AlreadyRunning;
+  EXPECT_TRUE(AlreadyRunning(ERROR_SUCCESS, false, ERROR_SUCCESS));
+  EXPECT_TRUE(AlreadyRunning(ERROR_ACCESS_DENIED, false, ERROR_SUCCESS));
+  EXPECT_FALSE(AlreadyRunning(ERROR_FILE_NOT_FOUND, true, ERROR_SUCCESS));
+  EXPECT_TRUE(AlreadyRunning(ERROR_FILE_NOT_FOUND, true, ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(AlreadyRunning(ERROR_FILE_NOT_FOUND, false, ERROR_ACCESS_DENIED));
+  // Neither opened nor created for another reason: this start goes on without the mark.
+  EXPECT_FALSE(AlreadyRunning(ERROR_FILE_NOT_FOUND, false, ERROR_INVALID_HANDLE));
+}
 
 // A second start shows the first one's hidden settings window and exits with 0 having created
 // nothing; a window whose title only begins with "QV Settings" is left alone.

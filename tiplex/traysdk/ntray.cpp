@@ -156,6 +156,24 @@ bool CTrayNotifyIcon::SetMenuItemText(UINT pos, const wchar_t* text) {
   return true;
 }
 
+bool CTrayNotifyIcon::ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style,
+                                  UINT timeoutMs) {
+  if (!m_bCreated) return false;
+  NOTIFYICONDATAW nid = m_NotifyIconData;
+  nid.uFlags = NIF_INFO;
+  CopyTruncated(nid.szInfo, text, 255);
+  CopyTruncated(nid.szInfoTitle, title, 63);
+  nid.uTimeout = timeoutMs;
+  switch (style) {
+    case Warning: nid.dwInfoFlags = NIIF_WARNING; break;
+    case Error: nid.dwInfoFlags = NIIF_ERROR; break;
+    case Info: nid.dwInfoFlags = NIIF_INFO; break;
+    case None: nid.dwInfoFlags = NIIF_NONE; break;
+    case User: nid.dwInfoFlags = NIIF_USER; break;
+  }
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
 bool CTrayNotifyIcon::RemoveIcon(bool bCloseHelperWindow) {
   bool ok = true;
   if (m_bCreated) {

@@ -5,7 +5,7 @@
 // shell's "TaskbarCreated" broadcast.
 //
 // Not offered, since the program uses none of them: icon animation, icons made from bitmaps,
-// hiding and showing the icon, changing its texts after creation.
+// hiding and showing the icon, changing its tooltip after creation.
 #pragma once
 
 #include <windows.h>
@@ -45,6 +45,8 @@ class CTrayNotifyIcon : public ui::CWindowImpl<CTrayNotifyIcon> {
   bool OnTrayNotification(WPARAM wParam, LPARAM lParam);
   // Gives the popup menu's item at `pos` this text and the toggle command.
   bool SetMenuItemText(UINT pos, const wchar_t* text);
+  // Shows a balloon over the icon (the icon must be there); false when the shell refuses it.
+  bool ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style, UINT timeoutMs);
   // Deletes the icon if it is there (true when there was nothing to delete); closes the helper
   // window if asked.
   bool RemoveIcon(bool bCloseHelperWindow);
