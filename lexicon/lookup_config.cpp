@@ -26,8 +26,10 @@ std::uint64_t g_generation = 0;
 }
 
 const LookupConfig& CurrentLookupConfig() {
-  static platform::KeyWatch mainKey(Hive::LocalMachine, kMainKeyPath);  // WNHome lies below it
-  static platform::KeyWatch userKey(Hive::CurrentUser, kLexiconKeyPath);
+  // Both hives' main keys, with what lies below them: the user's QVLang and WNHome, the
+  // installation's Target, QVLang and WNHome.
+  static platform::KeyWatch mainKey(Hive::LocalMachine, kMainKeyPath);
+  static platform::KeyWatch userKey(Hive::CurrentUser, kMainKeyPath);
   static LookupConfig config;
   const bool mainChanged = mainKey.Changed();
   if (userKey.Changed() || mainChanged) {
