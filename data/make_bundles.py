@@ -53,6 +53,15 @@ MAIN = [
     ("Web Tutorial", "Web Tutorial", "Didacticiel"),
     ("About", "About", "À propos"),
     ("QV Pronounciation Guide", "QV Pronunciation Guide", "Guide de prononciation de QV"),
+    # The look-up window, its tray and menu-bar item, and the settings window's history switch.
+    ("QV Look Up", "QV Look Up", "Recherche QV"),
+    ("Look Up a Word...", "Look Up a Word...", "Rechercher un mot..."),
+    ("Clear history", "Clear history", "Effacer l'historique"),
+    ("Export...", "Export...", "Exporter..."),
+    ("Keep a history of look-ups", "Keep a history of look-ups", "Garder l'historique des recherches"),
+    ("Tab-separated text", "Tab-separated text", "Texte séparé par des tabulations"),
+    ("The word list could not be written.", "The word list could not be written.",
+     "La liste de mots n'a pas pu être écrite."),
 ]
 ABOUT = [
     ("About", "About QV", "À propos de QV"),
