@@ -123,7 +123,7 @@ std::optional<std::wstring> ParseLookupCommand(std::wstring_view tail) {
   tail = TrimBlanks(tail);
   if (tail.size() < kCommand.size()) return std::nullopt;
   for (std::size_t i = 0; i < kCommand.size(); ++i)
-    if (std::towlower(tail[i]) != kCommand[i]) return std::nullopt;
+    if (static_cast<wchar_t>(std::towlower(tail[i])) != kCommand[i]) return std::nullopt;
   std::wstring_view rest = tail.substr(kCommand.size());
   if (!rest.empty() && !IsBlank(rest.front())) return std::nullopt;
   rest = TrimBlanks(rest);

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "lexicon/lookup_window.h"
 #include "platform/unique_handle.h"
+#include "tiplex/lookupwnd.h"
 #include "tiplex/ui/message_loop.h"
 
 namespace qv::startup {
@@ -21,11 +23,18 @@ std::wstring& CommandLineTail() {
 }  // namespace
 
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail) {
-  if (tail == L"1") return StartMode::Quiet;
+  // "/lookup WORD" opens the look-up window, and only that.
+  if (tail == L"1" || ParseLookupCommand(tail)) return StartMode::Quiet;
   return firstRun ? StartMode::FirstRun : StartMode::Normal;
 }
 
 void ShowRunningInstance() noexcept {
+  // "/lookup WORD": the running instance opens its look-up window instead.
+  try {
+    if (std::optional<std::wstring> word = ParseLookupCommand(CommandLineTail()))
+      if (CLookUpWindow::SendToRunningInstance(*word)) return;
+  } catch (...) {
+  }
   EnumWindows(
       [](HWND wnd, LPARAM) -> BOOL {
         wchar_t title[261] = {};

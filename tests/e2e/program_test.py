@@ -166,8 +166,8 @@ class Program(unittest.TestCase):
         # Switched off, hovering shows nothing.
         self.assertIsNone(self.hover_with("ctrl", cat, timeout=3))
 
-        # The fourth tray item switches look-ups on again.
-        self.tray_menu(choose=3)
+        # The fifth tray item switches look-ups on again.
+        self.tray_menu(choose=4)
         self.assertEqual(self.wine.wait(lambda: self.settings()["check"] == "1"), True)
         self.assertIsNotNone(self.hover_with("ctrl", river))
 
