@@ -503,6 +503,12 @@ BOOL CLookUpWindow::PreTranslateMessage(MSG* pMsg) {
             return TRUE;
           }
           break;
+        case 'A':  // Ctrl+A selects the whole word, as in most edit boxes
+          if (inWord && GetKeyState(VK_CONTROL) < 0) {
+            SendMessageW(pMsg->hwnd, EM_SETSEL, 0, -1);
+            return TRUE;
+          }
+          break;
         case VK_UP:
         case VK_DOWN:
           if (inWord) {
