@@ -94,15 +94,21 @@ TEST_F(HistoryFile, DamagedLinesAreSkippedAndKeptAside) {
 }
 
 TEST_F(HistoryFile, KeepsTheLast500) {
+  fs::create_directories(file.parent_path());
+  {
+    std::ofstream out(file, std::ios::binary);
+    for (int i = 0; i < 505; ++i) out << "w" << i << "\t\t\t1\t2026-12-07T14:00:00Z\n";
+  }
   CHistory h(file);
-  for (int i = 0; i < 505; ++i) h.Record(L"w" + std::to_wstring(i), L"", L"", 1000 + i);
+  h.Load();
   ASSERT_EQ(h.Entries().size(), CHistory::kMaxEntries);
-  EXPECT_EQ(h.Entries().front().word, L"w504");
-  EXPECT_EQ(h.Entries().back().word, L"w5");
+  EXPECT_EQ(h.Entries().back().word, L"w499");
+  ASSERT_TRUE(h.Record(L"new", L"", L"", 1));
   CHistory again(file);
   again.Load();
-  EXPECT_EQ(again.Entries().size(), 500u);
-  EXPECT_EQ(again.Entries().back().word, L"w5");
+  ASSERT_EQ(again.Entries().size(), 500u);
+  EXPECT_EQ(again.Entries().front().word, L"new");
+  EXPECT_EQ(again.Entries().back().word, L"w498");
 }
 
 TEST_F(HistoryFile, SwitchedOffRecordsNothing) {
