@@ -125,11 +125,14 @@ CHistory& CLookUpWindow::History() {
 }
 
 void CLookUpWindow::SetHistoryEnabled(bool enabled) {
-  History().SetEnabled(enabled);
+  if (m_history) m_history->SetEnabled(enabled);
   WritePref(kHistoryValue, enabled ? L"1" : L"0");
 }
 
-bool CLookUpWindow::HistoryEnabled() { return History().Enabled(); }
+// The settings window asks at start-up: the switch alone, without reading the history.
+bool CLookUpWindow::HistoryEnabled() {
+  return m_history ? m_history->Enabled() : ReadPref(kHistoryValue).value_or(L"1") != L"0";
+}
 
 void CLookUpWindow::RecordLookup(const std::wstring& captured, const LookupResult& result) {
   LookupFacts facts = FactsOf(captured, result);

@@ -93,7 +93,9 @@ inline void Start(Started& s, const std::wstring& program, const std::wstring& t
   }
   s.toMainDialog = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t0);
   s.settings = w.settings;
-  Sleep(150);  // the show or hide that follows the creation
+  // The show or hide that follows the creation: a window to be shown is, within a moment that
+  // a loaded machine stretches; one kept hidden is still hidden after that moment.
+  for (int i = 0; i < 40 && s.settings && !IsWindowVisible(s.settings); ++i) Sleep(50);
 }
 
 }  // namespace qv::test
