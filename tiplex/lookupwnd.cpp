@@ -107,6 +107,7 @@ std::span<const ui::MsgEntry<CLookUpWindow>> CLookUpWindow::MessageTable() {
       OnMessage<W>(WM_DESTROY, &W::OnDestroy),
       OnMessage<W>(kWordListReady, &W::OnWordListReady),
       OnMessage<W>(WM_CTLCOLORSTATIC, &W::OnCtlColorStatic),
+      OnMessage<W>(WM_ERASEBKGND, &W::OnEraseBackground),
       OnCommand<W>(kWord, EN_CHANGE, &W::OnWordChanged),
       OnCommand<W>(kList, LBN_SELCHANGE, &W::OnListChosen),
       OnCommand<W>(kClear, BN_CLICKED, &W::OnClear),
@@ -347,6 +348,14 @@ LRESULT CLookUpWindow::OnCtlColorStatic(UINT, WPARAM wp, LPARAM lp) {
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+}
+
+// The class has no background brush of its own: the window is painted in the dialog colour.
+LRESULT CLookUpWindow::OnEraseBackground(UINT, WPARAM wp, LPARAM) {
+  RECT rc;
+  GetClientRect(m_hWnd, &rc);
+  FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
+  return 1;
 }
 
 void CLookUpWindow::RestorePlacement() {

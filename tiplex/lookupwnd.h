@@ -71,6 +71,7 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   LRESULT OnExport(UINT, WPARAM, LPARAM);
   LRESULT OnWordListReady(UINT, WPARAM, LPARAM);
   LRESULT OnCtlColorStatic(UINT, WPARAM, LPARAM);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
 
   CHistory& History();
   void StartLoadingWords();
@@ -91,10 +92,8 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   std::future<CWordList> m_loading;
   std::vector<std::wstring> m_listed;
   bool m_showingHistory = true;
-  bool m_settingText = false;  // the program, not the user, changes the edit box
   UINT m_dpi = 96;
   HFONT m_font = nullptr;
-  HBRUSH m_resultBrush = nullptr;
 };
 
 }  // namespace qv
