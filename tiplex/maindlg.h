@@ -49,7 +49,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   const CTrayNotifyIcon& TrayIcon() const { return m_TrayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
   void OpenLookUp(const std::wstring& word) { m_LookUpWindow.Open(word); }
-  CLookUpWindow& LookUpWindow() { return m_LookUpWindow; }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);

@@ -15,12 +15,13 @@ inline constexpr wchar_t kSettingsTitle[] = L"QV Settings";
 
 enum class StartMode { Normal, FirstRun, Quiet };
 
-// Quiet for a command-line tail of exactly "1" (the way the system starts QV at logon), else
-// FirstRun on the first run, else Normal.
+// Quiet for a command-line tail of exactly "1" (the way the system starts QV at logon) or for
+// "/lookup [WORD]" (only the look-up window opens), else FirstRun on the first run, else Normal.
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail);
 
 // Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
-// too): what a second start does before it exits.
+// too): what a second start does before it exits. A second start with "/lookup [WORD]" hands
+// the word to the running instance instead, which opens its look-up window.
 void ShowRunningInstance() noexcept;
 
 // The process entry: the single-instance check, COM, the common controls, the module, then
