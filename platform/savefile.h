@@ -1,6 +1,8 @@
 // Saving seam: a file written whole or not at all. The bytes go to a temporary file beside the
-// target, are flushed to the disk, and the temporary file then takes the target's place in one
-// step (a rename over it), so that a crash or a full disk never leaves half a file behind.
+// target, which then takes the target's place in one step (a rename over it), so that a crash of
+// the program or a full disk never leaves half a file behind. The data are not forced to the
+// disk first: the history is written after each new word, on the GUI thread, and a flush there
+// can take a long time on a busy disk; what a power cut loses is the last few words.
 #pragma once
 
 #include <filesystem>

@@ -18,7 +18,6 @@ bool SaveFileReplacing(const std::filesystem::path& target, std::string_view byt
       if (n <= 0) ok = false;
       else done += static_cast<std::size_t>(n);
     }
-    ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), target.string().c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());

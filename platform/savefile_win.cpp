@@ -19,10 +19,9 @@ bool SaveFileReplacing(const std::filesystem::path& target, std::string_view byt
       ok = WriteFile(h, bytes.data() + done, want, &n, nullptr) && n > 0;
       done += n;
     }
-    ok = ok && FlushFileBuffers(h);
     ok = CloseHandle(h) && ok;
     ok = ok && MoveFileExW(temp.c_str(), target.wstring().c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+                           MOVEFILE_REPLACE_EXISTING);
     if (!ok) DeleteFileW(temp.c_str());
     return ok;
   } catch (...) {

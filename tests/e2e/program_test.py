@@ -121,8 +121,10 @@ class Program(unittest.TestCase):
 
     def test_a_user_session(self):
         qv = self.start_qv()
-        state = self.wine.wait(self.settings, timeout=60)
-        self.assertIsNotNone(state, "the settings window did not appear")
+        # The window exists a moment before it is shown (its initialisation comes first).
+        state = self.wine.wait(lambda: (s := self.settings()) and s["visible"] == "1" and s,
+                               timeout=60)
+        self.assertTrue(state, "the settings window did not appear")
         self.assertEqual(self.wine.reg_get(KEY, "Target"), self.target)
         self.assertEqual(self.wine.reg_get(KEY + r"\dict\2.1", "WNHome"), self.target)
         # The settings window after localization (a normal start shows it).
