@@ -105,7 +105,7 @@ std::span<const ui::MsgEntry<CLookUpWindow>> CLookUpWindow::MessageTable() {
       OnMessage<W>(WM_GETMINMAXINFO, &W::OnGetMinMaxInfo),
       OnMessage<W>(WM_CLOSE, &W::OnClose),
       OnMessage<W>(WM_DESTROY, &W::OnDestroy),
-      OnMessage<W>(kWordListReady, &W::OnWordListReady),
+      OnMessage<W>(WM_TIMER, &W::OnTimer),
       OnMessage<W>(WM_CTLCOLORSTATIC, &W::OnCtlColorStatic),
       OnMessage<W>(WM_ERASEBKGND, &W::OnEraseBackground),
       OnCommand<W>(kWord, EN_CHANGE, &W::OnWordChanged),
@@ -208,19 +208,30 @@ void CLookUpWindow::StartLoadingWords() {
   if (m_loading.valid()) {
     if (m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
       OnWordListReady(0, 0, 0);
+    else
+      SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
     return;
   }
-  const HWND target = m_hWnd;
   try {
-    // A few megabytes to read: the window is up and shows the history meanwhile.
-    m_loading = std::async(std::launch::async, [target] {
-      CWordList list = CWordList::Load(ReadLexiconHome().value_or(""), WordNetDatabaseDir());
-      PostMessageW(target, kWordListReady, 0, 0);
-      return list;
+    // A few megabytes to read: the window is up and shows the history meanwhile. The window
+    // asks for the list on a timer, so that a window closed and opened again while the list is
+    // read still gets it.
+    m_loading = std::async(std::launch::async, [] {
+      return CWordList::Load(ReadLexiconHome().value_or(""), WordNetDatabaseDir());
     });
+    SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
   } catch (...) {
     // No thread to be had: the window works without suggestions.
   }
+}
+
+LRESULT CLookUpWindow::OnTimer(UINT, WPARAM wp, LPARAM) {
+  if (wp == kWordListTimer && m_loading.valid() &&
+      m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    KillTimer(m_hWnd, kWordListTimer);
+    OnWordListReady(0, 0, 0);
+  }
+  return 0;
 }
 
 LRESULT CLookUpWindow::OnWordListReady(UINT, WPARAM, LPARAM) {

@@ -29,7 +29,7 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
  public:
   static constexpr const wchar_t* kClassName = L"QvLookUpWindow";
   enum Control : int { kWord = 100, kList = 101, kResult = 102, kClear = 103, kExport = 104 };
-  static constexpr UINT kWordListReady = WM_APP + 19;
+  static constexpr UINT_PTR kWordListTimer = 19;
   // WM_COPYDATA from a second start ("QV.exe /lookup WORD"): the word as UTF-16, no null.
   static constexpr ULONG_PTR kCopyDataLookup = 0x51564C55;  // "QVLU"
 
@@ -70,6 +70,7 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   LRESULT OnClear(UINT, WPARAM, LPARAM);
   LRESULT OnExport(UINT, WPARAM, LPARAM);
   LRESULT OnWordListReady(UINT, WPARAM, LPARAM);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM);
   LRESULT OnCtlColorStatic(UINT, WPARAM, LPARAM);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
 
