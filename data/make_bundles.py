@@ -61,6 +61,15 @@ MAIN = [
      "Look-ups are switched off; switch them on again to retry, or reinstall QV.",
      "QV ne peut pas lire le texte sous le pointeur : son composant de capture est absent ou "
      "endommagé. QV est désactivé ; réactivez-le pour réessayer, ou réinstallez QV."),
+    # The look-up window, its tray and menu-bar item, and the settings window's history switch.
+    ("QV Look Up", "QV Look Up", "Recherche QV"),
+    ("Look Up a Word...", "Look Up a Word...", "Rechercher un mot..."),
+    ("Clear history", "Clear history", "Effacer l'historique"),
+    ("Export...", "Export...", "Exporter..."),
+    ("Keep a history of look-ups", "Keep a history of look-ups", "Garder l'historique des recherches"),
+    ("Tab-separated text", "Tab-separated text", "Texte séparé par des tabulations"),
+    ("The word list could not be written.", "The word list could not be written.",
+     "La liste de mots n'a pas pu être écrite."),
 ]
 ABOUT = [
     ("About", "About QV", "À propos de QV"),

@@ -92,6 +92,10 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(ID_ABOUT_ALT1, 0, &CMainDlg::OnAbout),
       // The tray menu's "Help": the tutorial page that ships with the program.
       OnCommand<CMainDlg>(ID_TRAY_HELP, &CMainDlg::OnWebTutorial),
+      // The look-up window: tray menu, menu bar, and "QV.exe /lookup WORD" started again.
+      OnCommand<CMainDlg>(ID_LOOKUP_WINDOW, &CMainDlg::OnOpenLookUp),
+      OnMessage<CMainDlg>(WM_COPYDATA, &CMainDlg::OnCopyData),
+      OnCommand<CMainDlg>(IDC_HISTORY, BN_CLICKED, &CMainDlg::OnHistoryClicked),
   };
   return table;
 }
@@ -205,6 +209,7 @@ void CMainDlg::InitSettingsControls() {
   }
   SendMessageW(sequences, CB_SETCURSEL, 0, 0);
   CheckDlgButton(m_hWnd, IDC_ENABLE, BST_CHECKED);
+  CheckDlgButton(m_hWnd, IDC_HISTORY, m_LookUpWindow.HistoryEnabled() ? BST_CHECKED : BST_UNCHECKED);
   m_Activation.Start();
   m_Activation.SetHoverDelay(kStartHoverDelay);
   SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
@@ -223,7 +228,8 @@ void CMainDlg::AttachLocalizedMenu() {
 void CMainDlg::LocalizeDialogTexts() {
   CLocalizer localizer(kMainSection);
   SetWindowTextW(m_hWnd, localizer.GetText(L"QV Settings").c_str());
-  for (int id : {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT}) {
+  for (int id : {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT,
+                 IDC_HISTORY}) {
     HWND item = GetDlgItem(id);
     SetWindowTextW(item, localizer.GetText(WindowText(item)).c_str());
   }
@@ -342,6 +348,21 @@ LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CMainDlg::OnOpenLookUp(UINT, WPARAM, LPARAM) {
+  m_LookUpWindow.Open(L"");
+  return 0;
+}
+
+// Another process's data: only a look-up request of the right shape is taken.
+LRESULT CMainDlg::OnCopyData(UINT, WPARAM, LPARAM lp) {
+  return m_LookUpWindow.OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+}
+
+LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
+  m_LookUpWindow.SetHistoryEnabled(IsDlgButtonChecked(m_hWnd, IDC_HISTORY) == BST_CHECKED);
+  return 0;
+}
+
 // What the activation decisions ask of the dialog.
 
 int CMainDlg::KeyStateCode() { return GetKeyStateCode(); }
@@ -389,7 +410,7 @@ void CMainDlg::SetEnableCheck(bool checked) {
 }
 
 void CMainDlg::SetToggleItemText(const std::wstring& text) {
-  m_TrayIcon.SetMenuItemText(3, text.c_str());
+  m_TrayIcon.SetMenuItemText(TRAY_POS_TOGGLE, text.c_str());
 }
 
 std::wstring CMainDlg::GetText(std::wstring_view key) { return m_Captions.GetText(key); }

@@ -14,6 +14,7 @@
 #include "lexicon/lookup.h"
 #include "lexicon/lookup_services.h"
 #include "tiplex/lookup_win.h"
+#include "tiplex/lookupwnd.h"
 #include "tiplex/maindlg_res.h"
 #include "tiplex/tooltip.h"
 #include "tiplex/traysdk/ntray.h"
@@ -46,6 +47,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   int HoverDelay() const { return m_Activation.HoverDelay(); }
   const Tooltip& Popup() const { return m_Tooltip; }
   const CTrayNotifyIcon& TrayIcon() const { return m_TrayIcon; }
+  // The look-up window, opened with the word looked up when it is not empty.
+  void OpenLookUp(const std::wstring& word) { m_LookUpWindow.Open(word); }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
@@ -67,6 +70,9 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
   LRESULT OnAbout(UINT, WPARAM, LPARAM);
   LRESULT OnCaptureFailed(UINT, WPARAM, LPARAM);
+  LRESULT OnOpenLookUp(UINT, WPARAM, LPARAM);
+  LRESULT OnCopyData(UINT, WPARAM, LPARAM);
+  LRESULT OnHistoryClicked(UINT, WPARAM, LPARAM);
 
   void InitSettingsControls();
   void AttachLocalizedMenu();
@@ -112,7 +118,11 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CBundleCaptions m_Captions;
   CWordNetAnalysis m_Lexical;
   CComposeCache m_ComposeCache{&LookupDataGeneration};
-  CLookup m_Lookup{{m_Capture, m_Messages, m_Popup, m_Dictionary, m_Captions, m_Lexical}};
+  // The look-up window composes with the same request; the popup's look-ups reach its history
+  // through the tap around capture and popup.
+  CLookUpWindow m_LookUpWindow{m_Lookup};
+  CPopupHistoryTap m_HistoryTap{m_Capture, m_Popup, m_LookUpWindow};
+  CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
   // The tray icon's attempts so far, while the shell is not ready to take it.

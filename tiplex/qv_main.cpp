@@ -2,6 +2,7 @@
 // the main dialog and its message loop until the user exits.
 #include <windows.h>
 
+#include "lexicon/lookup_window.h"
 #include "lexicon/settings.h"
 #include "tiplex/maindlg.h"
 #include "tiplex/shell_commands.h"
@@ -36,6 +37,7 @@ int qv::startup::Run(std::wstring_view tail, int show) {
     }
     ShowWindow(dlg.m_hWnd, mode == StartMode::Normal ? show : SW_HIDE);
     SetPropW(dlg.m_hWnd, kReadyProperty, reinterpret_cast<HANDLE>(1));
+    if (std::optional<std::wstring> word = ParseLookupCommand(tail)) dlg.OpenLookUp(*word);
     result = loop.Run();
     ui::AppModule().RemoveMessageLoop();
   }  // the main dialog goes (and with it the tray icon) before the module and COM

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "lexicon/lookup_window.h"
 #include "platform/unique_handle.h"
+#include "tiplex/lookupwnd.h"
 #include "tiplex/ui/message_loop.h"
 
 namespace qv::startup {
@@ -21,26 +23,42 @@ std::wstring& CommandLineTail() {
 }  // namespace
 
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail) {
-  if (tail == L"1") return StartMode::Quiet;
+  // "/lookup WORD" opens the look-up window, and only that.
+  if (tail == L"1" || ParseLookupCommand(tail)) return StartMode::Quiet;
   return firstRun ? StartMode::FirstRun : StartMode::Normal;
 }
 
 void ShowRunningInstance(DWORD waitMs) noexcept {
+  std::optional<std::wstring> word;
+  try {
+    word = ParseLookupCommand(CommandLineTail());
+  } catch (...) {
+    OutputDebugStringW(L"QV: the command line could not be read for /lookup\n");
+  }
   const ULONGLONG end = GetTickCount64() + waitMs;
   for (;;) {
     bool shown = false;
-    EnumWindows(
-        [](HWND wnd, LPARAM found) -> BOOL {
-          wchar_t title[261] = {};
-          GetWindowTextW(wnd, title, 261);
-          if (std::wstring_view(title) == kSettingsTitle && GetPropW(wnd, kReadyProperty)) {
-            ShowWindow(wnd, SW_SHOWNORMAL);
-            SetForegroundWindow(wnd);
-            *reinterpret_cast<bool*>(found) = true;
-          }
-          return TRUE;  // every window with that title, not just the first
-        },
-        reinterpret_cast<LPARAM>(&shown));
+    if (word) {
+      // "/lookup WORD": the running instance opens its look-up window instead.
+      try {
+        shown = CLookUpWindow::SendToRunningInstance(*word);
+      } catch (...) {
+        OutputDebugStringW(L"QV: the word could not be handed to the running instance\n");
+      }
+    } else {
+      EnumWindows(
+          [](HWND wnd, LPARAM found) -> BOOL {
+            wchar_t title[261] = {};
+            GetWindowTextW(wnd, title, 261);
+            if (std::wstring_view(title) == kSettingsTitle && GetPropW(wnd, kReadyProperty)) {
+              ShowWindow(wnd, SW_SHOWNORMAL);
+              SetForegroundWindow(wnd);
+              *reinterpret_cast<bool*>(found) = true;
+            }
+            return TRUE;  // every window with that title, not just the first
+          },
+          reinterpret_cast<LPARAM>(&shown));
+    }
     if (shown || GetTickCount64() >= end) return;
     Sleep(100);
   }

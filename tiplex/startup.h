@@ -18,8 +18,8 @@ inline constexpr wchar_t kReadyProperty[] = L"QV.SettingsReady";
 
 enum class StartMode { Normal, FirstRun, Quiet };
 
-// Quiet for a command-line tail of exactly "1" (the way the system starts QV at logon), else
-// FirstRun on the first run, else Normal.
+// Quiet for a command-line tail of exactly "1" (the way the system starts QV at logon) or for
+// "/lookup [WORD]" (only the look-up window opens), else FirstRun on the first run, else Normal.
 StartMode DecideStartMode(bool firstRun, std::wstring_view tail);
 
 // The single-instance rule, from what opening the instance mutex gave (openError: 0 when it was
@@ -36,7 +36,8 @@ inline bool AlreadyRunning(DWORD openError, bool created, DWORD createError) noe
 // Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
 // too) that carries kReadyProperty: what a second start does before it exits. The first instance
 // may still show its splash, before its settings window is ready: it is waited for, up to
-// `waitMs`.
+// `waitMs`. A second start with "/lookup [WORD]" hands the word to the running instance instead,
+// which opens its look-up window.
 inline constexpr DWORD kWaitForSettingsMs = 30000;
 void ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
 

@@ -147,8 +147,8 @@ class Product(unittest.TestCase):
         houses, cat = self.notepad_words()
         self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
         self.close_popup()
-        # Switched off from the tray menu (its fourth item), nothing shows.
-        self.assertTrue(self.wine.tray_menu(choose=3))
+        # Switched off from the tray menu (its fifth item), nothing shows.
+        self.assertTrue(self.wine.tray_menu(choose=4))
         self.assertEqual(self.wine.wait(lambda: self.wine.settings()["check"] == "0"), True)
         self.assertIsNone(self.wine.hover_with("ctrl", cat, timeout=3))
         self.quit_from_tray(qv)
@@ -237,7 +237,7 @@ class Product(unittest.TestCase):
                 self.assertIsNone(self.wine.hover_with("ctrl", houses, timeout=3), dll)
             finally:
                 (self.folder / (dll + ".away")).rename(self.folder / dll)
-            self.assertTrue(self.wine.tray_menu(choose=3))
+            self.assertTrue(self.wine.tray_menu(choose=4))
             self.assertTrue(self.wine.wait(lambda: self.wine.settings()["check"] == "1"), dll)
             self.assertEqual(*self.hover("ctrl", houses, lookup("houses")))
             self.close_popup()

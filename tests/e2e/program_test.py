@@ -33,6 +33,15 @@ def expected_popup(lookup, captured):
     return result["title"] + "\n" + re.sub(r"</?A>", "", result["body"])
 
 
+def expected_entry(lookup, word):
+    """What the look-up window's result area must hold for a word: the popup's title, a line
+    feed and its body without the disable link (line breaks compared as line feeds)."""
+    out = subprocess.run([lookup, "--json", "--", word], check=True, stdout=subprocess.PIPE)
+    result = json.loads(out.stdout.decode("utf-8").splitlines()[0])
+    body = re.sub(r"\n\t{8}<A>[^<]*</A>$", "", result["body"])
+    return (result["title"] + "\n" + body).replace("\r\n", "\n")
+
+
 class Program(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -113,8 +122,10 @@ class Program(unittest.TestCase):
 
     def test_a_user_session(self):
         qv = self.start_qv()
-        state = self.wine.wait(self.settings, timeout=60)
-        self.assertIsNotNone(state, "the settings window did not appear")
+        # The window exists a moment before it is shown (its initialisation comes first).
+        state = self.wine.wait(lambda: (s := self.settings()) and s["visible"] == "1" and s,
+                               timeout=60)
+        self.assertTrue(state, "the settings window did not appear")
         self.assertEqual(self.wine.reg_get(KEY, "Target"), self.target)
         self.assertEqual(self.wine.reg_get(KEY + r"\dict\2.1", "WNHome"), self.target)
         # The settings window after localization (a normal start shows it).
@@ -176,8 +187,8 @@ class Program(unittest.TestCase):
         # Switched off, hovering shows nothing.
         self.assertIsNone(self.hover_with("ctrl", cat, timeout=3))
 
-        # The fourth tray item switches look-ups on again.
-        self.tray_menu(choose=3)
+        # The fifth tray item switches look-ups on again.
+        self.tray_menu(choose=4)
         self.assertEqual(self.wine.wait(lambda: self.settings()["check"] == "1"), True)
         self.assertIsNotNone(self.hover_with("ctrl", river))
 
@@ -209,6 +220,61 @@ class Program(unittest.TestCase):
             self.wine.probe("close", title)  # as the close box does
             self.assertTrue(self.wine.wait(lambda: self.wine.probe("window", title) is None))
         self.wine.probe("command", 1017)
+
+    def look_up_window(self):
+        """The look-up window as qv_probe reads it, or None when it is not there."""
+        text = self.wine.probe("lookup")
+        if not text:
+            return None
+        head, _, result = text.partition("result=")
+        state = dict(l.split("=", 1) for l in head.splitlines() if "=" in l)
+        state["result"] = result[:-1].replace("\r\n", "\n")
+        state["list"] = state["list"].split("|") if state["list"] else []
+        return state
+
+    def test_the_look_up_window(self):
+        qv = self.start_qv()
+        self.assertIsNotNone(self.wine.wait(self.settings, timeout=60))
+        # A Ctrl-hover look-up over Notepad goes into the history, at its top.
+        self.wine.start("notepad", self.sample)
+        mat = self.word_point(TEXT.index("mat") + 1)
+        self.assertIsNotNone(self.hover_with("ctrl", mat, expected_popup(ARGS.lookup, "mat.")))
+        self.wine.xdo("mousemove", 100, 700, "click", 1)
+        self.wine.probe("command", 32810)  # the tray's "Look Up a Word..."
+        state = self.wine.wait(lambda: (w := self.look_up_window()) and w["list"] and w)
+        self.assertEqual(state["caption"], "Recherche QV")
+        self.assertEqual(state["list"][0].split()[0], "mat")
+        self.wine.xdo("key", "Escape")  # closes it
+        self.assertTrue(self.wine.wait(lambda: self.look_up_window() is None))
+
+        # QV.exe /lookup houses while QV runs: the running one shows the entry, the new one ends.
+        second = self.wine.start(self.exe, "/lookup", "houses")
+        self.assertEqual(second.exit_code(), 0)
+        expected = expected_entry(ARGS.lookup, "houses")
+        state = self.wine.wait(lambda: (w := self.look_up_window()) and w["result"] == expected and w)
+        self.assertTrue(state, self.look_up_window())
+        self.assertEqual((state["visible"], state["word"]), ("1", "houses"))
+
+        # Typing "hou" lists "house"; Down and Enter show the chosen word.
+        # (Not Ctrl+A: with Ctrl held, QV looks up the word under the pointer.)
+        self.wine.xdo("key", "End")
+        self.wine.xdo("key", "--repeat", 8, "BackSpace")
+        self.wine.xdo("type", "--delay", 80, "hou")
+        state = self.wine.wait(lambda: (w := self.look_up_window()) and "house" in w["list"] and w)
+        self.assertTrue(state, self.look_up_window())
+        self.wine.xdo("key", "Down", "Return")
+        chosen = state["list"][0]
+        expected = expected_entry(ARGS.lookup, chosen)
+        state = self.wine.wait(lambda: (w := self.look_up_window()) and w["result"] == expected and w)
+        self.assertTrue(state, self.look_up_window())
+        # The window with an entry and its suggestion list, for the README (docs/lookup.png).
+        shot = self.shots / "lookup-screen.png"
+        self.wine.screenshot(shot)
+        left, top, right, bottom = map(int, state["rect"].split())
+        subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                        "+repage", str(self.shots / "lookup.png")], check=True)
+        self.wine.probe("command", 1017)
+        self.assertEqual(qv.exit_code(), 0)
 
     def test_exit_button_ends_the_program_and_removes_the_icon(self):
         qv = self.start_qv()

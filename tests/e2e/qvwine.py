@@ -156,13 +156,13 @@ class Wine:
 
     def tray_menu(self, choose=None):
         """Opens the tray icon's menu with a right click and picks item `choose` (by position:
-        four items, no separator), unless None; False when no menu opened."""
+        five items, no separator), unless None; False when no menu opened."""
         self.xdo("mousemove", *TRAY_ICON, "click", 3)
         rect = self.wait(lambda: self.probe("menu"), timeout=10)
         if not rect or choose is None:
             return bool(rect)
         left, top, right, bottom = map(int, rect.split())
-        height = (bottom - top) / 4
+        height = (bottom - top) / 5
         self.xdo("mousemove", (left + right) // 2, int(top + height * (choose + 0.5)),
                  "sleep", 0.2, "click", 1)
         return True

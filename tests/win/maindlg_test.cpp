@@ -73,9 +73,10 @@ TEST_F(MainDlg, SettingsWindowAndMenusAreLocalized) {
   EXPECT_EQ(L"Quitter", ItemText(h, IDC_EXIT));
   EXPECT_TRUE(Checked());
   EXPECT_EQ(L"20", ItemText(h, IDC_DELAY));
+  EXPECT_EQ(L"Garder l'historique des recherches", ItemText(h, IDC_HISTORY));
 
   HMENU bar = GetMenu(h);
-  ASSERT_EQ(3, GetMenuItemCount(bar));
+  ASSERT_EQ(4, GetMenuItemCount(bar));
   EXPECT_EQ(L"Prononciation", MenuText(bar, 0));
   EXPECT_EQ(L"Guide de prononciation", MenuText(GetSubMenu(bar, 0), 0));
   EXPECT_EQ(UINT(ID_PRONOUNCE_GUIDE), GetMenuItemID(GetSubMenu(bar, 0), 0));
@@ -84,29 +85,33 @@ TEST_F(MainDlg, SettingsWindowAndMenusAreLocalized) {
   EXPECT_EQ(UINT(ID_WEB_TUTORIAL), GetMenuItemID(GetSubMenu(bar, 1), 1));
   EXPECT_EQ(L"À propos", MenuText(bar, 2));
   EXPECT_EQ(UINT(ID_ABOUT), GetMenuItemID(bar, 2));
+  EXPECT_EQ(L"Rechercher un mot...", MenuText(bar, 3));
+  EXPECT_EQ(UINT(ID_LOOKUP_WINDOW), GetMenuItemID(bar, 3));
 
-  ASSERT_EQ(4, GetMenuItemCount(Tray()));
+  ASSERT_EQ(5, GetMenuItemCount(Tray()));
   EXPECT_EQ(L"&Quitter", MenuText(Tray(), 0));
   EXPECT_EQ(L"Aide", MenuText(Tray(), 1));
-  EXPECT_EQ(L"&Paramètres...", MenuText(Tray(), 2));
-  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 3));
-  EXPECT_EQ(2u, GetMenuDefaultItem(Tray(), TRUE, 0));
+  EXPECT_EQ(L"Rechercher un mot...", MenuText(Tray(), 2));
+  EXPECT_EQ(UINT(ID_LOOKUP_WINDOW), GetMenuItemID(Tray(), 2));
+  EXPECT_EQ(L"&Paramètres...", MenuText(Tray(), 3));
+  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 4));
+  EXPECT_EQ(3u, GetMenuDefaultItem(Tray(), TRUE, 0));
 }
 
 TEST_F(MainDlg, TheSwitchKeepsCheckBoxTrayItemAndFlagInStep) {
   Command(ID_TRAY_TOGGLE);
   EXPECT_FALSE(dlg.Enabled());
   EXPECT_FALSE(Checked());
-  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
-  EXPECT_EQ(UINT(ID_TRAY_TOGGLE), GetMenuItemID(Tray(), 3));
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 4));
+  EXPECT_EQ(UINT(ID_TRAY_TOGGLE), GetMenuItemID(Tray(), 4));
   Command(ID_TRAY_TOGGLE);
   EXPECT_TRUE(dlg.Enabled());
   EXPECT_TRUE(Checked());
-  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 3));
+  EXPECT_EQ(L"Désactiver", MenuText(Tray(), 4));
 
   SendDlgItemMessageW(h, IDC_ENABLE, BM_CLICK, 0, 0);
   EXPECT_FALSE(dlg.Enabled());
-  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 4));
   SendDlgItemMessageW(h, IDC_ENABLE, BM_CLICK, 0, 0);
   EXPECT_TRUE(dlg.Enabled());
 
@@ -117,7 +122,7 @@ TEST_F(MainDlg, TheSwitchKeepsCheckBoxTrayItemAndFlagInStep) {
   SendMessageW(h, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
   EXPECT_FALSE(dlg.Enabled());
   EXPECT_FALSE(Checked());
-  EXPECT_EQ(L"Activer", MenuText(Tray(), 3));
+  EXPECT_EQ(L"Activer", MenuText(Tray(), 4));
 }
 
 TEST_F(MainDlg, SequencesSetTheHiddenListsAndOkTakesTheDelay) {

@@ -21,6 +21,8 @@
 //   fileacl PATH        the access list of a file or folder, in SDDL
 //   hold SECONDS PATH   holds the file open without sharing for that long; OUT is written once
 //                       it is held (PATH is the rest of the line: a launcher may split it)
+//   lookup              the look-up window: visibility, caption, the edit box, the list's
+//                       selection and items, then "result=" and the result area's text
 // OUT is always written, empty when the thing asked for was not found.
 // Exit status 0 when the thing asked for was found, 1 when not, 2 on a usage error.
 #include <windows.h>
@@ -136,6 +138,31 @@ int Link() {
   ReleaseDC(nullptr, dc);
   if (!n) return 1;
   Out(std::to_wstring(sx / n) + L" " + std::to_wstring(sy / n));
+  return 0;
+}
+
+int LookUpDump() {
+  HWND h = FindWindowW(L"QvLookUpWindow", nullptr);
+  if (!h) return 1;
+  Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
+  Out(L"caption=" + Text(h));
+  RECT r;
+  GetWindowRect(h, &r);
+  Out(L"rect=" + RectText(r));
+  Out(L"word=" + Text(GetDlgItem(h, 100)));
+  HWND list = GetDlgItem(h, 101);
+  Out(L"sel=" + std::to_wstring(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+  std::wstring items;
+  const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    const int len = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+    std::wstring item(static_cast<size_t>(std::max(len, 0)) + 1, L'\0');
+    item.resize(static_cast<size_t>(std::max<LRESULT>(
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data())), 0)));
+    items += (i ? L"|" : L"") + item;
+  }
+  Out(L"list=" + items);
+  Out(L"result=" + Text(GetDlgItem(h, 102)));
   return 0;
 }
 
@@ -376,6 +403,7 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"memory") rc = Memory();
   else if (cmd == L"balloon") rc = Balloon();
   else if (cmd == L"fileacl" && argc > 3) rc = FileAcl(argv[3]);
+  else if (cmd == L"lookup") rc = LookUpDump();
   else if (cmd == L"timepopup" && argc > 5) {
     std::vector<POINT> points;
     for (int i = 4; i + 1 < argc; i += 2) points.push_back({_wtoi(argv[i]), _wtoi(argv[i + 1])});

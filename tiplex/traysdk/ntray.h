@@ -68,7 +68,7 @@ class CTrayNotifyIcon : public ui::CWindowImpl<CTrayNotifyIcon> {
   bool m_bHidden = false;
   HWND m_hNotifyWnd = nullptr;
   platform::UniqueHandle<HMENU, &DestroyMenu> m_Menu;
-  UINT m_nDefaultMenuItem = 2;
+  UINT m_nDefaultMenuItem = 3;  // "&Settings...", below "Look Up a Word..."
   bool m_bDefaultMenuItemByPos = true;
   ShellLevel m_ShellVersion = ShellLevel::Version4;
 };
