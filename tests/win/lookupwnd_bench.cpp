@@ -13,6 +13,7 @@
 #include "lexicon/lookup_services.h"
 #include "lexicon/settings.h"
 #include "platform/registry.h"
+#include "tests/win/bench_data.h"
 #include "tiplex/lookupwnd.h"
 
 namespace {
@@ -39,13 +40,7 @@ struct NoCapture : qv::ITextCapture, qv::IMessageBox, qv::IPopup {
 }  // namespace
 
 int wmain() {
-  std::wstring data = L"Z:" QV_SOURCE_DIR L"/data/";
-  std::replace(data.begin(), data.end(), L'/', L'\\');
-  using qv::platform::Hive;
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target", data);
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", L"fr");
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kLexiconKeyPath, L"WNHome",
-                                 L"" QV_LEXICON_HOME);
+  qv::test::PointAtGeneratedData();
   qv::ui::AppModule().Init(GetModuleHandleW(nullptr));
 
   NoCapture none;

@@ -15,6 +15,7 @@
 #include "lexicon/datacache.h"
 #include "lexicon/settings.h"
 #include "platform/registry.h"
+#include "tests/win/bench_data.h"
 #include "tests/win/capture_host_window.h"
 #include "tiplex/maindlg.h"
 #include "tiplex/mousehook.h"
@@ -53,13 +54,7 @@ double PrivateMB() {
 
 int wmain() {
   CoInitialize(nullptr);
-  std::wstring data = L"Z:" QV_SOURCE_DIR L"/data/";
-  std::replace(data.begin(), data.end(), L'/', L'\\');
-  using qv::platform::Hive;
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"Target", data);
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", L"fr");
-  qv::platform::SetValueOverride(Hive::LocalMachine, qv::kLexiconKeyPath, L"WNHome",
-                                 L"" QV_LEXICON_HOME);
+  qv::test::PointAtGeneratedData();
   qv::ui::AppModule().Init(GetModuleHandleW(nullptr));
   qv::ui::CMessageLoop loop;
   qv::ui::AppModule().AddMessageLoop(&loop);
