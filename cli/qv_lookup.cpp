@@ -17,8 +17,8 @@
 
 #include "cli/block_files.h"
 #include "cli/options.h"
-#include "lexicon/lookup_services.h"
-#include "lexicon/settings.h"
+#include "core/lookup_services.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"

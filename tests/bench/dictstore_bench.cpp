@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "lexicon/dictstore.h"
-#include "lexicon/settings.h"
+#include "core/dictstore.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"

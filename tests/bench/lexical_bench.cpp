@@ -12,8 +12,8 @@
 #include <time.h>
 #endif
 
-#include "lexicon/search_sdk/search.h"
-#include "lexicon/settings.h"
+#include "core/lexical/search.h"
+#include "core/settings.h"
 #include "tests/unit/frequent_lemmas.h"
 
 int main(int argc, char** argv) {

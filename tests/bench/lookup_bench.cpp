@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/datacache.h"
-#include "lexicon/lookup_services.h"
-#include "lexicon/settings.h"
+#include "core/datacache.h"
+#include "core/lookup_services.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "tests/unit/frequent_lemmas.h"

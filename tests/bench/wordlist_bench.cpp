@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/wordlist.h"
+#include "core/wordlist.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include <unistd.h>
 
-#include "lexicon/datacache.h"
-#include "lexicon/dictstore.h"
+#include "core/datacache.h"
+#include "core/dictstore.h"
 #include "platform/codepage.h"
 #include "platform/resources_builtin.h"
 

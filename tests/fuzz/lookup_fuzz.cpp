@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "lexicon/lookup_services.h"
-#include "lexicon/settings.h"
+#include "core/lookup_services.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "tests/fuzz/fuzz_check.h"

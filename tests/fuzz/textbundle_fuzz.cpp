@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "lexicon/settings.h"
-#include "lexicon/textbundle.h"
+#include "core/settings.h"
+#include "core/textbundle.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "tests/fuzz/fuzz_check.h"

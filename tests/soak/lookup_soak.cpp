@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/lookup_services.h"
-#include "lexicon/settings.h"
+#include "core/lookup_services.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 

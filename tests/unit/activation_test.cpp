@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "lexicon/activation.h"
+#include "core/activation.h"
 
 namespace qv {
 namespace {

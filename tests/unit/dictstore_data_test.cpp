@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/dictstore.h"
-#include "lexicon/settings.h"
+#include "core/dictstore.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "platform/resources.h"

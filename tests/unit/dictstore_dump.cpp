@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/dictstore.h"
-#include "lexicon/settings.h"
+#include "core/dictstore.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "tests/unit/frequent_lemmas.h"
 

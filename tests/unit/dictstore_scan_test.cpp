@@ -9,7 +9,7 @@
 #include <vector>
 #include <string>
 
-#include "lexicon/dictstore.h"
+#include "core/dictstore.h"
 #include "platform/utf8.h"
 
 namespace qv {

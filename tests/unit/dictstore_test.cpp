@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "lexicon/datacache.h"
-#include "lexicon/dictstore.h"
-#include "lexicon/settings.h"
+#include "core/datacache.h"
+#include "core/dictstore.h"
+#include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "platform/resources_builtin.h"

@@ -8,8 +8,8 @@
 #include <iterator>
 #include <map>
 
-#include "lexicon/history.h"
-#include "lexicon/lookup_window.h"
+#include "core/history.h"
+#include "core/lookup_window.h"
 
 namespace qv {
 namespace {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "lexicon/search_sdk/search.h"
-#include "lexicon/search_sdk/search_steps.h"
-#include "lexicon/settings.h"
+#include "core/lexical/search.h"
+#include "core/lexical/search_steps.h"
+#include "core/settings.h"
 #include "tests/unit/frequent_lemmas.h"
 #ifndef _WIN32
 #include "platform/registry_stub.h"

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "lexicon/lookup.h"
+#include "core/lookup.h"
 #include "platform/errortext.h"
 
 namespace qv {

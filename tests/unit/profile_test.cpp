@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/profile_file.h"
+#include "core/profile_file.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "platform/profile_parse.h"

@@ -2,8 +2,8 @@
 // stand-in (Linux build).
 #include <gtest/gtest.h>
 
-#include "lexicon/addresses.h"
-#include "lexicon/settings.h"
+#include "core/addresses.h"
+#include "core/settings.h"
 #ifndef _WIN32
 #include "platform/registry_stub.h"
 #endif

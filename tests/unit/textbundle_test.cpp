@@ -8,8 +8,8 @@
 #include <regex>
 #include <set>
 
-#include "lexicon/settings.h"
-#include "lexicon/textbundle.h"
+#include "core/settings.h"
+#include "core/textbundle.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 
@@ -151,7 +151,7 @@ TEST_F(TextBundle, ShippedBundlesHoldEveryKeyTheProgramAsksFor) {
 #endif
   const std::regex kGetText(R"re(GetText\(L"((?:[^"\\]|\\.)+)"\))re");
   const std::regex kMenuItem(R"re(^\s*(?:MENUITEM|POPUP)\s+"([^"]+)")re");
-  for (const char* area : {"/lexicon", "/tiplex", "/resources"}) {
+  for (const char* area : {"/core", "/app", "/resources"}) {
     if (!fs::exists(src + area)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(src + area)) {
       std::string ext = entry.path().extension().string();

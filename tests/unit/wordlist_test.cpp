@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "lexicon/wordlist.h"
+#include "core/wordlist.h"
 
 namespace qv {
 namespace {

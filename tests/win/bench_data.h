@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 
 namespace qv::test {

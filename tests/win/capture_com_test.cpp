@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "wcapture/capture.h"
-#include "wcapture/objects.h"
-#include "wcapture/ocr.h"
-#include "wcapture/wcapture.h"
+#include "capture/capture.h"
+#include "capture/objects.h"
+#include "capture/ocr.h"
+#include "capture/wcapture.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/win/capture_host_window.h"
-#include "wcapture/wcapture.h"
+#include "capture/wcapture.h"
 
 namespace {
 

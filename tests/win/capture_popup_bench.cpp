@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "tests/win/capture_host_window.h"
-#include "tiplex/tooltip.h"
-#include "wcapture/wcapture.h"
+#include "app/tooltip.h"
+#include "capture/wcapture.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <thread>
 
 #include "tests/win/screen_shot.h"
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 #include "resources/dialogs/about_res.h"
-#include "tiplex/aboutdlg.h"
-#include "tiplex/pronouncehelp.h"
-#include "tiplex/shell_commands.h"
-#include "tiplex/splashdlg.h"
+#include "app/aboutdlg.h"
+#include "app/pronouncehelp.h"
+#include "app/shell_commands.h"
+#include "app/splashdlg.h"
 
 namespace {
 

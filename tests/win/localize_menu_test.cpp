@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
-#include "tiplex/localize_menu.h"
+#include "app/localize_menu.h"
 
 namespace qv {
 namespace {

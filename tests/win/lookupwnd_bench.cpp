@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/lookup_services.h"
-#include "lexicon/settings.h"
+#include "core/lookup_services.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/bench_data.h"
-#include "tiplex/lookupwnd.h"
+#include "app/lookupwnd.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/datacache.h"
-#include "lexicon/settings.h"
+#include "core/datacache.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/bench_data.h"
 #include "tests/win/capture_host_window.h"
-#include "tiplex/maindlg.h"
-#include "tiplex/mousehook.h"
+#include "app/maindlg.h"
+#include "app/mousehook.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include <string>
 
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
-#include "tiplex/maindlg.h"
+#include "app/maindlg.h"
 
 namespace qv {
 namespace {

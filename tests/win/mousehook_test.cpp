@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "lexicon/lookup.h"
-#include "tiplex/mousehook.h"
+#include "core/lookup.h"
+#include "app/mousehook.h"
 
 namespace qv {
 namespace {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "tiplex/startup.h"
+#include "app/startup.h"
 
 namespace qv::test {
 

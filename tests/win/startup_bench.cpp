@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/program_driver.h"
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "lexicon/settings.h"
+#include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/program_driver.h"
-#include "tiplex/startup.h"
+#include "app/startup.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tests/win/screen_shot.h"
-#include "tiplex/tooltip.h"
+#include "app/tooltip.h"
 
 // Allocations left before operator new fails; negative: no limit. (The compiler takes the
 // replaced operators for a mismatched pair.)

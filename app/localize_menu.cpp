@@ -1,0 +1,44 @@
+#include "app/localize_menu.h"
+
+#include <string>
+
+#include "core/textbundle.h"
+
+namespace qv {
+namespace {
+
+void LocalizeItems(const CLocalizer& local, HMENU hMenu) {
+  int count = GetMenuItemCount(hMenu);
+  for (int pos = 0; pos < count; ++pos) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+    if (!GetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &info)) continue;
+    if (!(info.fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW))) {
+      wchar_t szText[1024] = {};
+      if (GetMenuStringW(hMenu, static_cast<UINT>(pos), szText, 1024, MF_BYPOSITION) > 0) {
+        std::wstring sText = local.GetText(szText);
+        // Only the text: the identifier, the submenu and the checked or grayed state stay.
+        MENUITEMINFOW text{};
+        text.cbSize = sizeof text;
+        text.fMask = MIIM_STRING;
+        text.dwTypeData = sText.data();
+        SetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &text);
+      }
+    }
+    if (info.hSubMenu) LocalizeItems(local, info.hSubMenu);
+  }
+}
+
+}  // namespace
+
+void LocalizeMenu(HMENU hMenu) noexcept {
+  try {
+    CLocalizer local(kMainSection);
+    LocalizeItems(local, hMenu);
+  } catch (...) {
+    // Out of memory while translating: the menu keeps the texts it has.
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,91 @@
+#include "app/lookup_adapters.h"
+
+#include <oleauto.h>
+
+namespace qv {
+namespace {
+
+// A failed call: its code and, when the component set error information, its description.
+ComponentError ErrorOf(HRESULT hr) {
+  ComponentError error{static_cast<std::uint32_t>(hr), std::nullopt};
+  Microsoft::WRL::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) == S_OK && info) {
+    BSTR description = nullptr;
+    if (SUCCEEDED(info->GetDescription(&description)) && description)
+      error.description = std::wstring(description, SysStringLen(description));
+    SysFreeString(description);
+  }
+  return error;
+}
+
+}  // namespace
+
+HRESULT CComTextCapture::CreateEngine() noexcept {
+  m_engine.Reset();
+  return CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                          reinterpret_cast<void**>(m_engine.ReleaseAndGetAddressOf()));
+}
+
+bool CComTextCapture::CreateRequest() {
+  GetCursorPos(&m_ptMouse);
+  m_hWndUnder = WindowFromPoint(m_ptMouse);
+  if (m_request && !m_bRecognition) return true;
+  m_request.Reset();
+  m_bRecognition = false;
+  return SUCCEEDED(CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest,
+                                    reinterpret_cast<void**>(m_request.GetAddressOf())));
+}
+
+ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstring_view ocrLanguage) {
+  Result result;
+  if (!m_request) return result;
+  auto check = [&](HRESULT hr) {
+    if (FAILED(hr) && !result.error) result.error = ErrorOf(hr);
+    return SUCCEEDED(hr);
+  };
+  // Window handles travel as 32 bits: the system keeps them within that range.
+  const LONG hwnd = static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_hWndUnder));
+  if (!ocrLanguage.empty()) {
+    BSTR lang = SysAllocStringLen(ocrLanguage.data(), static_cast<UINT>(ocrLanguage.size()));
+    m_request->put_OCRLanguage(lang);  // its outcome does not matter
+    m_bRecognition = true;
+    SysFreeString(lang);
+  }
+  if (!check(m_request->put_hWnd(hwnd)) || !check(m_request->put_FromX(m_ptMouse.x)) ||
+      !check(m_request->put_FromY(m_ptMouse.y)) || !check(m_request->put_ToX(m_ptMouse.x)) ||
+      !check(m_request->put_ToY(m_ptMouse.y)) ||
+      !check(m_request->put_Options(static_cast<SHORT>(options))))
+    return result;
+  if (!m_engine) {
+    result.error = ComponentError{static_cast<std::uint32_t>(E_POINTER), std::nullopt};
+    return result;
+  }
+  Microsoft::WRL::ComPtr<IWCaptureResult> captured;
+  if (!check(m_engine->Capture(m_request.Get(), &captured)) || !captured) return result;
+  BSTR text = nullptr;
+  if (check(captured->get_Text(&text)) && text) result.text.assign(text, SysStringLen(text));
+  SysFreeString(text);
+  return result;
+}
+
+void CDialogMessages::Show(const std::wstring& text, const std::wstring&, Kind) {
+  OutputDebugStringW((L"QV: text capture failed: " + text + L"\n").c_str());
+  PostMessageW(m_owner, kCaptureFailedMessage, 0, 0);
+}
+
+void CTooltipPopup::Show(const std::wstring& title, const std::wstring& body) {
+  POINT pt{};
+  GetCursorPos(&pt);
+  if (m_tooltip.hwnd() && IsWindowVisible(m_tooltip.hwnd()) && pt.x == m_pointer.x &&
+      pt.y == m_pointer.y && title == m_title && body == m_body)
+    return;
+  m_title = title;
+  m_body = body;
+  m_pointer = pt;
+  if (!m_tooltip.Create(m_owner, title.c_str())) return;
+  m_tooltip.SetMaxWidth(500);
+  m_tooltip.SetText(body.c_str());
+  m_tooltip.ShowAtCursor();
+}
+
+}  // namespace qv

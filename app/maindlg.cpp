@@ -1,0 +1,418 @@
+#include "app/maindlg.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <iterator>
+
+#include "core/textbundle.h"
+#include "app/localize_menu.h"
+#include "app/mousehook.h"
+#include "app/shell_commands.h"
+#include "app/startup.h"
+
+namespace qv {
+namespace {
+
+constexpr int kMaxControlText = 1023;
+
+// The tray icon is tried again while the shell is not ready for it (at log-on it may come up
+// after QV): after these waits, a minute in all, the program gives up.
+constexpr UINT_PTR kTrayRetryTimerId = 124;
+constexpr UINT kTrayRetryDelaysMs[] = {1000, 2000, 4000, 8000, 15000, 30000};
+// How long the capture notice stays over the tray icon.
+constexpr UINT kNoticeMs = 20000;
+
+std::wstring WindowText(HWND h) {
+  wchar_t buf[kMaxControlText + 1] = {};
+  GetWindowTextW(h, buf, kMaxControlText + 1);
+  return buf;
+}
+
+void CenterWindow(HWND h) {
+  RECT rc, area;
+  GetWindowRect(h, &rc);
+  HWND owner = GetWindow(h, GW_OWNER);
+  if (owner && IsWindowVisible(owner)) {
+    GetWindowRect(owner, &area);
+  } else {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    GetMonitorInfoW(MonitorFromWindow(h, MONITOR_DEFAULTTOPRIMARY), &mi);
+    area = mi.rcWork;
+  }
+  const int w = rc.right - rc.left, hgt = rc.bottom - rc.top;
+  SetWindowPos(h, nullptr, area.left + (area.right - area.left - w) / 2,
+               area.top + (area.bottom - area.top - hgt) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
+
+// Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
+// (its own destruction removes the icon).
+CMainDlg::~CMainDlg() {
+  m_Capture.ReleaseEngine();
+  m_Tooltip.Destroy();
+  m_HotKeys.clear();
+  if (m_hWnd) DestroyWindow();
+}
+
+std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
+  using E = ui::MsgEntry<CMainDlg>;
+  using ui::OnCommand;
+  using ui::OnMessage;
+  static const E table[] = {
+      OnMessage<CMainDlg>(WM_INITDIALOG, &CMainDlg::OnInitDialog),
+      OnMessage<CMainDlg>(MouseHook::Instance().Message(), &CMainDlg::OnMouseHookMsg),
+      OnMessage<CMainDlg>(kTrayCallback, &CMainDlg::OnTrayNotification),
+      OnMessage<CMainDlg>(WM_DESTROY, &CMainDlg::OnDestroy),
+      OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
+      OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
+      OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
+      OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
+      OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnTrayExit),
+      OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
+      OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
+      OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
+      OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
+      OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
+      OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
+      OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
+      OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
+      OnCommand<CMainDlg>(ID_EXIT_ALT1, 0, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(0, 0, &CMainDlg::OnAbout),
+      OnCommand<CMainDlg>(ID_ABOUT, 0, &CMainDlg::OnAbout),
+      OnCommand<CMainDlg>(ID_TUTORIAL_ALT, 0, &CMainDlg::OnWebTutorial),
+      OnCommand<CMainDlg>(ID_PRONOUNCE_ALT, 0, &CMainDlg::OnPronounceGuide),
+      OnCommand<CMainDlg>(ID_EXIT_ALT2, 0, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(ID_ABOUT_ALT1, 0, &CMainDlg::OnAbout),
+      // The tray menu's "Help": the tutorial page that ships with the program.
+      OnCommand<CMainDlg>(ID_TRAY_HELP, &CMainDlg::OnWebTutorial),
+      // The look-up window: tray menu, menu bar, and "QV.exe /lookup WORD" started again.
+      OnCommand<CMainDlg>(ID_LOOKUP_WINDOW, &CMainDlg::OnOpenLookUp),
+      OnMessage<CMainDlg>(WM_COPYDATA, &CMainDlg::OnCopyData),
+      OnCommand<CMainDlg>(IDC_HISTORY, BN_CLICKED, &CMainDlg::OnHistoryClicked),
+  };
+  return table;
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
+  CenterWindow(m_hWnd);
+  HINSTANCE inst = ui::ResourceInstance();
+  auto icon = [&](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
+                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
+  };
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+
+  m_hTrayImage = CTrayNotifyIcon::LoadIcon(IDI_TRAY, true);
+  // Without its icon QV works on while the icon is tried again; it ends if the icon never comes.
+  if (!AddTrayIcon()) SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
+  MouseHook::Instance().Install(m_hWnd);
+  InitSettingsControls();
+  m_Activation.ApplyTrigger();
+  CreateCaptureEngine();
+  return 0;
+}
+
+bool CMainDlg::AddTrayIcon() {
+  const std::wstring tip = CLocalizer(kMainSection).GetText(L"Brantel QV Dictionary");
+  return m_TrayIcon.Create(m_hWnd, kTrayIconId, tip.c_str(), tip.c_str(), L"", 10,
+                           CTrayNotifyIcon::User, m_hTrayImage, kTrayCallback, 0, true, false,
+                           false, nullptr, false, true);
+}
+
+void CMainDlg::RetryTrayIcon() {
+  KillTimer(m_hWnd, kTrayRetryTimerId);
+  ++m_nTrayAttempts;
+  if (AddTrayIcon()) {
+    if (m_bNoticePending) ShowCaptureNotice();
+    return;
+  }
+  if (m_nTrayAttempts < std::size(kTrayRetryDelaysMs)) {
+    SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[m_nTrayAttempts], nullptr);
+    return;
+  }
+  // A QV without its icon could not be reached or ended by the user: it says so and ends.
+  CLocalizer localizer(kMainSection);
+  MessageBoxW(m_hWnd, localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon").c_str(),
+              localizer.GetText(L"Brantel QV Dictionary").c_str(), MB_ICONHAND);
+  Quit(1);
+}
+
+void CMainDlg::CreateCaptureEngine() {
+  if (FAILED(m_Capture.CreateEngine())) CaptureUnavailable();
+}
+
+void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
+  if (enable && !m_Capture.HasEngine() && FAILED(m_Capture.CreateEngine())) {
+    if (fromCheckBox) SetEnableCheck(false);
+    ShowCaptureNotice();
+    return;
+  }
+  m_Activation.SetEnabled(enable, fromCheckBox);
+}
+
+void CMainDlg::CaptureUnavailable() {
+  if (!m_Activation.Enabled()) return;  // already told; look-ups stay off until switched on
+  ClosePopup();
+  m_Activation.SetEnabled(false);
+  ShowCaptureNotice();
+}
+
+void CMainDlg::ShowCaptureNotice() {
+  m_bNoticePending = !m_TrayIcon.IsCreated();
+  if (m_bNoticePending) return;
+  CLocalizer localizer(kMainSection);
+  m_TrayIcon.ShowBalloon(localizer.GetText(L"Text capture unavailable").c_str(),
+                         localizer.GetText(L"Brantel QV Dictionary").c_str(),
+                         CTrayNotifyIcon::Warning, kNoticeMs);
+}
+
+void CMainDlg::Quit(int code) {
+  DestroyWindow();
+  PostQuitMessage(code);
+}
+
+LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {
+  CaptureUnavailable();
+  return 0;
+}
+
+void CMainDlg::InitSettingsControls() {
+  HWND hotKeys = GetDlgItem(IDC_HOTKEY), triggers = GetDlgItem(IDC_TRIGGER),
+       sequences = GetDlgItem(IDC_SEQUENCE);
+  m_HotKeys.assign(std::begin(kHotKeys), std::end(kHotKeys));
+  for (const HotKeyRow& row : m_HotKeys)
+    SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
+  SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
+  for (const wchar_t* name : kTriggerNames)
+    SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
+  CLocalizer localizer(kMainSection);
+  for (const wchar_t* key : kSequenceKeys) {
+    const std::wstring text = localizer.GetText(key);
+    SendMessageW(sequences, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageW(sequences, CB_SETCURSEL, 0, 0);
+  CheckDlgButton(m_hWnd, IDC_ENABLE, BST_CHECKED);
+  CheckDlgButton(m_hWnd, IDC_HISTORY, m_LookUpWindow.HistoryEnabled() ? BST_CHECKED : BST_UNCHECKED);
+  m_Activation.Start();
+  m_Activation.SetHoverDelay(kStartHoverDelay);
+  SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
+  AttachLocalizedMenu();
+  LocalizeDialogTexts();
+}
+
+void CMainDlg::AttachLocalizedMenu() {
+  HMENU menu = LoadMenuW(ui::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINMENU));
+  if (!menu) return;
+  SetMenu(m_hWnd, menu);  // destroyed with the window
+  LocalizeMenu(menu);
+  DrawMenuBar(m_hWnd);
+}
+
+void CMainDlg::LocalizeDialogTexts() {
+  CLocalizer localizer(kMainSection);
+  SetWindowTextW(m_hWnd, localizer.GetText(L"QV Settings").c_str());
+  for (int id : {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT,
+                 IDC_HISTORY}) {
+    HWND item = GetDlgItem(id);
+    SetWindowTextW(item, localizer.GetText(WindowText(item)).c_str());
+  }
+}
+
+void CMainDlg::LookupUnderCursor() {
+  if (m_bInLookup) return;
+  m_bInLookup = true;
+  try {
+    m_Lookup.LookupUnderCursor();
+  } catch (...) {
+    // Out of memory in the middle of a look-up: this one shows nothing.
+  }
+  m_bInLookup = false;
+}
+
+LRESULT CMainDlg::OnMouseHookMsg(UINT, WPARAM wp, LPARAM) {
+  m_Activation.OnMouseHookMsg(static_cast<unsigned>(wp));
+  return 1;
+}
+
+LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
+  m_TrayIcon.OnTrayNotification(wp, lp);
+  return 0;
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
+  RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+  m_TrayIcon.DestroyWindow();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPopupLinkClick(UINT, WPARAM, LPARAM lp) {
+  const auto* nm = reinterpret_cast<const NMHDR*>(lp);
+  if (nm && nm->code == TTN_LINKCLICK) m_Activation.OnPopupLinkClick();
+  return 0;
+}
+
+LRESULT CMainDlg::OnHoverTimer(UINT, WPARAM wp, LPARAM) {
+  if (wp == kTrayRetryTimerId) {
+    RetryTrayIcon();
+    return 0;
+  }
+  m_Activation.OnHoverTimer(wp);
+  return 1;
+}
+
+LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
+  SwitchLookups(!m_Activation.Enabled(), false);
+  return 0;
+}
+
+LRESULT CMainDlg::OnTrayExit(UINT, WPARAM, LPARAM) {
+  Quit(0);
+  return 0;
+}
+
+LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
+  wchar_t text[64] = {};
+  GetDlgItemTextW(m_hWnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
+  // The leading decimal digits; none gives 0.
+  m_Activation.SetHoverDelay(static_cast<int>(std::wcstol(text, nullptr, 10)));
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+// The settings window's Quit: the same orderly end as the tray's Exit, so that the capture
+// engine is released and COM shut down before the process ends.
+LRESULT CMainDlg::OnExitProcess(UINT, WPARAM, LPARAM) {
+  Quit(0);
+  return 0;
+}
+
+LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnShowSettings(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  return 0;
+}
+
+LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnTriggerChanged();
+  return 0;
+}
+
+LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnActivationSequenceChanged(
+      static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
+  SwitchLookups(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
+  return 0;
+}
+
+LRESULT CMainDlg::OnWebTutorial(UINT, WPARAM, LPARAM) {
+  shell::OpenTutorial();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPronounceGuide(UINT, WPARAM, LPARAM) {
+  shell::ShowPronounceHelp(GetActiveWindow());
+  return 0;
+}
+
+LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
+  shell::ShowAbout(GetActiveWindow());
+  return 0;
+}
+
+LRESULT CMainDlg::OnOpenLookUp(UINT, WPARAM, LPARAM) {
+  m_LookUpWindow.Open(L"");
+  return 0;
+}
+
+// Another process's data: only a look-up request of the right shape is taken.
+LRESULT CMainDlg::OnCopyData(UINT, WPARAM, LPARAM lp) {
+  return m_LookUpWindow.OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+}
+
+LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
+  m_LookUpWindow.SetHistoryEnabled(IsDlgButtonChecked(m_hWnd, IDC_HISTORY) == BST_CHECKED);
+  return 0;
+}
+
+// What the activation decisions ask of the dialog.
+
+int CMainDlg::KeyStateCode() { return GetKeyStateCode(); }
+
+int CMainDlg::TriggerSelection() {
+  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
+}
+
+int CMainDlg::HotKeySelection() {
+  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+}
+
+void CMainDlg::SelectTrigger(int trigger) {
+  SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
+}
+
+void CMainDlg::SelectHotKey(int hotKey) {
+  SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
+}
+
+std::pair<int, int> CMainDlg::CursorPosition() {
+  POINT pt{};
+  GetCursorPos(&pt);
+  return {pt.x, pt.y};
+}
+
+bool CMainDlg::CursorOverPopup() {
+  POINT pt;
+  GetCursorPos(&pt);
+  return m_Tooltip.hwnd() && WindowFromPoint(pt) == m_Tooltip.hwnd();
+}
+
+void CMainDlg::ClosePopup() { m_Tooltip.Destroy(); }
+
+void CMainDlg::SetHoverTimer(int delayMs) {
+  SetTimer(m_hWnd, kHoverTimerId, static_cast<UINT>(delayMs), nullptr);
+}
+
+void CMainDlg::KillHoverTimer() { KillTimer(m_hWnd, kHoverTimerId); }
+
+void CMainDlg::EnableDelayField(bool enable) { EnableWindow(GetDlgItem(IDC_DELAY), enable); }
+
+void CMainDlg::SetEnableCheck(bool checked) {
+  CheckDlgButton(m_hWnd, IDC_ENABLE, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CMainDlg::SetToggleItemText(const std::wstring& text) {
+  m_TrayIcon.SetMenuItemText(TRAY_POS_TOGGLE, text.c_str());
+}
+
+std::wstring CMainDlg::GetText(std::wstring_view key) { return m_Captions.GetText(key); }
+
+}  // namespace qv

@@ -1,0 +1,17 @@
+// The pronunciation guide: a picture of the symbols used in the pronunciations, with example
+// words. Only the close box and the system menu's Close end it (Enter and Esc do nothing).
+#pragma once
+
+#include "resources/dialogs/pronounce_res.h"
+#include "app/ui/window.h"
+
+class CPronounceHelp : public qv::ui::CDialogImpl<CPronounceHelp> {
+ public:
+  enum { IDD = IDD_PRONOUNCE };
+
+  std::span<const qv::ui::MsgEntry<CPronounceHelp>> MessageTable();
+
+ private:
+  LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
+  LRESULT OnClose(UINT, WPARAM, LPARAM);
+};

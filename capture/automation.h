@@ -1,0 +1,17 @@
+// UI Automation's text pattern: the word at a point in programs that draw their own text.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "capture/capture.h"
+
+namespace qv::capture {
+
+// Call only when AutomationAvailable(): under Wine 8 the UI Automation stubs end the process.
+// The word whose bounding rectangles hold the point; empty when there is none, or when the
+// program does not answer within budgetMs.
+CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs);
+
+}  // namespace qv::capture

@@ -1,0 +1,99 @@
+#include "core/activation.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qv {
+
+bool CActivation::HotKeyHeld() {
+  const int sel = m_host.HotKeySelection();
+  if (sel < 0 || sel >= static_cast<int>(std::size(kHotKeys))) return false;
+  return m_host.KeyStateCode() == kHotKeys[sel].code;
+}
+
+void CActivation::OnMouseHookMsg(unsigned msg) {
+  if (!m_bEnabled) return;
+  const int trigger = m_host.TriggerSelection();
+  if (trigger == kHover) {
+    if (msg == mouse::kLButtonDown || msg == mouse::kRButtonDown) {
+      if (!m_host.CursorOverPopup()) m_host.ClosePopup();
+    } else if (msg == mouse::kMove || msg == mouse::kWheel) {
+      m_host.SetHoverTimer(m_nHoverDelay);
+      m_nIdleMs = 0;
+      m_bSlow = false;
+    }
+    return;
+  }
+  // Some systems report a "move" when a window appears under a pointer that stays still, as
+  // the popup does after a click: only a pointer that really moved closes the popup.
+  const std::pair<int, int> pointer = m_host.CursorPosition();
+  const bool moved = pointer != m_lastPointer;
+  m_lastPointer = pointer;
+  if (!HotKeyHeld() || (msg == mouse::kMove && !moved)) return;
+  const bool left = trigger == kLeftClick;
+  if (msg == (left ? mouse::kLButtonDown : mouse::kRButtonDown))
+    m_host.LookupUnderCursor();
+  else if (msg == (left ? mouse::kLButtonUp : mouse::kRButtonUp))
+    return;  // the release of the click that looked up: its popup stays
+  else if (!m_host.CursorOverPopup())
+    m_host.ClosePopup();
+}
+
+void CActivation::Wake() {
+  m_nIdleMs = 0;
+  if (!m_bSlow) return;
+  m_bSlow = false;
+  m_host.SetHoverTimer(m_nHoverDelay);
+}
+
+void CActivation::OnHoverTimer(std::uintptr_t id) {
+  if (!m_bEnabled || id != kHoverTimerId) return;
+  if (HotKeyHeld()) {
+    Wake();
+    m_host.LookupUnderCursor();
+    return;
+  }
+  // The system's timers tick at least every 10 ms.
+  const int period = m_bSlow ? kIdleTickMs : std::max(m_nHoverDelay, 10);
+  if (m_bSlow || period >= kIdleTickMs) return;
+  m_nIdleMs += period;
+  if (m_nIdleMs >= kIdleAfterMs) {
+    m_bSlow = true;
+    m_host.SetHoverTimer(kIdleTickMs);
+  }
+}
+
+void CActivation::ApplyTrigger() {
+  const int trigger = m_host.TriggerSelection();
+  m_nIdleMs = 0;
+  m_bSlow = false;
+  if (trigger == kHover)
+    m_host.SetHoverTimer(m_nHoverDelay);
+  else
+    m_host.KillHoverTimer();
+  m_host.EnableDelayField(trigger <= kHover);
+}
+
+void CActivation::OnActivationSequenceChanged(int sequence) {
+  if (sequence >= 0 && sequence < static_cast<int>(std::size(kSequences))) {
+    m_host.SelectTrigger(kSequences[sequence].trigger);
+    m_host.SelectHotKey(kSequences[sequence].hotKey);
+  }
+  ApplyTrigger();
+}
+
+void CActivation::SetEnabled(bool enable, bool fromCheckBox) {
+  const std::wstring text = m_host.GetText(enable ? L"Disable" : L"Enable");
+  if (!fromCheckBox) m_host.SetEnableCheck(enable);
+  m_host.SetToggleItemText(text);
+  m_bEnabled = enable;
+}
+
+void CActivation::OnPopupLinkClick() {
+  m_host.SetEnableCheck(false);
+  m_host.SetToggleItemText(m_host.GetText(L"Enable"));
+  m_bEnabled = false;
+  m_host.ClosePopup();
+}
+
+}  // namespace qv

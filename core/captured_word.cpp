@@ -1,0 +1,57 @@
+#include "core/captured_word.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/codepage.h"
+
+namespace qv {
+
+std::wstring TrimDelimiters(std::wstring_view text) {
+  auto isDelim = [](wchar_t c) { return WordDelimiters.find(c) != std::wstring_view::npos; };
+  for (int pass = 0; pass < 2; ++pass) {
+    while (!text.empty() && isDelim(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isDelim(text.back())) text.remove_suffix(1);
+  }
+  return std::wstring(text);
+}
+
+std::string CCapturedWord::ToNarrowWord(std::wstring word) {
+  word.resize(std::min(word.size(), word.find(L'\0')));
+  std::string sOut;
+  sOut.reserve(word.size());
+  for (wchar_t c : word) {
+    // On Windows a character outside the BMP arrives as two surrogates, both above U+00FF.
+    if (static_cast<std::uint32_t>(c) > 0xFF) {
+      ConversionStatus = EILSEQ;
+      return {};
+    }
+    sOut.push_back(static_cast<char>(c));
+  }
+  ConversionStatus = 0;
+  return sOut;
+}
+
+void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring& out) {
+  m_HeadingForms.clear();
+  std::string sWord = ToNarrowWord(TrimDelimiters(captured));
+  if (ConversionStatus != 0) return;
+  std::optional<std::string> sDesc = m_Lexical.DescribeWord(sWord);
+  if (!sDesc) return;
+  // The analysis trims spaces; a heading of that trimmed word is the captured word's own.
+  std::string_view trimmed = sWord;
+  trimmed.remove_prefix(std::min(trimmed.size(), trimmed.find_first_not_of(' ')));
+  trimmed = trimmed.substr(0, trimmed.find_last_not_of(' ') + 1);
+  for (const std::string& form : m_Lexical.HeadingForms())
+    m_HeadingForms.push_back(form == trimmed ? std::wstring() : platform::AnsiToWide(form));
+  if (*sDesc == kNoWordMessage) {
+    out = m_Captions.GetText(kNoWordCaption);
+  } else if (*sDesc == kNoDatabaseMessage) {
+    out = m_Captions.GetText(kNoDatabaseCaption);
+  } else {
+    out = platform::AnsiToWide(*sDesc);
+  }
+  std::erase(out, L'"');
+}
+
+}  // namespace qv

@@ -1,0 +1,317 @@
+#include "core/lexical/search.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/lexical/search_steps.h"
+#include "core/lexical/wnutil.h"
+
+namespace qv::lexical {
+namespace {
+
+struct PartOfSpeech {
+  int pos;
+  const char* name;
+  const char* marker;
+};
+constexpr PartOfSpeech kParts[] = {
+    {NOUN, "noun", "#NOUN#"}, {VERB, "verb", "#VERB#"}, {ADJ, "adj", "#ADJ#"}, {ADV, "adv", "#ADV#"}};
+
+// The morphology hands out further base forms one call at a time; no exception list line holds
+// more than a handful, this only guards against a damaged file.
+constexpr int kMaxBaseForms = 16;
+
+constexpr std::string_view kWrap = "\n    ";
+
+void TrimSpaces(std::string& s) {
+  std::size_t first = s.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    s.clear();
+    return;
+  }
+  s.erase(s.find_last_not_of(' ') + 1);
+  s.erase(0, first);
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The library lower-cases the words it is asked for with the C locale's rules (ASCII letters
+// only), so a capitalised word is the same word.
+bool SameWord(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return UpperAscii(x) == UpperAscii(y);
+         });
+}
+
+bool IsAdjective(const Synset& synset) {
+  return synset.pos && (synset.pos[0] == 'a' || synset.pos[0] == 's');
+}
+
+// The database marks some adjectives with their position: "(a)", "(p)" or "(ip)".
+std::string_view MarkerName(std::string_view marker) {
+  if (marker == "(p)") return "(predicate)";
+  if (marker == "(a)") return "(prenominal)";
+  if (marker == "(ip)") return "(postnominal)";
+  return {};
+}
+
+std::string_view CutAtParen(std::string_view word) { return word.substr(0, word.find('(')); }
+
+// " (vs. X)" for each direct antonym of the synset's word number wordIndex (0-based).
+std::string Antonyms(const Synset& synset, int wordIndex) {
+  std::string out;
+  for (int p = 0; p < synset.ptrcount; ++p) {
+    if (synset.ptrtyp[p] != ANTPTR || synset.pfrm[p] != wordIndex + 1) continue;
+    SynsetPtr other = read_synset(synset.ppos[p], synset.ptroff[p], const_cast<char*>(""));
+    if (!other) continue;
+    int to = synset.pto[p];
+    if (to >= 1 && to <= other->wcount) {
+      out += " (vs. ";
+      out += CutAtParen(other->words[to - 1]);
+      out += ")";
+    }
+    free_synset(other);
+  }
+  return out;
+}
+
+// The library's trace of an adjective's participle pointers: the verb with its sense number,
+// the verb synset and its direct hypernyms. The library heads its very first trace of a
+// process with the sense it was called for, which we already printed; the glosses it quotes are
+// rewritten like our own.
+std::string ParticipleTrace(Synset& synset) {
+  std::string trace = do_trace(&synset, PPLPTR, ADJ, 0);
+  if (trace.rfind("\nSense ", 0) == 0) {
+    std::size_t end = trace.find('\n', 1);
+    if (end != std::string::npos) end = trace.find('\n', end + 1);
+    trace.erase(0, end == std::string::npos ? trace.size() : end + 1);
+  }
+  std::string out;
+  std::size_t start = 0;
+  while (start < trace.size()) {
+    std::size_t nl = trace.find('\n', start);
+    std::size_t end = nl == std::string::npos ? trace.size() : nl;
+    std::string_view line(trace.data() + start, end - start);
+    std::size_t dash = line.find(" -- (");
+    if (dash != std::string_view::npos && line.back() == ')') {
+      out.append(line.substr(0, dash));
+      out += " -- ";
+      out += PrepareGloss(line.substr(dash + 5, line.size() - dash - 6));
+    } else {
+      out.append(line);
+    }
+    if (nl != std::string::npos) out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+void BoundedText::Append(std::string_view piece) {
+  if (m_overflow) return;
+  if (m_text.size() + piece.size() >= m_limit) {
+    m_overflow = true;
+    return;
+  }
+  m_text.append(piece);
+}
+
+std::string PrepareGloss(std::string_view gloss) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < gloss.size()) {
+    std::size_t start = gloss.find_first_not_of(" \n", i);
+    if (start == std::string_view::npos) break;
+    std::size_t end = gloss.find_first_of(" \n", start);
+    if (end == std::string_view::npos) end = gloss.size();
+    words.emplace_back(gloss.substr(start, end - start));
+    i = end;
+  }
+
+  bool firstSemicolon = true;
+  std::size_t lastBreak = 0;
+  std::string measure;
+  std::string out;
+  for (std::size_t k = 0; k < words.size(); ++k) {
+    std::string& w = words[k];
+    if (w.size() >= 2 && w[0] == '"') w[1] = UpperAscii(w[1]);
+    if (w.back() == ';') {
+      w.back() = firstSemicolon ? ':' : ',';
+      firstSemicolon = false;
+    }
+    measure += w;
+    bool wrap = measure.size() - lastBreak >= kLineWidth;
+    // The gloss stays below its limit; a word that would not fit ends it.
+    if (out.size() + (wrap ? kWrap.size() : 0) + w.size() >= kLineLimit) break;
+    if (wrap) {
+      lastBreak = measure.size();
+      out += kWrap;
+      measure += kWrap;
+    }
+    out += w;
+    if (k + 1 < words.size()) {
+      out += ' ';
+      measure += ' ';
+    }
+  }
+  if (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms,
+                        std::string_view form) {
+  std::string gloss;
+  if (synset.defn) {
+    std::string_view raw = synset.defn;
+    if (!raw.empty() && raw.front() == '(') raw.remove_prefix(1);
+    if (!raw.empty() && raw.back() == ')') raw.remove_suffix(1);
+    gloss = PrepareGloss(raw);
+  }
+  std::size_t lastNl = gloss.rfind('\n');
+  std::size_t tail = lastNl == std::string::npos ? gloss.size() : gloss.size() - lastNl - 1;
+  std::size_t column = tail + 13;
+  bool isLong = column >= kLineWidth;
+  std::size_t lastWrap = isLong ? tail : 0;
+
+  bool adjective = IsAdjective(synset);
+  std::string words;
+  for (int i = 0; i < synset.wcount; ++i) {
+    std::string_view word = synset.words[i];
+    if (SameWord(word, form)) continue;
+    bool wrapped = (column - lastWrap) + word.size() >= kLineWidth;
+    if (wrapped) words += kWrap;
+    std::string_view bare = CutAtParen(word);
+    words += bare;
+    if (adjective) {
+      words += MarkerName(word.substr(bare.size()));
+      words += Antonyms(synset, i);
+    }
+    if (i != synset.wcount - 1) {
+      column = words.size() + tail + 13;
+      if (column - lastWrap < kLineWidth) {
+        words += ", ";
+      } else {
+        lastWrap = column;
+        words += wrapped ? ", " : ",\n    ";
+      }
+    }
+  }
+  if (words.size() >= 2 && words[words.size() - 2] == ',') words.resize(words.size() - 2);
+
+  std::string line;
+  if (synset.defn) {
+    line = std::to_string(senseNumber) + ". " + gloss;
+    std::size_t first = line.find(". ") + 2;
+    if (first < line.size()) line[first] = UpperAscii(line[first]);
+  }
+  if (withSynonyms && !words.empty()) {
+    line += isLong ? ".\n    synonyms: [" : ". synonyms: [";
+    line += words;
+    line += "]";
+  } else {
+    line += ".";
+  }
+  // A synset with dozens of long synonyms must not outgrow the line: it is cut, and still ends
+  // its line.
+  if (line.size() + 1 >= kLineLimit) line.resize(kLineLimit - 2);
+  line += "\n";
+  return line;
+}
+
+std::string ListSenses(const std::string& form, int pos, int maxSenses, bool withSynonyms,
+                       std::size_t limit) {
+  if (!FitsLibrary(form)) return {};
+  BoundedText listing(limit);
+  int senseLimit = maxSenses;
+  std::vector<unsigned long> seen;
+
+  // getindex lower-cases the text it is given.
+  std::string search = form;
+  for (IndexPtr idx = getindex(search.data(), pos); idx; idx = getindex(nullptr, pos)) {
+    // Every entry is released, even those left unread after an overflow.
+    if (!listing.Overflowed() && idx->off_cnt > 0) {
+      listing.Append("\n");
+      if (senseLimit < 1 || idx->sense_cnt < senseLimit) senseLimit = idx->sense_cnt;
+      int last = std::min(senseLimit, idx->off_cnt);
+      for (int s = 1; s <= last && !listing.Overflowed(); ++s) {
+        unsigned long offset = idx->offset[s - 1];
+        if (std::find(seen.begin(), seen.end(), offset) != seen.end()) continue;
+        seen.push_back(offset);
+        SynsetPtr synset = read_synset(pos, static_cast<long>(offset), idx->wd);
+        if (!synset) continue;
+        listing.Append(FormatSense(*synset, s, withSynonyms, form));
+        if (pos == ADJ) listing.Append(ParticipleTrace(*synset));
+        free_synset(synset);
+      }
+    }
+    free_index(idx);
+  }
+  if (listing.Overflowed()) return kTooLargeText;
+  std::string& text = listing.Text();
+  std::replace(text.begin(), text.end(), '_', ' ');
+  return std::move(text);
+}
+
+void DescribePos(BoundedText& description, bool& firstBlock, const std::string& word, int pos,
+                 int maxSenses, bool withSynonyms, std::vector<std::string>* headingForms) {
+  const PartOfSpeech* part = nullptr;
+  for (const PartOfSpeech& p : kParts)
+    if (p.pos == pos) part = &p;
+  if (!part) return;
+
+  // All base forms are taken before any listing: the morphology keeps its place between calls.
+  std::vector<std::string> forms{word};
+  if (FitsLibrary(word)) {
+    std::string search = word;
+    const char* base = morphstr(search.data(), pos);
+    for (int n = 0; base && n < kMaxBaseForms; ++n) {
+      forms.emplace_back(base);
+      base = morphstr(nullptr, pos);
+    }
+  }
+  for (const std::string& form : forms) {
+    std::string listing = ListSenses(form, pos, maxSenses, withSynonyms);
+    if (listing.empty()) continue;
+    std::string block = firstBlock ? "-" : "\n-";
+    firstBlock = false;
+    block += part->name;
+    block += part->marker;
+    block += listing;
+    description.Append(block);
+    if (headingForms) headingForms->push_back(form);
+  }
+}
+
+std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
+                         std::vector<std::string>* headingForms) {
+  if (headingForms) headingForms->clear();
+  TrimSpaces(word);
+  if (word.empty()) return kNoWordText;  // needs no database
+  // A tray program must outlive a missing database: it says so, and the next word tries again.
+  if (!OpenDatabase()) return kNoDatabaseText;
+
+  BoundedText description(kDescriptionLimit);
+  bool firstBlock = true;
+  for (const PartOfSpeech& part : kParts)
+    DescribePos(description, firstBlock, word, part.pos, maxSenses, withSynonyms, headingForms);
+
+  if (description.Overflowed() && headingForms) headingForms->clear();
+  std::string text = description.Overflowed() ? std::string(kTooLargeText)
+                                              : std::move(description.Text());
+  TrimSpaces(text);
+  if (text.empty()) text = kNoValueText + word;
+  return text;
+}
+
+std::optional<std::string> BaseForm(std::string& word) {
+  TrimSpaces(word);
+  if (!FitsLibrary(word) || !OpenDatabase()) return std::nullopt;
+  for (int pos : {VERB, NOUN, ADJ, ADV}) {
+    std::string search = word;
+    if (const char* base = morphstr(search.data(), pos)) return std::string(base);
+  }
+  return std::nullopt;
+}
+
+}  // namespace qv::lexical

@@ -1,0 +1,221 @@
+#include "core/lexical/wnutil.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <sys/stat.h>
+#endif
+
+#include "core/lookup_config.h"
+#include "platform/filestamp.h"
+#include "platform/files.h"
+
+extern "C" {
+#include <wn.h>
+}
+
+namespace qv::lexical {
+namespace {
+
+// The library builds its file names in 256-byte buffers: a folder that leaves no room for
+// "/index.noun" and its siblings would be cut short and name other files.
+constexpr std::size_t kMaxDatabaseDir = 256 - sizeof("/sentidx.vrb") - 4;
+
+void SetSearchDir(const std::string& dir) {
+#ifdef _WIN32
+  _putenv_s("WNSEARCHDIR", dir.c_str());
+#else
+  setenv("WNSEARCHDIR", dir.c_str(), 1);
+#endif
+}
+
+void Close(FILE*& fp) {
+  if (fp) {
+    std::fclose(fp);
+    fp = nullptr;
+  }
+}
+
+// A failed open leaves the files it did find open, and the library's own reset only closes
+// files of a database that opened completely.
+void CloseLeftovers() {
+  if (OpenDB) return;
+  for (int i = 1; i <= NUMPARTS; ++i) {
+    Close(datafps[i]);
+    Close(indexfps[i]);
+  }
+  Close(sensefp);
+  Close(cntlistfp);
+  Close(keyindexfp);
+  Close(revkeyindexfp);
+  Close(vidxfilefp);
+  Close(vsentfilefp);
+}
+
+// The index files' bytes where they are mapped into memory (Linux build), for the check below.
+std::string_view g_indexMaps[NUMPARTS + 1];
+
+#ifndef _WIN32
+// A look-up binary-searches the index files dozens of times, and through a file buffer every
+// step costs a seek and a read. Mapped into memory and read through a memory stream, seeking
+// and reading are plain memory accesses. The maps live as long as the process: the database
+// is never closed once open.
+void MapIndexFiles() {
+  for (int i = 1; i <= NUMPARTS; ++i) {
+    g_indexMaps[i] = {};
+    FILE* fp = indexfps[i];
+    struct stat st;
+    if (!fp || fstat(fileno(fp), &st) != 0 || st.st_size <= 0) continue;
+    std::size_t size = static_cast<std::size_t>(st.st_size);
+    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(fp), 0);
+    if (map == MAP_FAILED) continue;
+    FILE* mem = fmemopen(map, size, "r");
+    if (!mem) {
+      munmap(map, size);
+      continue;
+    }
+    std::fclose(fp);
+    indexfps[i] = mem;
+    g_indexMaps[i] = std::string_view(static_cast<const char*>(map), size);
+  }
+}
+#else
+// The library opens its files in text mode, in which the runtime works out every position it
+// reports by rescanning its buffer for line ends. The files have bare line feeds, so binary
+// mode reads the same bytes at the same offsets, without that cost.
+void ReopenBinary(const std::string& dir, FILE** files, const char* kind) {
+  for (int i = 1; i <= NUMPARTS; ++i) {
+    if (!files[i]) continue;
+    std::string name = dir + "\\" + kind + "." + partnames[i];
+    if (FILE* fp = std::fopen(name.c_str(), "rb")) {
+      std::fclose(files[i]);
+      files[i] = fp;
+    }
+  }
+}
+#endif
+
+std::string ReadWhole(FILE* fp) {
+  std::string bytes;
+  if (!fp || std::fseek(fp, 0, SEEK_END) != 0) return bytes;
+  const long size = std::ftell(fp);
+  if (size <= 0 || std::fseek(fp, 0, SEEK_SET) != 0) return bytes;
+  bytes.resize(static_cast<std::size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), fp));
+  return bytes;
+}
+
+// The largest synset offset an index file names: a line's last blank-separated fields are its
+// synset offsets (eight digits each); the licence lines start with blanks. One pass over the
+// bytes, without copies: every process that opens the database makes it.
+long MaxIndexOffset(std::string_view index) {
+  long maxOffset = -1;
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  for (std::size_t pos = 0; pos < index.size();) {
+    std::size_t end = index.find('\n', pos);
+    if (end == std::string_view::npos) end = index.size();
+    if (index[pos] != ' ') {
+      std::size_t field = end;  // one past the field's last character
+      while (field > pos && (index[field - 1] == ' ' || index[field - 1] == '\r')) --field;
+      while (field >= pos + 8) {
+        const std::size_t from = field - 8;
+        if (from > pos && index[from - 1] != ' ') break;
+        long value = 0;
+        bool digits = true;
+        for (std::size_t i = from; i < field && digits; ++i) {
+          digits = isDigit(index[i]);
+          value = value * 10 + (index[i] - '0');
+        }
+        if (!digits) break;
+        maxOffset = std::max(maxOffset, value);
+        if (from == pos) break;
+        field = from;
+        while (field > pos && index[field - 1] == ' ') --field;
+      }
+    }
+    pos = end + 1;
+  }
+  return maxOffset;
+}
+
+// The library trusts its files: a synset offset past the end of a data file (a file cut short
+// by a failed copy, a full disk) makes it read through a null synset. The database is usable
+// only when every data file ends with a whole line and holds every offset its index names.
+bool DataFilesCoverIndexes() {
+  for (int i = 1; i <= NUMPARTS; ++i) {
+    FILE* data = datafps[i];
+    if (!data || std::fseek(data, -1, SEEK_END) != 0) return false;
+    const long dataSize = std::ftell(data) + 1;
+    if (std::fgetc(data) != '\n') return false;
+    long maxOffset;
+    if (!g_indexMaps[i].empty()) {
+      maxOffset = MaxIndexOffset(g_indexMaps[i]);
+    } else {
+      maxOffset = MaxIndexOffset(ReadWhole(indexfps[i]));
+      std::fseek(indexfps[i], 0, SEEK_SET);
+    }
+    if (maxOffset >= dataSize) return false;
+  }
+  return true;
+}
+
+// What tells one set of database files from another: their sizes and times.
+std::vector<platform::FileStamp> DatabaseStamps(const std::string& dir) {
+  std::vector<platform::FileStamp> stamps;
+  for (int i = 1; i <= NUMPARTS; ++i)
+    for (const char* kind : {"index.", "data.", ""})
+      stamps.push_back(platform::StampOf(dir + "\\" + kind + partnames[i] + (*kind ? "" : ".exc")));
+  return stamps;
+}
+
+}  // namespace
+
+bool OpenDatabase() {
+  static bool open = false;
+  static bool tried = false;
+  // The folder and files of the last failed open: the verdict holds until one of them changes,
+  // so that a missing or damaged database is not read again at every look-up.
+  static std::string failedDir;
+  static std::vector<platform::FileStamp> failedStamps;
+  if (open) return true;
+
+  const std::string windowsDir = CurrentLookupConfig().WordNetDir();
+  std::vector<platform::FileStamp> stamps = DatabaseStamps(windowsDir);
+  if (tried && windowsDir == failedDir && stamps == failedStamps) return false;
+  std::string dir = platform::NativePath(windowsDir);
+  if (dir.size() > kMaxDatabaseDir) return false;
+  SetSearchDir(dir);
+  int rc;
+  if (!tried) {
+    rc = wninit();
+  } else {
+    // wninit remembers a half-successful open (exception lists missing) and would only repeat
+    // its error; re_wninit closes what is open and starts over.
+    CloseLeftovers();
+    rc = re_wninit();
+  }
+  tried = true;
+  open = rc == 0;
+  if (open) {
+#ifndef _WIN32
+    MapIndexFiles();
+#else
+    ReopenBinary(dir, indexfps, "index");
+    ReopenBinary(dir, datafps, "data");
+#endif
+    open = DataFilesCoverIndexes();
+  }
+  if (!open) {
+    failedDir = windowsDir;
+    failedStamps = std::move(stamps);
+  }
+  return open;
+}
+
+}  // namespace qv::lexical

@@ -1,0 +1,124 @@
+// One look-up under the pointer: capture, lookup word, lexical summary, part-of-speech
+// translations, pronunciations, base form, main translation, and the two texts the popup shows.
+// What differs per platform or per caller comes in through the small interfaces below; the
+// Windows main dialog wires the capture component, its message boxes and its popup.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/captured_word.h"
+#include "core/compose_cache.h"
+
+namespace qv {
+
+// A failing call of the capture component: its code and, when the component supplied error
+// information, its description.
+struct ComponentError {
+  std::uint32_t code = 0;
+  std::optional<std::wstring> description;
+};
+
+// The text a component error shows: its description when there is a non-empty one; else the
+// system's message text for the code; else "IDispatch error #n" for 0x80040200-0x8004FFFF;
+// else "Unknown error 0x..." with the code.
+std::wstring ComponentErrorText(const ComponentError& error);
+
+inline constexpr std::uint32_t kCaptureOptions = 0x0001;
+inline constexpr std::uint32_t kCaptureRecognition = 0x0100;
+inline constexpr wchar_t kRecognitionLanguage[] = L"eng";
+
+class ITextCapture {
+ public:
+  struct Result {
+    std::wstring text;
+    std::optional<ComponentError> error;  // set when a call of the component failed
+  };
+  virtual ~ITextCapture() = default;
+  // Creates the capture request for the point under the pointer; false when the component
+  // cannot be created.
+  virtual bool CreateRequest() = 0;
+  // Captures with the given options; ocrLanguage is set (its outcome ignored) only when it is
+  // not empty, which is the recognition retry.
+  virtual Result Capture(std::uint32_t options, std::wstring_view ocrLanguage) = 0;
+};
+
+class IMessageBox {
+ public:
+  enum class Kind { Error, Plain };  // Error: stop icon; Plain: OK button only
+  virtual ~IMessageBox() = default;
+  virtual void Show(const std::wstring& text, const std::wstring& caption, Kind kind) = 0;
+};
+
+class IPopup {
+ public:
+  virtual ~IPopup() = default;
+  // Replaces any popup still open.
+  virtual void Show(const std::wstring& title, const std::wstring& body) = 0;
+};
+
+// The dictionary sources, numbered as the dictionary store numbers them.
+enum class Source : std::int32_t { Verb = 0, Noun = 1, Adj = 2, Adv = 3, Pronounce = 4, Translation = 5 };
+
+class IDictionary {
+ public:
+  virtual ~IDictionary() = default;
+  // "" when nothing is found.
+  virtual std::wstring Lookup(Source source, const std::wstring& word) = 0;
+};
+
+struct LookupServices {
+  ITextCapture& capture;
+  IMessageBox& messages;
+  IPopup& popup;
+  IDictionary& dictionary;
+  ICaptions& captions;
+  ILexicalAnalysis& lexical;
+};
+
+inline constexpr wchar_t kDisableKey[] = L"Disable Qv";
+inline constexpr wchar_t kPronounceHelpKey[] =
+    L"See Help Page for Pronounciation examples and references";
+inline constexpr wchar_t kEmptyTitle[] = L"QV";
+inline constexpr wchar_t kCantCreateCapture[] = L"Can't create CLSID_WInput component";
+
+struct LookupResult {
+  std::wstring title;
+  std::wstring body;
+};
+
+class CLookup {
+ public:
+  explicit CLookup(const LookupServices& services)
+      : m_Services(services), m_Word(services.lexical, services.captions) {}
+
+  // The whole request: capture (with one recognition retry), composition, popup.
+  void LookupUnderCursor();
+
+  // The composition alone, for a text already captured (empty: nothing was captured).
+  LookupResult Compose(std::wstring sIn);
+
+  CCapturedWord& Word() { return m_Word; }
+
+  // Results kept by captured text, for the requests LookupUnderCursor makes; none by default.
+  void UseCache(CComposeCache* cache) { m_Cache = cache; }
+
+ private:
+  LookupServices m_Services;
+  CCapturedWord m_Word;
+  CComposeCache* m_Cache = nullptr;
+};
+
+}  // namespace qv
+
+namespace qv {
+
+// Captions from section "Main" of the text bundle that the look-up configuration names.
+class CBundleCaptions : public ICaptions {
+ public:
+  std::wstring GetText(std::wstring_view key) override;
+};
+
+}  // namespace qv

@@ -1,0 +1,28 @@
+// The look-up's real dictionary store and lexical analysis, for the programs that run it.
+#pragma once
+
+#include "core/lookup.h"
+
+namespace qv {
+
+class CStoreDictionary : public IDictionary {
+ public:
+  std::wstring Lookup(Source source, const std::wstring& word) override;
+};
+
+// For CComposeCache: a number that moves whenever what these services read may have changed
+// (the configuration, a kept data file, a text bundle), checked at most once a second per file;
+// CComposeCache::kUncacheable while the WordNet database is not open, so that its arrival shows.
+std::uint64_t LookupDataGeneration();
+
+class CWordNetAnalysis : public ILexicalAnalysis {
+ public:
+  std::optional<std::string> DescribeWord(std::string word) override;
+  std::optional<std::string> BaseForm(std::string word) override;
+  std::vector<std::string> HeadingForms() override { return m_HeadingForms; }
+
+ private:
+  std::vector<std::string> m_HeadingForms;
+};
+
+}  // namespace qv

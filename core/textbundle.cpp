@@ -1,0 +1,38 @@
+#include "core/textbundle.h"
+
+#include "core/settings.h"
+#include "platform/codepage.h"
+
+namespace qv {
+
+CLocalizer::CLocalizer(std::wstring_view section) : m_strSection(section) {
+  SetBundle(ReadInstallDir(), ReadLanguageCode());
+}
+
+CLocalizer::CLocalizer(std::wstring_view section, const LookupConfig& config) : m_strSection(section) {
+  SetBundle(config.installDir, config.language);
+}
+
+void CLocalizer::SetBundle(const std::optional<std::wstring>& installDir,
+                           const std::optional<std::string>& language) {
+  // A missing Target leaves the bare file name.
+  std::wstring strDir = installDir.value_or(L"");
+  m_strLang = platform::AnsiToWide(language.value_or(""));
+  std::wstring strPath = strDir + kBundlePrefix + m_strLang;
+#ifndef _WIN32
+  for (wchar_t& c : strPath)
+    if (c == L'\\') c = L'/';
+#endif
+  if (strPath.size() < CProfileFile::kPathChars) m_Bundle.emplace(strPath);
+}
+
+std::wstring_view CLocalizer::BundlePath() const {
+  return m_Bundle ? m_Bundle->Path() : std::wstring_view();
+}
+
+std::wstring CLocalizer::GetText(std::wstring_view key) const {
+  if (!m_Bundle) return {};
+  return m_Bundle->GetString(m_strSection, key, L"");
+}
+
+}  // namespace qv
