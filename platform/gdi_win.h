@@ -1,5 +1,6 @@
 // Owners for the GDI objects the program borrows on Windows: fonts, bitmaps, memory DCs, a
-// window's (or the screen's) DC, and an object selected into a DC for a while.
+// window's (or the screen's) DC, regions, brushes and pens, and an object selected into a DC
+// for a while.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,9 @@ namespace qv::platform {
 using UniqueFont = UniqueHandle<HFONT, [](HFONT f) { DeleteObject(f); }>;
 using UniqueBitmap = UniqueHandle<HBITMAP, [](HBITMAP b) { DeleteObject(b); }>;
 using UniqueDc = UniqueHandle<HDC, [](HDC dc) { DeleteDC(dc); }>;
+using UniqueRegion = UniqueHandle<HRGN, [](HRGN r) { DeleteObject(r); }>;
+using UniqueBrush = UniqueHandle<HBRUSH, [](HBRUSH b) { DeleteObject(b); }>;
+using UniquePen = UniqueHandle<HPEN, [](HPEN p) { DeleteObject(p); }>;
 
 // A window's DC (the screen's without a window), released when the owner goes.
 class WindowDc {
