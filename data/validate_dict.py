@@ -135,18 +135,26 @@ def read_lines(check, path, where, encoding):
     return lines
 
 
-def check_catalog(check, dict_dir, blocks_dir):
-    where = "qvdict.catalog"
+def read_catalog(check, dict_dir, where, key_pattern):
+    """A catalog's key=value lines as a dict; None when the file cannot be read."""
     lines = read_lines(check, os.path.join(dict_dir, where), where, "latin-1")
     if lines is None:
-        return
+        return None
     values = {}
     for line in lines:
-        key = check_entry_line(check, where, line, re.compile(r"^([a-z]|other|qv_language)$"))
+        key = check_entry_line(check, where, line, re.compile(key_pattern))
         if key in values:
             check.fault(where, "key %r twice" % key)
         elif key is not None:
             values[key] = line.partition("=")[2]
+    return values
+
+
+def check_catalog(check, dict_dir, blocks_dir):
+    where = "qvdict.catalog"
+    values = read_catalog(check, dict_dir, where, r"^([a-z]|other|qv_language)$")
+    if values is None:
+        return
     for number, letters in BLOCK_LETTERS.items():
         for letter in letters or "":
             if values.get(letter) != "#%d" % number:
@@ -202,14 +210,9 @@ def check_lists(check, dict_dir):
 
 def check_pronunciations(check, dict_dir):
     where = "qvprn.catalog"
-    lines = read_lines(check, os.path.join(dict_dir, where), where, "latin-1")
-    if lines is None:
+    names = read_catalog(check, dict_dir, where, r"^([a-z]|other)$")
+    if names is None:
         return
-    names = {}
-    for line in lines:
-        key = check_entry_line(check, where, line, re.compile(r"^([a-z]|other)$"))
-        if key is not None:
-            names[key] = line.partition("=")[2]
     if "other" not in names:
         check.fault(where, "no 'other' line")
     total = 0
