@@ -24,17 +24,14 @@ class ListViewItem {
     return m_block.Exchange(m_t, LVM_SUBITEMHITTEST, 0, m_hit, r) && r >= 0 &&
            ((m_hit.flags & LVHT_ONITEMLABEL) || m_hit.iSubItem != 0);
   }
-  // The characters written at kTextOff, at most; 0 when none.
+  // How many characters the control wrote at kTextOff, at most; 0 when none.
   size_t Text() {
     LVITEMW it{};
     it.iSubItem = m_hit.iSubItem;
     it.pszText = static_cast<LPWSTR>(m_block.at(kTextOff));
     it.cchTextMax = kChars;
     LRESULT got;
-    if (!m_block.Write(0, &it, sizeof it) ||
-        !m_t.Send(LVM_GETITEMTEXTW, m_hit.iItem, reinterpret_cast<LPARAM>(m_block.at(0)), got) ||
-        got <= 0)
-      return 0;
+    if (!m_block.Exchange(m_t, LVM_GETITEMTEXTW, m_hit.iItem, it, got) || got <= 0) return 0;
     return static_cast<size_t>(got);
   }
   bool Label(Layout& lay) {
