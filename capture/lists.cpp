@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace qv::capture {
 namespace {
@@ -74,7 +75,7 @@ class TreeViewItem {
   }
   bool Label(Layout& lay) {
     RECT rc{};  // goes with the item's handle in its first bytes, comes back with the box
-    *reinterpret_cast<HTREEITEM*>(&rc) = m_item;
+    memcpy(&rc, &m_item, sizeof m_item);
     LRESULT r;
     if (!m_block.Exchange(m_t, TVM_GETITEMRECT, TRUE, rc, r) || !r) return false;
     lay.box = rc;

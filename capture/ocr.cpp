@@ -268,9 +268,10 @@ class SystemOcr final : public OcrRecognizer {
     ComPtr<IAsyncOperation_> op;
     ComPtr<IAsyncInfo_> info;
     ComPtr<IInspectable_> result;
-    if (FAILED(engine->RecognizeAsync(bitmap, op.GetAddressOf())) || !op ||
-        FAILED(op->QueryInterface(kIidIAsyncInfo, reinterpret_cast<void**>(info.GetAddressOf()))))
-      return result;
+    HRESULT hr = engine->RecognizeAsync(bitmap, op.GetAddressOf());
+    if (SUCCEEDED(hr) && op)
+      hr = op->QueryInterface(kIidIAsyncInfo, reinterpret_cast<void**>(info.GetAddressOf()));
+    if (FAILED(hr) || !info) return result;
     int status = 0;
     while (SUCCEEDED(info->get_Status(&status)) && status == 0 &&
            std::chrono::steady_clock::now() < deadline)
@@ -288,7 +289,8 @@ class SystemOcr final : public OcrRecognizer {
     std::vector<OcrWord> words;
     ComPtr<IVectorView_> lines;
     UINT32 nLines = 0;
-    if (FAILED(result->get_Lines(lines.GetAddressOf())) || FAILED(lines->get_Size(&nLines))) return words;
+    HRESULT hr = result->get_Lines(lines.GetAddressOf());
+    if (FAILED(hr) || !lines || FAILED(lines->get_Size(&nLines))) return words;
     for (UINT32 i = 0; i < nLines; ++i) {
       ComPtr<IInspectable_> lineObj;
       ComPtr<IVectorView_> lineWords;

@@ -10,7 +10,7 @@
 namespace qv::platform {
 
 // Named functions, not lambdas: a lambda's type differs from one source file to the next, and
-// a class declared in a header could not hold these owners.
+// an owner could not be passed from one to another, nor held by a class declared in a header.
 namespace detail {
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
 inline void ReleaseModule(HMODULE m) { FreeLibrary(m); }
