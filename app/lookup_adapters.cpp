@@ -2,18 +2,22 @@
 
 #include <oleauto.h>
 
+#include "platform/kernel_win.h"
+
 namespace qv {
 namespace {
+
+// The look-up's options, written in the portable core, are the component's option bits.
+static_assert(kCaptureOptions == WCO_WORD && kCaptureRecognition == WCO_OCR);
 
 // A failed call: its code and, when the component set error information, its description.
 ComponentError ErrorOf(HRESULT hr) {
   ComponentError error{static_cast<std::uint32_t>(hr), std::nullopt};
   Microsoft::WRL::ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) == S_OK && info) {
-    BSTR description = nullptr;
-    if (SUCCEEDED(info->GetDescription(&description)) && description)
-      error.description = std::wstring(description, SysStringLen(description));
-    SysFreeString(description);
+    platform::UniqueBstr description;
+    if (SUCCEEDED(info->GetDescription(description.put())) && description)
+      error.description = std::wstring(description.get(), SysStringLen(description.get()));
   }
   return error;
 }
@@ -21,7 +25,7 @@ ComponentError ErrorOf(HRESULT hr) {
 }  // namespace
 
 HRESULT CComTextCapture::CreateEngine() noexcept {
-  m_engine.Reset();
+  if (m_engine) return S_OK;
   return CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
                           reinterpret_cast<void**>(m_engine.ReleaseAndGetAddressOf()));
 }
@@ -46,10 +50,9 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   // Window handles travel as 32 bits: the system keeps them within that range.
   const LONG hwnd = static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_hWndUnder));
   if (!ocrLanguage.empty()) {
-    BSTR lang = SysAllocStringLen(ocrLanguage.data(), static_cast<UINT>(ocrLanguage.size()));
-    m_request->put_OCRLanguage(lang);  // its outcome does not matter
+    platform::UniqueBstr lang(SysAllocStringLen(ocrLanguage.data(), static_cast<UINT>(ocrLanguage.size())));
+    m_request->put_OCRLanguage(lang.get());  // its outcome does not matter
     m_bRecognition = true;
-    SysFreeString(lang);
   }
   if (!check(m_request->put_hWnd(hwnd)) || !check(m_request->put_FromX(m_ptMouse.x)) ||
       !check(m_request->put_FromY(m_ptMouse.y)) || !check(m_request->put_ToX(m_ptMouse.x)) ||
@@ -62,9 +65,9 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   }
   Microsoft::WRL::ComPtr<IWCaptureResult> captured;
   if (!check(m_engine->Capture(m_request.Get(), &captured)) || !captured) return result;
-  BSTR text = nullptr;
-  if (check(captured->get_Text(&text)) && text) result.text.assign(text, SysStringLen(text));
-  SysFreeString(text);
+  platform::UniqueBstr text;
+  if (check(captured->get_Text(text.put())) && text)
+    result.text.assign(text.get(), SysStringLen(text.get()));
   return result;
 }
 

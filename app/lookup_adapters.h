@@ -15,10 +15,10 @@ namespace qv {
 
 class CComTextCapture : public ITextCapture {
  public:
-  // The engine, created once by the main dialog and kept for its lifetime.
+  // The engine, created once by the main dialog and kept for its lifetime; S_OK at once when
+  // it is already there.
   HRESULT CreateEngine() noexcept;
   void ReleaseEngine() noexcept { m_engine.Reset(); }
-  bool HasEngine() const noexcept { return m_engine != nullptr; }
 
   // Reads the pointer and the window under it, and creates the request for them. A request
   // already made is used again, unless a recognition retry changed it.

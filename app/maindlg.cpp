@@ -158,7 +158,7 @@ void CMainDlg::CreateCaptureEngine() {
 }
 
 void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
-  if (enable && !m_Capture.HasEngine() && FAILED(m_Capture.CreateEngine())) {
+  if (enable && FAILED(m_Capture.CreateEngine())) {
     if (fromCheckBox) SetEnableCheck(false);
     ShowCaptureNotice();
     return;

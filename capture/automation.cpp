@@ -5,6 +5,9 @@
 
 #include <objbase.h>
 #include <oleauto.h>
+#include <wrl/client.h>
+
+#include "platform/kernel_win.h"
 
 namespace qv::capture {
 namespace {
@@ -89,17 +92,6 @@ bool RangeHolds(IUiaTextRange* range, POINT pt) {
   return holds;
 }
 
-template <typename T>
-struct Ref {
-  T* p = nullptr;
-  ~Ref() {
-    if (p) p->Release();
-  }
-  T** put() { return &p; }
-  T* operator->() const { return p; }
-  explicit operator bool() const { return p != nullptr; }
-};
-
 }  // namespace
 
 bool AutomationAvailable() {
@@ -115,34 +107,33 @@ CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs) {
   if (!AutomationAvailable() || budgetMs == 0) return {};
   // Without IUIAutomation2 (Windows 7) the waits could not be bounded: a program that does not
   // answer would hold the thread for seconds (2 s to connect, 20 s per request by default).
-  Ref<IUiaAutomation> uia;
+  Microsoft::WRL::ComPtr<IUiaAutomation> uia;
   if (FAILED(CoCreateInstance(kClsidCUIAutomation8, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation2,
-                              reinterpret_cast<void**>(uia.put()))) ||
+                              reinterpret_cast<void**>(uia.GetAddressOf()))) ||
       !uia)
     return {};
   // Each request to the program may take what is left of the budget, and no more.
   const Deadline deadline(budgetMs);
   auto inTime = [&] {
     DWORD left = deadline.Remaining();
-    return left > 0 && SUCCEEDED(PutTimeout(uia.p, kPutTransactionTimeout, left));
+    return left > 0 && SUCCEEDED(PutTimeout(uia.Get(), kPutTransactionTimeout, left));
   };
-  if (!inTime() || FAILED(PutTimeout(uia.p, kPutConnectionTimeout, deadline.Remaining()))) return {};
-  Ref<IUiaElement> element;
-  if (FAILED(uia->ElementFromPoint(pt, element.put())) || !element || !inTime()) return {};
-  Ref<IUiaTextPattern> pattern;
+  if (!inTime() || FAILED(PutTimeout(uia.Get(), kPutConnectionTimeout, deadline.Remaining()))) return {};
+  Microsoft::WRL::ComPtr<IUiaElement> element;
+  if (FAILED(uia->ElementFromPoint(pt, element.GetAddressOf())) || !element || !inTime()) return {};
+  Microsoft::WRL::ComPtr<IUiaTextPattern> pattern;
   if (FAILED(element->GetCurrentPatternAs(kTextPatternId, kIidIUIAutomationTextPattern,
-                                          reinterpret_cast<void**>(pattern.put()))) ||
+                                          reinterpret_cast<void**>(pattern.GetAddressOf()))) ||
       !pattern || !inTime())
     return {};
-  Ref<IUiaTextRange> range;
-  if (FAILED(pattern->RangeFromPoint(pt, range.put())) || !range || !inTime()) return {};
+  Microsoft::WRL::ComPtr<IUiaTextRange> range;
+  if (FAILED(pattern->RangeFromPoint(pt, range.GetAddressOf())) || !range || !inTime()) return {};
   if (FAILED(range->ExpandToEnclosingUnit(kTextUnitWord)) || !inTime() ||
-      !RangeHolds(range.p, pt) || !inTime())
+      !RangeHolds(range.Get(), pt) || !inTime())
     return {};
-  BSTR text = nullptr;
-  if (FAILED(range->GetText(static_cast<int>(maxChars), &text)) || !text) return {};
-  std::wstring word(text, SysStringLen(text));
-  SysFreeString(text);
+  platform::UniqueBstr text;
+  if (FAILED(range->GetText(static_cast<int>(maxChars), text.put())) || !text) return {};
+  std::wstring word(text.get(), SysStringLen(text.get()));
   // A word range keeps the spaces that follow it.
   while (!word.empty() && iswspace(word.back())) word.pop_back();
   while (!word.empty() && iswspace(word.front())) word.erase(word.begin());

@@ -31,6 +31,8 @@ class Deadline {
   std::chrono::steady_clock::time_point m_end;
 };
 
+// A capture request as the engine reads it. Its initial values are the request's defaults,
+// which IWInput::Reset also gives.
 struct CaptureRequest {
   HWND hwnd = nullptr;         // window under the point; null or gone: found from the point
   POINT pt{};                  // screen coordinates

@@ -23,10 +23,8 @@ class ClassFactory final : public IClassFactory {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
-    if (iid != IID_IUnknown && iid != IID_IClassFactory) return *out = nullptr, E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
+    return qv::capture::Answer(
+        iid == IID_IUnknown || iid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }

@@ -4,6 +4,7 @@
 #include "capture/objects.h"
 
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <new>
@@ -13,6 +14,8 @@
 #include "capture/capture.h"
 #include "capture/ocr.h"
 #include "capture/refcount.h"
+#include "platform/kernel_win.h"
+#include "platform/trace.h"
 
 namespace qv::capture {
 namespace {
@@ -31,13 +34,8 @@ class DualObject : public Itf, public ISupportErrorInfo {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == IID_IDispatch || Answers(iid))
-      *out = static_cast<Itf*>(this);
-    else if (iid == IID_ISupportErrorInfo)
-      *out = static_cast<ISupportErrorInfo*>(this);
-    else
-      return *out = nullptr, E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+      return Answer(static_cast<Itf*>(this), out);
+    return Answer(iid == IID_ISupportErrorInfo ? static_cast<ISupportErrorInfo*>(this) : nullptr, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
@@ -72,9 +70,9 @@ class DualObject : public Itf, public ISupportErrorInfo {
   RefCount m_refs;
 };
 
-class CWCaptureResult final : public DualObject<IWCaptureResult> {
+class CResult final : public DualObject<IWCaptureResult> {
  public:
-  explicit CWCaptureResult(CaptureOutcome o) : m_outcome(std::move(o)) {}
+  explicit CResult(CaptureOutcome o) : m_outcome(std::move(o)) {}
 
   HRESULT STDMETHODCALLTYPE get_Text(BSTR* text) override {
     if (!text) return Error(E_POINTER, L"get_Text: the text argument is a null pointer.");
@@ -100,9 +98,9 @@ class CWCaptureResult final : public DualObject<IWCaptureResult> {
   CaptureOutcome m_outcome;
 };
 
-class CWInput final : public DualObject<IWInput> {
+class CRequest final : public DualObject<IWInput> {
  public:
-  CWInput() { Reset(); }
+  CRequest() { Reset(); }
 
 #define QV_LONG_PROPERTY(Name, member, check, message)                               \
   HRESULT STDMETHODCALLTYPE get_##Name(LONG* value) override {                       \
@@ -142,14 +140,16 @@ class CWInput final : public DualObject<IWInput> {
     m_options = static_cast<unsigned short>(value);
     return S_OK;
   }
+  // The engine's own defaults.
   HRESULT STDMETHODCALLTYPE Reset() override {
+    const CaptureRequest defaults;
     m_hwnd = m_fromX = m_fromY = m_toX = m_toY = 0;
-    m_maxChars = 1024;
-    m_timeout = 250;
-    m_options = WCO_WORD;
-    m_ocrWidth = 480;
-    m_ocrHeight = 96;
-    m_language = L"eng";
+    m_maxChars = static_cast<LONG>(defaults.maxChars);
+    m_timeout = static_cast<LONG>(defaults.timeoutMs);
+    m_options = static_cast<unsigned short>(defaults.options);
+    m_ocrWidth = defaults.ocrArea.cx;
+    m_ocrHeight = defaults.ocrArea.cy;
+    m_language = defaults.ocrLanguage;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE get_OCRLanguage(BSTR* value) override {
@@ -185,9 +185,9 @@ class CWInput final : public DualObject<IWInput> {
   std::wstring m_language;
 };
 
-class CWCapture final : public DualObject<IWCapture> {
+class CEngine final : public DualObject<IWCapture> {
  public:
-  explicit CWCapture(OcrRecognizer* ocr) : m_ocr(ocr) {}
+  explicit CEngine(OcrRecognizer* ocr) : m_ocr(ocr) {}
 
   HRESULT STDMETHODCALLTYPE Capture(IWInput* request, IWCaptureResult** result) override {
     if (!result) return Error(E_POINTER, L"Capture: the result argument is a null pointer.");
@@ -198,14 +198,14 @@ class CWCapture final : public DualObject<IWCapture> {
       CaptureRequest req;
       LONG hwnd = 0, x = 0, y = 0, maxChars = 0, timeout = 0, ocrW = 0, ocrH = 0;
       SHORT options = 0;
-      BSTR lang = nullptr;
+      platform::UniqueBstr lang;
       HRESULT hr = S_OK;
       if (FAILED(hr = request->get_hWnd(&hwnd)) || FAILED(hr = request->get_FromX(&x)) ||
           FAILED(hr = request->get_FromY(&y)) || FAILED(hr = request->get_Options(&options)) ||
           FAILED(hr = request->get_MaxChars(&maxChars)) ||
           FAILED(hr = request->get_Timeout(&timeout)) ||
           FAILED(hr = request->get_OCRWidth(&ocrW)) || FAILED(hr = request->get_OCRHeight(&ocrH)) ||
-          FAILED(hr = request->get_OCRLanguage(&lang)))
+          FAILED(hr = request->get_OCRLanguage(lang.put())))
         return Error(hr, L"Capture: the request could not be read.");
       req.hwnd = reinterpret_cast<HWND>(static_cast<LONG_PTR>(hwnd));
       req.pt = {x, y};
@@ -213,8 +213,7 @@ class CWCapture final : public DualObject<IWCapture> {
       req.maxChars = maxChars > 0 ? static_cast<size_t>(maxChars) : 1;
       req.timeoutMs = timeout > 0 ? static_cast<DWORD>(timeout) : 1;
       req.ocrArea = {ocrW, ocrH};
-      req.ocrLanguage.assign(lang ? lang : L"", lang ? SysStringLen(lang) : 0);
-      SysFreeString(lang);
+      req.ocrLanguage.assign(lang ? lang.get() : L"", lang ? SysStringLen(lang.get()) : 0);
 
       // A look-up asks twice at one point, the retry with recognition right after the plain
       // capture found nothing: both share one budget.
@@ -234,11 +233,12 @@ class CWCapture final : public DualObject<IWCapture> {
         outcome = CaptureAt(req, m_ocr);
         if (ocr && req.budgetMs > 0) m_blank.Remember(req.pt, outcome.text.empty());
       }
-      *result = new CWCaptureResult(std::move(outcome));
+      *result = new CResult(std::move(outcome));
       return S_OK;
     } catch (const std::bad_alloc&) {
       return Error(E_OUTOFMEMORY, L"Capture: out of memory.");
     } catch (...) {
+      platform::TraceFailure(L"capturing the text under the pointer");
       return Error(E_UNEXPECTED, L"Capture: unexpected failure.");
     }
   }
@@ -267,29 +267,26 @@ HRESULT Create(REFIID iid, void** out, Args&&... args) {
 
 }  // namespace
 
-bool CWInput::OcrLanguageTagValid(const std::wstring& code) { return !OcrLanguageTag(code).empty(); }
+bool CRequest::OcrLanguageTagValid(const std::wstring& code) { return !OcrLanguageTag(code).empty(); }
 
 void ModuleAddRef() { ++g_moduleCount; }
 void ModuleRelease() { --g_moduleCount; }
 bool ModuleInUse() { return g_moduleCount.load() != 0; }
 
 HRESULT CreateEngine(REFIID iid, void** out, OcrRecognizer* ocr) {
-  return Create<CWCapture>(iid, out, ocr);
+  return Create<CEngine>(iid, out, ocr);
 }
-HRESULT CreateRequest(REFIID iid, void** out) { return Create<CWInput>(iid, out); }
+HRESULT CreateRequest(REFIID iid, void** out) { return Create<CRequest>(iid, out); }
 
 HRESULT Fail(HRESULT hr, REFIID iid, const wchar_t* description) {
-  ICreateErrorInfo* create = nullptr;
+  Microsoft::WRL::ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
     create->SetGUID(iid);
     create->SetSource(const_cast<LPOLESTR>(L"WCaptureX"));
     create->SetDescription(const_cast<LPOLESTR>(description));
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-      SetErrorInfo(0, info);
-      info->Release();
-    }
-    create->Release();
+    Microsoft::WRL::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(info.GetAddressOf()))))
+      SetErrorInfo(0, info.Get());
   }
   return hr;
 }

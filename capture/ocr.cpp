@@ -4,13 +4,16 @@
 // class is missing, activation fails and nothing is recognised.
 #include "capture/ocr.h"
 #include "platform/gdi_win.h"
+#include "platform/unique_handle.h"
 #include "capture/refcount.h"
 
 #include <objbase.h>
+#include <wrl/client.h>
 
 #include <chrono>
 #include <cwctype>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace qv::capture {
@@ -43,6 +46,7 @@ std::wstring OcrLanguageTag(const std::wstring& code) {
 
 namespace {
 
+using Microsoft::WRL::ComPtr;
 using HSTRING_ = struct HSTRING__*;
 
 struct IInspectable_ : IUnknown {
@@ -122,20 +126,6 @@ constexpr IID kIidIInspectable = {
     0xAF86E2E0, 0xB12D, 0x4C6A, {0x9C, 0x5A, 0xD7, 0xAA, 0x65, 0x10, 0x1E, 0x90}};
 constexpr int kBitmapPixelFormatBgra8 = 87;
 
-template <typename T>
-struct Ref {
-  T* p = nullptr;
-  Ref() = default;
-  Ref(const Ref&) = delete;
-  ~Ref() {
-    if (p) p->Release();
-  }
-  T** put() { return &p; }
-  T* get() const { return p; }
-  T* operator->() const { return p; }
-  explicit operator bool() const { return p != nullptr; }
-};
-
 // The pixels handed to SoftwareBitmap.CreateCopyFromBuffer.
 class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
  public:
@@ -143,13 +133,8 @@ class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
     if (iid == IID_IUnknown || iid == kIidIInspectable || iid == kIidIBuffer)
-      *out = static_cast<IBuffer_*>(this);
-    else if (iid == kIidIBufferByteAccess)
-      *out = static_cast<IBufferByteAccess_*>(this);
-    else
-      return *out = nullptr, E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+      return Answer(static_cast<IBuffer_*>(this), out);
+    return Answer(iid == kIidIBufferByteAccess ? static_cast<IBufferByteAccess_*>(this) : nullptr, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
   ULONG STDMETHODCALLTYPE Release() override { return m_refs.Release(this); }
@@ -184,80 +169,147 @@ class PixelBuffer final : public IBuffer_, public IBufferByteAccess_ {
   std::vector<BYTE> m_bytes;
 };
 
+using GetFactoryFn = HRESULT(WINAPI*)(HSTRING_, REFIID, void**);
+using CreateStringFn = HRESULT(WINAPI*)(const wchar_t*, UINT32, HSTRING_*);
+using DeleteStringFn = HRESULT(WINAPI*)(HSTRING_);
+using BufferFn = const wchar_t*(WINAPI*)(HSTRING_, UINT32*);
+
+// WindowsDeleteString, loaded from combase with the others before any HSTRING is made.
+DeleteStringFn g_deleteString = nullptr;
+void DeleteString(HSTRING_ s) { g_deleteString(s); }
+using UniqueHstring = platform::UniqueHandle<HSTRING_, DeleteString>;
+
 class SystemOcr final : public OcrRecognizer {
  public:
   std::vector<OcrWord> Recognize(const RECT& area, const std::wstring& language,
                                  DWORD budgetMs) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
-    std::vector<OcrWord> words;
     const std::wstring tag = OcrLanguageTag(language);
-    if (tag.empty() || !Load()) return words;
     const int w = area.right - area.left, h = area.bottom - area.top;
-    if (w <= 0 || h <= 0) return words;
+    if (tag.empty() || !Load() || w <= 0 || h <= 0) return {};
+    ComPtr<IOcrEngine_> engine = Engine(tag);
+    if (!engine) return {};  // no recognizer for this language
+    ComPtr<IInspectable_> bitmap = Bitmap(area);
+    if (!bitmap) return {};
+    ComPtr<IInspectable_> result = Await(engine.Get(), bitmap.Get(), deadline);
+    if (!result) return {};
+    return Words(reinterpret_cast<IOcrResult_*>(result.Get()), area);
+  }
 
-    Ref<ISoftwareBitmapStatics_> bitmaps;
-    Ref<ILanguageFactory_> languages;
-    Ref<IOcrEngineStatics_> engines;
-    if (!Factory(L"Windows.Graphics.Imaging.SoftwareBitmap", kIidISoftwareBitmapStatics, bitmaps.put()) ||
-        !Factory(L"Windows.Globalization.Language", kIidILanguageFactory, languages.put()) ||
-        !Factory(L"Windows.Media.Ocr.OcrEngine", kIidIOcrEngineStatics, engines.put()))
-      return words;
+ private:
+  // Once per process, whichever thread asks first; the others wait for it to finish.
+  bool Load() {
+    std::call_once(m_loaded, [this] { LoadOnce(); });
+    return m_factory != nullptr;
+  }
+  // combase stays loaded for the process's life: its functions are kept.
+  void LoadOnce() {
+    HMODULE combase = LoadLibraryExW(L"combase.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!combase) return;
+    m_create = reinterpret_cast<CreateStringFn>(
+        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsCreateString")));
+    g_deleteString = reinterpret_cast<DeleteStringFn>(
+        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsDeleteString")));
+    m_buffer = reinterpret_cast<BufferFn>(
+        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsGetStringRawBuffer")));
+    auto factory = reinterpret_cast<GetFactoryFn>(
+        reinterpret_cast<void*>(GetProcAddress(combase, "RoGetActivationFactory")));
+    if (m_create && g_deleteString && m_buffer) m_factory = factory;
+  }
 
-    Ref<IInspectable_> lang;
-    HSTRING_ hTag = nullptr;
-    if (FAILED(m_create(tag.c_str(), static_cast<UINT32>(tag.size()), &hTag))) return words;
-    HRESULT hr = languages->CreateLanguage(hTag, lang.put());
-    m_delete(hTag);
-    Ref<IOcrEngine_> engine;
-    if (FAILED(hr) || FAILED(engines->TryCreateFromLanguage(lang.get(), engine.put())) || !engine)
-      return words;  // no recognizer for this language
+  UniqueHstring String(const wchar_t* text, size_t size) const {
+    UniqueHstring s;
+    if (FAILED(m_create(text, static_cast<UINT32>(size), s.put()))) s.release();  // not made
+    return s;
+  }
 
-    auto* pixels = new PixelBuffer(ScreenPixels(area));
-    Ref<IInspectable_> bitmap;
-    hr = bitmaps->CreateCopyFromBuffer(pixels, kBitmapPixelFormatBgra8, w, h, bitmap.put());
-    pixels->Release();
-    if (FAILED(hr)) return words;
+  template <typename T>
+  ComPtr<T> Factory(const wchar_t* cls, REFIID iid) const {
+    ComPtr<T> out;
+    UniqueHstring name = String(cls, wcslen(cls));
+    if (!name || FAILED(m_factory(name.get(), iid, reinterpret_cast<void**>(out.GetAddressOf()))))
+      out.Reset();
+    return out;
+  }
 
-    Ref<IAsyncOperation_> op;
-    if (FAILED(engine->RecognizeAsync(bitmap.get(), op.put())) || !op) return words;
-    Ref<IAsyncInfo_> info;
-    if (FAILED(op->QueryInterface(kIidIAsyncInfo, reinterpret_cast<void**>(info.put())))) return words;
-    // The recognizer works on the thread pool. The wait is bounded by the clock, not by a count
-    // of sleeps, each of which may last a whole tick of the system timer.
+  // The system's recognizer for the language; null when it has none.
+  ComPtr<IOcrEngine_> Engine(const std::wstring& tag) const {
+    auto languages = Factory<ILanguageFactory_>(L"Windows.Globalization.Language", kIidILanguageFactory);
+    auto engines = Factory<IOcrEngineStatics_>(L"Windows.Media.Ocr.OcrEngine", kIidIOcrEngineStatics);
+    UniqueHstring hTag = String(tag.c_str(), tag.size());
+    ComPtr<IInspectable_> lang;
+    ComPtr<IOcrEngine_> engine;
+    if (!languages || !engines || !hTag ||
+        FAILED(languages->CreateLanguage(hTag.get(), lang.GetAddressOf())) ||
+        FAILED(engines->TryCreateFromLanguage(lang.Get(), engine.GetAddressOf())))
+      engine.Reset();
+    return engine;
+  }
+
+  // The screen area as a SoftwareBitmap.
+  ComPtr<IInspectable_> Bitmap(const RECT& area) const {
+    auto bitmaps = Factory<ISoftwareBitmapStatics_>(L"Windows.Graphics.Imaging.SoftwareBitmap",
+                                                    kIidISoftwareBitmapStatics);
+    ComPtr<IInspectable_> bitmap;
+    if (!bitmaps) return bitmap;
+    ComPtr<IBuffer_> pixels;
+    pixels.Attach(new PixelBuffer(ScreenPixels(area)));
+    if (FAILED(bitmaps->CreateCopyFromBuffer(pixels.Get(), kBitmapPixelFormatBgra8,
+                                             area.right - area.left, area.bottom - area.top,
+                                             bitmap.GetAddressOf())))
+      bitmap.Reset();
+    return bitmap;
+  }
+
+  // The recognizer works on the thread pool. The wait is bounded by the clock, not by a count
+  // of sleeps, each of which may last a whole tick of the system timer.
+  static ComPtr<IInspectable_> Await(IOcrEngine_* engine, IInspectable_* bitmap,
+                                     std::chrono::steady_clock::time_point deadline) {
+    ComPtr<IAsyncOperation_> op;
+    ComPtr<IAsyncInfo_> info;
+    ComPtr<IInspectable_> result;
+    HRESULT hr = engine->RecognizeAsync(bitmap, op.GetAddressOf());
+    if (SUCCEEDED(hr) && op)
+      hr = op->QueryInterface(kIidIAsyncInfo, reinterpret_cast<void**>(info.GetAddressOf()));
+    if (FAILED(hr) || !info) return result;
     int status = 0;
     while (SUCCEEDED(info->get_Status(&status)) && status == 0 &&
            std::chrono::steady_clock::now() < deadline)
       Sleep(1);
     if (status != 1) {
       info->Cancel();
-      return words;
+      return result;
     }
-    Ref<IInspectable_> resultObj;
-    if (FAILED(op->GetResults(resultObj.put())) || !resultObj) return words;
-    auto* result = reinterpret_cast<IOcrResult_*>(resultObj.get());
-    Ref<IVectorView_> lines;
+    if (FAILED(op->GetResults(result.GetAddressOf()))) result.Reset();
+    return result;
+  }
+
+  // The recognised words, line by line, in screen coordinates.
+  std::vector<OcrWord> Words(IOcrResult_* result, const RECT& area) const {
+    std::vector<OcrWord> words;
+    ComPtr<IVectorView_> lines;
     UINT32 nLines = 0;
-    if (FAILED(result->get_Lines(lines.put())) || FAILED(lines->get_Size(&nLines))) return words;
+    HRESULT hr = result->get_Lines(lines.GetAddressOf());
+    if (FAILED(hr) || !lines || FAILED(lines->get_Size(&nLines))) return words;
     for (UINT32 i = 0; i < nLines; ++i) {
-      Ref<IInspectable_> lineObj;
-      if (FAILED(lines->GetAt(i, lineObj.put()))) continue;
-      Ref<IVectorView_> lineWords;
+      ComPtr<IInspectable_> lineObj;
+      ComPtr<IVectorView_> lineWords;
       UINT32 nWords = 0;
-      if (FAILED(reinterpret_cast<IOcrLine_*>(lineObj.get())->get_Words(lineWords.put())) ||
+      if (FAILED(lines->GetAt(i, lineObj.GetAddressOf())) ||
+          FAILED(reinterpret_cast<IOcrLine_*>(lineObj.Get())->get_Words(lineWords.GetAddressOf())) ||
           FAILED(lineWords->get_Size(&nWords)))
         continue;
       for (UINT32 j = 0; j < nWords; ++j) {
-        Ref<IInspectable_> wordObj;
-        if (FAILED(lineWords->GetAt(j, wordObj.put()))) continue;
-        auto* word = reinterpret_cast<IOcrWord_*>(wordObj.get());
+        ComPtr<IInspectable_> wordObj;
+        if (FAILED(lineWords->GetAt(j, wordObj.GetAddressOf()))) continue;
+        auto* word = reinterpret_cast<IOcrWord_*>(wordObj.Get());
         WinRtRect r{};
-        HSTRING_ text = nullptr;
-        if (FAILED(word->get_BoundingRect(&r)) || FAILED(word->get_Text(&text))) continue;
+        UniqueHstring text;
+        if (FAILED(word->get_BoundingRect(&r)) || FAILED(word->get_Text(text.put()))) continue;
         UINT32 len = 0;
-        const wchar_t* raw = m_buffer(text, &len);
+        const wchar_t* raw = m_buffer(text.get(), &len);
         OcrWord ow;
         ow.text.assign(raw ? raw : L"", raw ? len : 0);
-        m_delete(text);
         ow.box = {area.left + static_cast<LONG>(r.x), area.top + static_cast<LONG>(r.y),
                   area.left + static_cast<LONG>(r.x + r.width + 0.5f),
                   area.top + static_cast<LONG>(r.y + r.height + 0.5f)};
@@ -265,40 +317,6 @@ class SystemOcr final : public OcrRecognizer {
       }
     }
     return words;
-  }
-
- private:
-  using GetFactoryFn = HRESULT(WINAPI*)(HSTRING_, REFIID, void**);
-  using CreateStringFn = HRESULT(WINAPI*)(const wchar_t*, UINT32, HSTRING_*);
-  using DeleteStringFn = HRESULT(WINAPI*)(HSTRING_);
-  using BufferFn = const wchar_t*(WINAPI*)(HSTRING_, UINT32*);
-
-  // Once per process, whichever thread asks first; the others wait for it to finish.
-  bool Load() {
-    std::call_once(m_loaded, [this] { LoadOnce(); });
-    return m_factory != nullptr;
-  }
-  void LoadOnce() {
-    HMODULE combase = LoadLibraryExW(L"combase.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!combase) return;
-    m_create = reinterpret_cast<CreateStringFn>(
-        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsCreateString")));
-    m_delete = reinterpret_cast<DeleteStringFn>(
-        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsDeleteString")));
-    m_buffer = reinterpret_cast<BufferFn>(
-        reinterpret_cast<void*>(GetProcAddress(combase, "WindowsGetStringRawBuffer")));
-    auto factory = reinterpret_cast<GetFactoryFn>(
-        reinterpret_cast<void*>(GetProcAddress(combase, "RoGetActivationFactory")));
-    if (m_create && m_delete && m_buffer) m_factory = factory;
-  }
-
-  template <typename T>
-  bool Factory(const wchar_t* cls, REFIID iid, T** out) {
-    HSTRING_ name = nullptr;
-    if (FAILED(m_create(cls, static_cast<UINT32>(wcslen(cls)), &name))) return false;
-    HRESULT hr = m_factory(name, iid, reinterpret_cast<void**>(out));
-    m_delete(name);
-    return SUCCEEDED(hr) && *out;
   }
 
   // Top-down BGRA rows of the screen area.
@@ -328,7 +346,6 @@ class SystemOcr final : public OcrRecognizer {
   std::once_flag m_loaded;
   GetFactoryFn m_factory = nullptr;
   CreateStringFn m_create = nullptr;
-  DeleteStringFn m_delete = nullptr;
   BufferFn m_buffer = nullptr;
 };
 

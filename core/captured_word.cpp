@@ -44,12 +44,10 @@ void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring&
   trimmed = trimmed.substr(0, trimmed.find_last_not_of(' ') + 1);
   for (const std::string& form : m_Lexical.HeadingForms())
     m_HeadingForms.push_back(form == trimmed ? std::wstring() : platform::AnsiToWide(form));
-  if (*sDesc == kNoWordMessage) {
-    out = m_Captions.GetText(kNoWordCaption);
-  } else if (*sDesc == kNoDatabaseMessage) {
-    out = m_Captions.GetText(kNoDatabaseCaption);
-  } else {
-    out = platform::AnsiToWide(*sDesc);
+  switch (m_Lexical.LastAnswer()) {
+    case lexical::Answer::NoWord: out = m_Captions.GetText(kNoWordCaption); break;
+    case lexical::Answer::NoDatabase: out = m_Captions.GetText(kNoDatabaseCaption); break;
+    case lexical::Answer::Description: out = platform::AnsiToWide(*sDesc); break;
   }
   std::erase(out, L'"');
 }

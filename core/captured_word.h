@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/lexical/search.h"
+
 namespace qv {
 
 // Trimmed from both ends of a captured text. Tab, line breaks, digits and letters of any
@@ -27,6 +29,9 @@ class ILexicalAnalysis {
   // The form whose senses each part-of-speech heading of the last DescribeWord introduces, in
   // the order of the headings; empty when not known, and then every heading is the word's own.
   virtual std::vector<std::string> HeadingForms() { return {}; }
+  // What the last DescribeWord's text is; the analysis's own English texts for a blank word and
+  // a missing database are shown as localised captions.
+  virtual lexical::Answer LastAnswer() { return lexical::Answer::Description; }
 };
 
 // Localised captions of section "Main" of the text bundle; a missing key gives "".
@@ -36,10 +41,8 @@ class ICaptions {
   virtual std::wstring GetText(std::wstring_view key) = 0;
 };
 
-inline constexpr char kNoWordMessage[] =
-    "No Word Has Been Captured. Please, move mouse slightly and try again";
+// Text bundle keys.
 inline constexpr wchar_t kNoWordCaption[] = L"No word has been captured move mouse and try again";
-inline constexpr char kNoDatabaseMessage[] = "WordNet database not found";
 inline constexpr wchar_t kNoDatabaseCaption[] = L"WordNet database not found";
 
 class CCapturedWord {

@@ -20,7 +20,7 @@ std::uint64_t LookupDataGeneration() {
 }
 
 std::optional<std::string> CWordNetAnalysis::DescribeWord(std::string word) {
-  return lexical::DescribeWord(word, 5, true, &m_HeadingForms);
+  return lexical::DescribeWord(word, 5, true, &m_HeadingForms, &m_LastAnswer);
 }
 
 std::optional<std::string> CWordNetAnalysis::BaseForm(std::string word) {

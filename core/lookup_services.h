@@ -20,9 +20,11 @@ class CWordNetAnalysis : public ILexicalAnalysis {
   std::optional<std::string> DescribeWord(std::string word) override;
   std::optional<std::string> BaseForm(std::string word) override;
   std::vector<std::string> HeadingForms() override { return m_HeadingForms; }
+  lexical::Answer LastAnswer() override { return m_LastAnswer; }
 
  private:
   std::vector<std::string> m_HeadingForms;
+  lexical::Answer m_LastAnswer = lexical::Answer::Description;
 };
 
 }  // namespace qv

@@ -9,12 +9,22 @@
 
 namespace qv::platform {
 
-using UniqueFont = UniqueHandle<HFONT, [](HFONT f) { DeleteObject(f); }>;
-using UniqueBitmap = UniqueHandle<HBITMAP, [](HBITMAP b) { DeleteObject(b); }>;
-using UniqueDc = UniqueHandle<HDC, [](HDC dc) { DeleteDC(dc); }>;
-using UniqueRegion = UniqueHandle<HRGN, [](HRGN r) { DeleteObject(r); }>;
-using UniqueBrush = UniqueHandle<HBRUSH, [](HBRUSH b) { DeleteObject(b); }>;
-using UniquePen = UniqueHandle<HPEN, [](HPEN p) { DeleteObject(p); }>;
+// Named functions, not lambdas: a lambda's type differs from one source file to the next, and
+// an owner could not be passed from one to another.
+namespace detail {
+template <typename T>
+void DeleteGdiObject(T object) {
+  DeleteObject(object);
+}
+inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+}  // namespace detail
+
+using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject<HFONT>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject<HBITMAP>>;
+using UniqueDc = UniqueHandle<HDC, detail::DeleteMemoryDc>;
+using UniqueRegion = UniqueHandle<HRGN, detail::DeleteGdiObject<HRGN>>;
+using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdiObject<HBRUSH>>;
+using UniquePen = UniqueHandle<HPEN, detail::DeleteGdiObject<HPEN>>;
 
 // A window's DC (the screen's without a window), released when the owner goes.
 class WindowDc {

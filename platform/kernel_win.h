@@ -9,9 +9,17 @@
 
 namespace qv::platform {
 
-using UniqueKernelHandle = UniqueHandle<HANDLE, [](HANDLE h) { CloseHandle(h); }>;
-using UniqueModule = UniqueHandle<HMODULE, [](HMODULE m) { FreeLibrary(m); }>;
+// Named functions, not lambdas: a lambda's type differs from one source file to the next, and
+// an owner could not be passed from one to another, nor held by a class declared in a header.
+namespace detail {
+inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+inline void ReleaseModule(HMODULE m) { FreeLibrary(m); }
+inline void FreeBstr(BSTR s) { SysFreeString(s); }
+}  // namespace detail
+
+using UniqueKernelHandle = UniqueHandle<HANDLE, detail::CloseKernelHandle>;
+using UniqueModule = UniqueHandle<HMODULE, detail::ReleaseModule>;
 // A BSTR the program allocated or received as an [out] value.
-using UniqueBstr = UniqueHandle<BSTR, [](BSTR s) { SysFreeString(s); }>;
+using UniqueBstr = UniqueHandle<BSTR, detail::FreeBstr>;
 
 }  // namespace qv::platform

@@ -284,12 +284,17 @@ void DescribePos(BoundedText& description, bool& firstBlock, const std::string& 
 }
 
 std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
-                         std::vector<std::string>* headingForms) {
+                         std::vector<std::string>* headingForms, Answer* answer) {
   if (headingForms) headingForms->clear();
+  Answer unasked;
+  Answer& what = answer ? *answer : unasked;
   TrimSpaces(word);
+  what = Answer::NoWord;
   if (word.empty()) return kNoWordText;  // needs no database
   // A tray program must outlive a missing database: it says so, and the next word tries again.
+  what = Answer::NoDatabase;
   if (!OpenDatabase()) return kNoDatabaseText;
+  what = Answer::Description;
 
   BoundedText description(kDescriptionLimit);
   bool firstBlock = true;

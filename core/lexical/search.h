@@ -8,6 +8,10 @@
 
 namespace qv::lexical {
 
+// What DescribeWord's text is: the description, or the fixed text of a blank word or of a
+// missing database, which a caller shows in words of its own.
+enum class Answer { Description, NoWord, NoDatabase };
+
 // The senses of the word per part of speech (noun, verb, adj, adv), for the word and for each
 // of its base forms: a heading "-noun#NOUN#" (later ones "\n-verb#VERB#" …) at which the
 // French translations go, then numbered sense lines. At most maxSenses senses per variant form
@@ -15,8 +19,10 @@ namespace qv::lexical {
 // A blank word, an unknown word and a missing database each give a fixed text (search_steps.h).
 // headingForms, when given, receives the form whose senses each heading introduces, in the
 // order of the headings ("saw" for the first verb heading of "saw", "see" for the second).
+// answer, when given, receives what the text is.
 std::string DescribeWord(std::string& word, int maxSenses = 5, bool withSynonyms = true,
-                         std::vector<std::string>* headingForms = nullptr);
+                         std::vector<std::string>* headingForms = nullptr,
+                         Answer* answer = nullptr);
 
 // The first base form the library's morphology finds, trying verb, noun, adjective, adverb in
 // that order; none when there is none or the database cannot be opened. Trims word in place.

@@ -57,6 +57,7 @@ class TimedLexical : public qv::ILexicalAnalysis {
     return Timed(kBaseForm, [&] { return m_real.BaseForm(std::move(w)); });
   }
   std::vector<std::string> HeadingForms() override { return m_real.HeadingForms(); }
+  qv::lexical::Answer LastAnswer() override { return m_real.LastAnswer(); }
   qv::CWordNetAnalysis m_real;
 };
 

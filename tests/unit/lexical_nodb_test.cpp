@@ -48,12 +48,15 @@ TEST(LexicalDatabase, MissingDatabaseIsReportedAndFoundOnceInstalled) {
 
   // No lexicon home recorded: the default folder, which this machine does not have.
   std::string word = "  dogs ";
-  EXPECT_EQ(DescribeWord(word), kNoDatabaseText);
+  Answer answer = Answer::Description;
+  EXPECT_EQ(DescribeWord(word, 5, true, nullptr, &answer), kNoDatabaseText);
+  EXPECT_EQ(answer, Answer::NoDatabase);
   EXPECT_EQ(word, "dogs");
   EXPECT_EQ(BaseForm(word), std::nullopt);
   // A blank word is known to be blank without a database.
   word = "  ";
-  EXPECT_EQ(DescribeWord(word), kNoWordText);
+  EXPECT_EQ(DescribeWord(word, 5, true, nullptr, &answer), kNoWordText);
+  EXPECT_EQ(answer, Answer::NoWord);
 
   // A home without a database.
   SetHome(Hive::LocalMachine, std::string(QV_LEXICAL_PARTIAL_HOME) + "nothing/");

@@ -174,6 +174,10 @@ TEST_F(Lexical, FixedTextsForBlankAndUnknownWords) {
   EXPECT_EQ(Describe("     "), kNoWordText);
   EXPECT_EQ(Describe("qzxvw"), "No Value Was Found For Word: qzxvw");
   EXPECT_EQ(Describe("  qzxvw "), "No Value Was Found For Word: qzxvw");
+  std::string unknown = "qzxvw";
+  Answer answer = Answer::NoWord;
+  DescribeWord(unknown, 5, true, nullptr, &answer);
+  EXPECT_EQ(answer, Answer::Description);  // shown as it is
 }
 
 TEST_F(Lexical, AllSensesWhenNoLimitIsGiven) {

@@ -45,13 +45,19 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
     described.push_back(word);
     word.erase(0, word.find_first_not_of(' '));  // the analysis trims spaces itself
     word.erase(word.find_last_not_of(' ') + 1);
-    if (word.empty()) return kNoWordMessage;
+    lastAnswer = word.empty()            ? lexical::Answer::NoWord
+                 : word == noDatabaseFor ? lexical::Answer::NoDatabase
+                                         : lexical::Answer::Description;
+    if (lastAnswer != lexical::Answer::Description) return "the analysis's English message";
     lastHeadings = headings[word];
     auto it = summaries.find(word);
     return it == summaries.end() ? "No Value Was Found For Word: " + word : it->second;
   }
   std::vector<std::string> HeadingForms() override { return lastHeadings; }
   std::vector<std::string> lastHeadings;
+  lexical::Answer LastAnswer() override { return lastAnswer; }
+  lexical::Answer lastAnswer = lexical::Answer::Description;
+  std::string noDatabaseFor;  // the word whose description finds no database
   std::optional<std::string> BaseForm(std::string word) override {
     based.push_back(word);
     auto it = bases.find(word);
@@ -116,7 +122,7 @@ TEST_F(Lookup, LexicalTextIsLocalisedAnsiTextWithoutDoubleQuotes) {
     word.BuildLexicalText(nothing, out);
     EXPECT_EQ(out, L"Aucun mot capturé");
   }
-  f.summaries["dog"] = kNoDatabaseMessage;
+  f.noDatabaseFor = "dog";
   word.BuildLexicalText(L"dog", out);
   EXPECT_EQ(out, L"Base introuvable");
   word.BuildLexicalText(L" \tcat", out);  // the tab stops the trimming and is handed on
