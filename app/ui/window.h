@@ -11,7 +11,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <span>
+
+#include "platform/trace.h"
 
 namespace qv::ui {
 
@@ -59,6 +62,9 @@ bool DispatchTable(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noe
     }
   } catch (...) {
     // Nothing escapes into the system's code; the message gets the default processing.
+    wchar_t doing[48];
+    swprintf(doing, sizeof doing / sizeof *doing, L"handling window message 0x%04X", msg);
+    platform::TraceFailure(doing);
   }
   return false;
 }
@@ -66,7 +72,18 @@ bool DispatchTable(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noe
 // The module whose resources the windows use: the program's own.
 inline HINSTANCE ResourceInstance() noexcept { return GetModuleHandleW(nullptr); }
 
-// A top-level or child window of a class registered on first use (T::kClassName).
+// The class styles of T's window class: T::kClassStyle where T has one.
+template <class T>
+constexpr UINT ClassStyle() noexcept {
+  if constexpr (requires { T::kClassStyle; }) {
+    return T::kClassStyle;
+  } else {
+    return 0;
+  }
+}
+
+// A top-level, popup or child window of a class registered on first use (T::kClassName, with
+// the class styles T::kClassStyle if it has them).
 template <class T>
 class CWindowImpl {
  public:
@@ -85,6 +102,7 @@ class CWindowImpl {
     if (!GetClassInfoExW(inst, T::kClassName, &wc)) {
       wc = {};
       wc.cbSize = sizeof wc;
+      wc.style = ClassStyle<T>();
       wc.lpfnWndProc = &CWindowImpl::WindowProc;
       wc.hInstance = inst;
       wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -99,10 +117,7 @@ class CWindowImpl {
   HWND m_hWnd = nullptr;
 
  protected:
-  // Called after the window's last message, WM_NCDESTROY.
-  virtual void OnFinalMessage(HWND) {}
-
- private:
+  // Destroys the window without letting any of its last messages reach the object.
   void Detach() noexcept {
     if (!m_hWnd) return;
     HWND h = m_hWnd;
@@ -110,6 +125,8 @@ class CWindowImpl {
     SetWindowLongPtrW(h, GWLP_USERDATA, 0);
     ::DestroyWindow(h);
   }
+
+ private:
 
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
@@ -125,10 +142,6 @@ class CWindowImpl {
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(h, GWLP_USERDATA, 0);
       self->m_hWnd = nullptr;
-      try {
-        self->OnFinalMessage(h);
-      } catch (...) {
-      }
     }
     return result;
   }
@@ -150,13 +163,11 @@ class CDialogImpl {
     }
   }
 
-  HWND Create(HWND owner, LPARAM init = 0) noexcept {
-    m_initParam = init;
+  HWND Create(HWND owner) noexcept {
     return CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                               &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
-  INT_PTR DoModal(HWND owner, LPARAM init = 0) noexcept {
-    m_initParam = init;
+  INT_PTR DoModal(HWND owner) noexcept {
     return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                            &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
@@ -167,16 +178,12 @@ class CDialogImpl {
 
   HWND m_hWnd = nullptr;
 
- protected:
-  LPARAM InitParam() const noexcept { return m_initParam; }
-
  private:
   static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_INITDIALOG) {
       auto* self = reinterpret_cast<CDialogImpl*>(lp);
       self->m_hWnd = h;
       SetWindowLongPtrW(h, DWLP_USER, lp);
-      lp = self->m_initParam;
     }
     auto* self = reinterpret_cast<CDialogImpl*>(GetWindowLongPtrW(h, DWLP_USER));
     if (!self) return FALSE;
@@ -207,8 +214,6 @@ class CDialogImpl {
         return TRUE;
     }
   }
-
-  LPARAM m_initParam = 0;
 };
 
 }  // namespace qv::ui
