@@ -59,26 +59,31 @@ class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
   std::span<const qv::ui::MsgEntry<Tooltip>> MessageTable();
 
  private:
+  enum class Part { None, Link, Close };
+
+  // The pointer: the link and the close button answer it; the focus stays where it was.
   LRESULT OnMouseActivate(UINT, WPARAM, LPARAM);
-  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
-  LRESULT OnPaint(UINT, WPARAM, LPARAM);
   LRESULT OnSetCursor(UINT, WPARAM, LPARAM);
   LRESULT OnLButtonDown(UINT, WPARAM, LPARAM);
   LRESULT OnLButtonUp(UINT, WPARAM, LPARAM);
   LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM);
-  LRESULT OnDpiChanged(UINT, WPARAM, LPARAM);
+  Part HitTest(POINT client) const;
 
+  // Drawing.
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM);
+  LRESULT OnDpiChanged(UINT, WPARAM, LPARAM);
+  void Paint(HDC dc);
+  void PaintCloseButton(HDC dc, COLORREF color);
+
+  // Layout and placement, at the DPI of the pointer's monitor.
   void LoadGdi();
   void ReleaseGdi() noexcept;
   void Layout();
   void Place();
   void Shape(int bodyTop, int totalHeight);
-  void Paint(HDC dc);
-  void PaintCloseButton(HDC dc, COLORREF color);
   void UpdateWindowText();
   int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
-  enum class Part { None, Link, Close };
-  Part HitTest(POINT client) const;
 
   HWND m_owner = nullptr;
   std::wstring m_title;

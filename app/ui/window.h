@@ -82,18 +82,38 @@ constexpr UINT ClassStyle() noexcept {
   }
 }
 
+// What windows and dialogs share: the one handle of their object. The window keeps the
+// object's address at index Slot (GWLP_USERDATA, or DWLP_USER for a dialog).
+template <int Slot>
+class CWindowBase {
+ public:
+  CWindowBase() = default;
+  CWindowBase(const CWindowBase&) = delete;
+  CWindowBase& operator=(const CWindowBase&) = delete;
+  // The window must be gone by the time the derived object is: derived destructors destroy it.
+  // This one only detaches a window still there, so that no message reaches a dead object.
+  virtual ~CWindowBase() { Detach(); }
+
+  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
+  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // Destroys the window without letting any of its last messages reach the object.
+  void Detach() noexcept {
+    if (!m_hWnd) return;
+    HWND h = m_hWnd;
+    m_hWnd = nullptr;
+    SetWindowLongPtrW(h, Slot, 0);
+    ::DestroyWindow(h);
+  }
+};
+
 // A top-level, popup or child window of a class registered on first use (T::kClassName, with
 // the class styles T::kClassStyle if it has them).
 template <class T>
-class CWindowImpl {
+class CWindowImpl : public CWindowBase<GWLP_USERDATA> {
  public:
-  CWindowImpl() = default;
-  CWindowImpl(const CWindowImpl&) = delete;
-  CWindowImpl& operator=(const CWindowImpl&) = delete;
-  // The window must be gone by the time the derived object is: derived destructors destroy it.
-  // This one only detaches a window still there, so that no message reaches a dead object.
-  virtual ~CWindowImpl() { Detach(); }
-
   HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle = 0,
               HMENU menu = nullptr) noexcept {
     HINSTANCE inst = ResourceInstance();
@@ -112,22 +132,8 @@ class CWindowImpl {
     return CreateWindowExW(exStyle, T::kClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, parent, menu, inst, this);
   }
-  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
-  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
-  HWND m_hWnd = nullptr;
-
- protected:
-  // Destroys the window without letting any of its last messages reach the object.
-  void Detach() noexcept {
-    if (!m_hWnd) return;
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
-    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    ::DestroyWindow(h);
-  }
 
  private:
-
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<CWindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
@@ -149,20 +155,8 @@ class CWindowImpl {
 
 // A dialog from template T::IDD, modeless (Create) or modal (DoModal).
 template <class T>
-class CDialogImpl {
+class CDialogImpl : public CWindowBase<DWLP_USER> {
  public:
-  CDialogImpl() = default;
-  CDialogImpl(const CDialogImpl&) = delete;
-  CDialogImpl& operator=(const CDialogImpl&) = delete;
-  virtual ~CDialogImpl() {
-    if (m_hWnd) {
-      HWND h = m_hWnd;
-      m_hWnd = nullptr;
-      SetWindowLongPtrW(h, DWLP_USER, 0);
-      ::DestroyWindow(h);
-    }
-  }
-
   HWND Create(HWND owner) noexcept {
     return CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                               &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -171,12 +165,8 @@ class CDialogImpl {
     return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                            &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
-  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
   bool EndDialog(INT_PTR result) noexcept { return m_hWnd && ::EndDialog(m_hWnd, result); }
   HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hWnd, id); }
-  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
-
-  HWND m_hWnd = nullptr;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
