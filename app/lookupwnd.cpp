@@ -14,6 +14,7 @@
 #include "app/maindlg_res.h"
 #include "app/startup.h"
 #include "app/ui/center_window.h"
+#include "app/ui/dpi.h"
 
 namespace qv {
 namespace {
@@ -72,19 +73,6 @@ std::wstring WithCrLf(const std::wstring& text) {
     out += text[i];
   }
   return out;
-}
-
-UINT WindowDpi(HWND h) {
-  using Fn = UINT(WINAPI*)(HWND);
-  static const auto getDpi = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  UINT dpi = getDpi ? getDpi(h) : 0;
-  if (!dpi) {
-    HDC dc = GetDC(nullptr);
-    dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSX));
-    ReleaseDC(nullptr, dc);
-  }
-  return dpi ? dpi : 96;
 }
 
 }  // namespace
@@ -268,7 +256,7 @@ LRESULT CLookUpWindow::OnCreate(UINT, WPARAM, LPARAM) {
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
 
-  m_dpi = WindowDpi(m_hWnd);
+  m_dpi = ui::DpiOf(m_hWnd);
   ApplyFonts();
   SetWindowPos(m_hWnd, nullptr, 0, 0, Scale(kStartWidth), Scale(kStartHeight),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -279,14 +267,7 @@ LRESULT CLookUpWindow::OnCreate(UINT, WPARAM, LPARAM) {
 }
 
 void CLookUpWindow::ApplyFonts() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof ncm;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-  HDC dc = GetDC(nullptr);
-  const int sys = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  LOGFONTW lf = ncm.lfMessageFont;
-  if (sys > 0) lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(m_dpi), sys);
+  const LOGFONTW lf = ui::FontsAt(m_dpi).lfMessageFont;
   HFONT font = CreateFontIndirectW(&lf);
   if (!font) return;
   for (int id : {kWord, kList, kClear, kExport, kResult})

@@ -40,12 +40,12 @@ int qv::startup::Run(std::wstring_view tail, int show) {
     if (std::optional<std::wstring> word = ParseLookupCommand(tail)) dlg.OpenLookUp(*word);
     result = loop.Run();
     ui::AppModule().RemoveMessageLoop();
-  }  // the main dialog goes (and with it the tray icon) before the module and COM
+  }  // the main dialog goes (and with it the tray icon) before COM
   return result;
 }
 
 // The runtime hands over the command line after the program's name and the blanks that follow
 // it, and the show command of the process's start-up information (else SW_SHOWDEFAULT).
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR tail, int show) {
-  return qv::startup::ProcessEntry(instance, tail ? tail : L"", show);
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR tail, int show) {
+  return qv::startup::ProcessEntry(tail ? tail : L"", show);
 }

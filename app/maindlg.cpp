@@ -10,6 +10,7 @@
 #include "app/mousehook.h"
 #include "app/shell_commands.h"
 #include "app/startup.h"
+#include "app/ui/center_window.h"
 
 namespace qv {
 namespace {
@@ -27,24 +28,6 @@ std::wstring WindowText(HWND h) {
   wchar_t buf[kMaxControlText + 1] = {};
   GetWindowTextW(h, buf, kMaxControlText + 1);
   return buf;
-}
-
-void CenterWindow(HWND h) {
-  RECT rc, area;
-  GetWindowRect(h, &rc);
-  HWND owner = GetWindow(h, GW_OWNER);
-  if (owner && IsWindowVisible(owner)) {
-    GetWindowRect(owner, &area);
-  } else {
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    GetMonitorInfoW(MonitorFromWindow(h, MONITOR_DEFAULTTOPRIMARY), &mi);
-    area = mi.rcWork;
-  }
-  const int w = rc.right - rc.left, hgt = rc.bottom - rc.top;
-  SetWindowPos(h, nullptr, area.left + (area.right - area.left - w) / 2,
-               area.top + (area.bottom - area.top - hgt) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -103,7 +86,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
-  CenterWindow(m_hWnd);
+  ui::CenterWindow(m_hWnd);
   HINSTANCE inst = ui::ResourceInstance();
   auto icon = [&](int cx, int cy) {
     return static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
@@ -115,7 +98,6 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
 
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->AddMessageFilter(this);
-    loop->AddIdleHandler(this);
   }
 
   m_hTrayImage = CTrayNotifyIcon::LoadIcon(IDI_TRAY, true);
@@ -260,7 +242,6 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
   RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
-    loop->RemoveIdleHandler(this);
   }
   m_TrayIcon.DestroyWindow();
   return 0;

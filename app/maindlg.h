@@ -25,7 +25,6 @@ namespace qv {
 
 class CMainDlg : public ui::CDialogImpl<CMainDlg>,
                  public ui::CMessageFilter,
-                 public ui::CIdleHandler,
                  private IActivationHost {
  public:
   static constexpr int IDD = IDD_MAINDLG;
@@ -36,7 +35,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   ~CMainDlg() override;
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
-  BOOL OnIdle() override { return FALSE; }
 
   // One look-up of the text under the pointer, shown in the popup.
   void LookupUnderCursor() override;

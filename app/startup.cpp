@@ -6,7 +6,6 @@
 #include "core/lookup_window.h"
 #include "platform/unique_handle.h"
 #include "app/lookupwnd.h"
-#include "app/ui/message_loop.h"
 
 namespace qv::startup {
 namespace {
@@ -64,7 +63,7 @@ void ShowRunningInstance(DWORD waitMs) noexcept {
   }
 }
 
-int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show) {
+int ProcessEntry(std::wstring_view tail, int show) {
   CommandLineTail() = std::wstring(tail);
   // The mutex's name stays as it is: other programs look for it. Only its existence matters,
   // so it is opened with the least access.
@@ -87,11 +86,9 @@ int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show) {
   const HRESULT com = CoInitialize(nullptr);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&icc);
-  ui::AppModule().Init(instance);
 
   const int result = Run(CommandLineTail(), show);
 
-  ui::AppModule().Term();
   if (SUCCEEDED(com)) CoUninitialize();
   return result;
 }

@@ -41,9 +41,9 @@ inline bool AlreadyRunning(DWORD openError, bool created, DWORD createError) noe
 inline constexpr DWORD kWaitForSettingsMs = 30000;
 void ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
 
-// The process entry: the single-instance check, COM, the common controls, the module, then
+// The process entry: the single-instance check, COM, the common controls, then
 // Run(tail, show); its result is the exit code.
-int ProcessEntry(HINSTANCE instance, std::wstring_view tail, int show);
+int ProcessEntry(std::wstring_view tail, int show);
 
 // The start-up run (after the entry's checks): first run, splash, lexicon home, the main dialog,
 // the message loop and the shutdown. Returns the loop's exit code. Defined beside the program's

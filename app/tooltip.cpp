@@ -6,10 +6,16 @@
 #include <climits>
 #include <cstdlib>
 #include <cwctype>
+#include <utility>
 
 #include "platform/gdi_win.h"
+#include "platform/trace.h"
+#include "app/ui/dpi.h"
 
 namespace {
+
+using qv::platform::SelectedObject;
+using Range = std::pair<size_t, size_t>;
 
 constexpr int kMargin = 8;       // around title and body
 constexpr int kRadius = 10;      // corner rounding
@@ -18,46 +24,25 @@ constexpr int kStemWidth = 16;   // at the balloon edge
 constexpr int kStemInset = 20;   // preferred distance of the tip from the balloon's side
 constexpr int kIconSize = 16;
 constexpr int kCloseSize = 16;
+constexpr int kGap = 6;          // after the icon, and between the title line and the body
+constexpr int kCloseGap = 8;     // between the title and the close button
+constexpr int kMinSize = 32;     // the narrowest body, the lowest room for it
 constexpr int kTabChars = 8;     // tab stops every eight average character widths
 constexpr int kProgramIcon = 128;
 
-UINT DpiAt(POINT pt) {
-  HMONITOR mon = MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST);
-  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static auto getDpi = [] {
-    HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                  : nullptr;
-  }();
-  UINT x = 0, y = 0;
-  if (getDpi && SUCCEEDED(getDpi(mon, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && x) return x;
-  HDC dc = GetDC(nullptr);
-  UINT dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSX));
-  ReleaseDC(nullptr, dc);
-  return dpi ? dpi : 96;
-}
-
-// The system's fonts at `dpi` (the metrics are given at the system's own DPI).
-NONCLIENTMETRICSW MetricsAt(UINT dpi) {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof ncm;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-  HDC dc = GetDC(nullptr);
-  int sys = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  if (sys > 0 && static_cast<int>(dpi) != sys) {
-    for (LOGFONTW* lf : {&ncm.lfStatusFont, &ncm.lfCaptionFont, &ncm.lfMessageFont})
-      lf->lfHeight = MulDiv(lf->lfHeight, static_cast<int>(dpi), sys);
-  }
-  return ncm;
-}
-
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+RECT WorkAreaAt(POINT pt) noexcept {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), &mi);
+  return mi.rcWork;
+}
 
 // The popup is driven from the owner's window procedure, which no exception may leave: when
 // memory runs out in the middle of a change, the popup is hidden and the look-up goes on.
-void HideAfterFailure(HWND h, bool& shown) noexcept {
+void HideAfterFailure(HWND h, bool& shown, const wchar_t* doing) noexcept {
+  qv::platform::TraceFailure(doing);
   if (h) ShowWindow(h, SW_HIDE);
   shown = false;
 }
@@ -91,31 +76,196 @@ void StripLinks(const std::wstring& in, std::wstring& out, std::vector<bool>& li
   }
 }
 
+// The body's paragraphs: [begin, end) up to each line feed, a carriage return before it left out.
+std::vector<Range> Paragraphs(const std::wstring& text) {
+  std::vector<Range> paras;
+  if (text.empty()) return paras;
+  for (size_t s = 0;;) {
+    const size_t e = text.find(L'\n', s);
+    const size_t end = e == std::wstring::npos ? text.size() : e;
+    paras.emplace_back(s, (end > s && text[end - 1] == L'\r') ? end - 1 : end);
+    if (e == std::wstring::npos) break;
+    s = e + 1;
+  }
+  return paras;
+}
+
+// The last paragraph that holds a link, or paras.size() when none does.
+size_t LastLinkParagraph(const std::vector<Range>& paras, const std::vector<bool>& isLink) {
+  for (size_t p = paras.size(); p-- > 0;) {
+    const auto first = isLink.begin() + paras[p].first, last = isLink.begin() + paras[p].second;
+    if (std::find(first, last, true) != last) return p;
+  }
+  return paras.size();
+}
+
+// Writes the body as pieces of text in client coordinates: greedy word wrap at the maximum
+// width, tabs to the next stop, a new line at each line feed; a body taller than its room is
+// cut, keeping the link.
+class BodyWriter {
+ public:
+  struct Frame {
+    HDC dc;
+    HFONT bodyFont;
+    HFONT linkFont;
+    int left, top;  // where the first line starts
+    int maxWidth;
+  };
+
+  BodyWriter(const Frame& frame, const std::wstring& text, const std::vector<bool>& isLink,
+             std::vector<Tooltip::Piece>& pieces)
+      : m_f(frame), m_text(text), m_isLink(isLink), m_pieces(pieces) {
+    SelectObject(m_f.dc, m_f.bodyFont);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(m_f.dc, &tm);
+    m_lineH = tm.tmHeight;
+    m_tabW = std::max<int>(1, tm.tmAveCharWidth * kTabChars);
+  }
+
+  int LineHeight() const { return m_lineH; }
+  // The widest line, of those written and of those only measured.
+  int Width() const { return m_width; }
+
+  // Writes the paragraphs on at most `maxLines` lines, and the link's paragraph whole; returns
+  // the lines written.
+  int Write(int maxLines) {
+    const std::vector<Range> paras = Paragraphs(m_text);
+    const size_t linkPara = LastLinkParagraph(paras, m_isLink);
+    constexpr int kAll = INT_MAX / 2;
+    // Room kept for the ellipsis line and the link's paragraph until that paragraph is written.
+    const int reserve = linkPara < paras.size() ? Paragraph(paras[linkPara], false, kAll) + 1 : 0;
+    for (size_t p = 0; p < paras.size(); ++p) {
+      if (p == linkPara) {
+        m_lines += Paragraph(paras[p], true, kAll);
+        continue;
+      }
+      const int room = maxLines - m_lines - (p < linkPara ? reserve : 0);
+      if (room > 0 && Paragraph(paras[p], false, room) <= room) {
+        m_lines += Paragraph(paras[p], true, kAll);
+        continue;
+      }
+      // Cut: what fits of this paragraph, an ellipsis line, then the link's paragraph.
+      const int part = p < linkPara ? room : room - 1;
+      if (part > 0) m_lines += std::min(part, Paragraph(paras[p], true, part));
+      Ellipsis();
+      if (linkPara > p && linkPara < paras.size())
+        m_lines += Paragraph(paras[linkPara], true, kAll);
+      break;
+    }
+    return m_lines;
+  }
+
+ private:
+  // Lays out one paragraph starting on a new line, on at most `limit` lines; returns the lines
+  // used, or limit + 1 when it needs more. Only measures unless `emit`.
+  int Paragraph(Range r, bool emit, int limit) {
+    m_x = 0;
+    m_used = 1;
+    m_limit = limit;
+    m_emit = emit;
+    m_full = false;
+    for (size_t i = r.first; i < r.second && !m_full;) {
+      if (m_text[i] == L'\t') {
+        const int next = (m_x / m_tabW + 1) * m_tabW;
+        if (next > m_f.maxWidth) {
+          NewLine();
+        } else {
+          m_x = next;
+        }
+        ++i;
+      } else if (m_text[i] == L' ') {
+        SIZE sp{};
+        GetTextExtentPoint32W(m_f.dc, L" ", 1, &sp);  // in the font of the word before
+        if (m_x > 0) m_x += sp.cx;
+        ++i;
+      } else {
+        // A word: up to the next blank or change between link and plain text.
+        size_t j = i;
+        while (j < r.second && !IsBlank(m_text[j]) && m_isLink[j] == m_isLink[i]) ++j;
+        Word(i, j, i == r.first || IsBlank(m_text[i - 1]));
+        i = j;
+      }
+    }
+    return m_full ? limit + 1 : m_used;
+  }
+
+  // Places the word [i, j), on the next line when it does not fit and may go there; a word
+  // wider than the whole line is broken where it must.
+  void Word(size_t i, size_t j, bool mayWrap) {
+    const bool link = m_isLink[i];
+    SelectObject(m_f.dc, link ? m_f.linkFont : m_f.bodyFont);
+    SIZE sz{};
+    GetTextExtentPoint32W(m_f.dc, m_text.data() + i, static_cast<int>(j - i), &sz);
+    if (m_x > 0 && m_x + sz.cx > m_f.maxWidth && mayWrap) NewLine();
+    for (size_t k = i; k < j && !m_full;) {
+      INT fit = 0;
+      SIZE part{};
+      GetTextExtentExPointW(m_f.dc, m_text.data() + k, static_cast<int>(j - k),
+                            m_f.maxWidth - m_x, &fit, nullptr, &part);
+      if (fit <= 0) {
+        if (m_x > 0) {
+          NewLine();
+          continue;
+        }
+        fit = 1;
+      }
+      GetTextExtentPoint32W(m_f.dc, m_text.data() + k, fit, &part);
+      if (m_emit) {
+        const int y = m_f.top + (m_lines + m_used - 1) * m_lineH;
+        m_pieces.push_back({m_text.substr(k, static_cast<size_t>(fit)),
+                            {m_f.left + m_x, y, m_f.left + m_x + part.cx, y + m_lineH},
+                            link});
+      }
+      m_width = std::max<int>(m_width, m_x + part.cx);
+      m_x += part.cx;
+      k += static_cast<size_t>(fit);
+      if (k < j) NewLine();
+    }
+  }
+
+  void NewLine() {
+    m_x = 0;
+    if (++m_used > m_limit) m_full = true;
+  }
+
+  void Ellipsis() {
+    const int y = m_f.top + m_lines * m_lineH;
+    SelectObject(m_f.dc, m_f.bodyFont);
+    SIZE sz{};
+    GetTextExtentPoint32W(m_f.dc, L"\x2026", 1, &sz);
+    m_pieces.push_back({L"\x2026", {m_f.left, y, m_f.left + sz.cx, y + m_lineH}, false});
+    ++m_lines;
+  }
+
+  const Frame m_f;
+  const std::wstring& m_text;
+  const std::vector<bool>& m_isLink;
+  std::vector<Tooltip::Piece>& m_pieces;
+  int m_lineH = 0;
+  int m_tabW = 1;
+  int m_lines = 0;  // lines written
+  int m_width = 0;
+  // The paragraph being laid out: the pen's x, its lines so far and at most.
+  int m_x = 0;
+  int m_used = 1;
+  int m_limit = 0;
+  bool m_emit = false;
+  bool m_full = false;
+};
+
 }  // namespace
 
 bool Tooltip::Create(HWND owner, const wchar_t* title) try {
   Destroy();
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(inst, kClassName, &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DROPSHADOW | CS_SAVEBITS;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExW(&wc)) return false;
-  }
   m_owner = owner;
   m_title = title ? title : L"";
-  m_hWnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kClassName, L"",
-                           WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                           owner, nullptr, inst, this);
-  if (!m_hWnd) return false;
+  if (!CWindowImpl::Create(owner, L"", WS_POPUP,
+                           WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW))
+    return false;
   UpdateWindowText();
   return true;
 } catch (...) {
+  qv::platform::TraceFailure(L"creating the popup");
   Destroy();
   return false;
 }
@@ -131,7 +281,7 @@ void Tooltip::SetMaxWidth(int width) try {
   m_maxWidth = std::max(width, 32);
   if (m_hWnd && m_shown) Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown);
+  HideAfterFailure(m_hWnd, m_shown, L"fitting the popup to a new width");
 }
 
 void Tooltip::SetText(const wchar_t* text) try {
@@ -139,7 +289,7 @@ void Tooltip::SetText(const wchar_t* text) try {
   if (m_hWnd) UpdateWindowText();
   if (m_hWnd && m_shown) Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown);
+  HideAfterFailure(m_hWnd, m_shown, L"setting the popup's text");
 }
 
 void Tooltip::ShowAtCursor() try {
@@ -148,16 +298,11 @@ void Tooltip::ShowAtCursor() try {
   m_shown = true;
   Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown);
+  HideAfterFailure(m_hWnd, m_shown, L"showing the popup");
 }
 
-void Tooltip::Destroy() {
-  if (m_hWnd) {
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
-    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    DestroyWindow(h);
-  }
+void Tooltip::Destroy() noexcept {
+  Detach();
   m_text.clear();
   m_title.clear();
   m_pieces.clear();
@@ -173,202 +318,83 @@ RECT Tooltip::LinkRect() const noexcept {
   return r;
 }
 
-void Tooltip::ReleaseGdi() {
-  for (HFONT* f : {&m_bodyFont, &m_linkFont, &m_titleFont}) {
-    if (*f) DeleteObject(*f);
-    *f = nullptr;
-  }
-  if (m_icon && m_ownIcon) DestroyIcon(m_icon);
-  m_icon = nullptr;
-  m_ownIcon = false;
-}
-
-// Fonts and icon for the monitor's DPI, then title line and body pieces in client coordinates
-// of a balloon whose top-left corner is (0, 0); the stem is added by Place.
-void Tooltip::Layout() {
+// Fonts and icon for the monitor's DPI.
+void Tooltip::LoadGdi() {
   ReleaseGdi();
-  NONCLIENTMETRICSW ncm = MetricsAt(m_dpi);
-  m_bodyFont = CreateFontIndirectW(&ncm.lfStatusFont);
+  const NONCLIENTMETRICSW ncm = qv::ui::FontsAt(m_dpi);
+  m_bodyFont.reset(CreateFontIndirectW(&ncm.lfStatusFont));
   LOGFONTW lf = ncm.lfStatusFont;
   lf.lfUnderline = TRUE;
-  m_linkFont = CreateFontIndirectW(&lf);
+  m_linkFont.reset(CreateFontIndirectW(&lf));
   lf = ncm.lfStatusFont;
   lf.lfWeight = FW_BOLD;
-  m_titleFont = CreateFontIndirectW(&lf);
+  m_titleFont.reset(CreateFontIndirectW(&lf));
   const int iconPx = Scale(kIconSize);
-  m_icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIcon),
-                                         IMAGE_ICON, iconPx, iconPx, LR_DEFAULTCOLOR));
-  m_ownIcon = m_icon != nullptr;
-  if (!m_icon) m_icon = LoadIconW(nullptr, IDI_APPLICATION);
+  m_ownIcon.reset(static_cast<HICON>(LoadImageW(qv::ui::ResourceInstance(),
+                                                MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                                iconPx, iconPx, LR_DEFAULTCOLOR)));
+  m_icon = m_ownIcon ? m_ownIcon.get() : LoadIconW(nullptr, IDI_APPLICATION);
+}
 
-  HMONITOR mon = MonitorFromPoint(m_pointer, MONITOR_DEFAULTTONEAREST);
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoW(mon, &mi);
-  const int margin = Scale(kMargin);
-  const int workW = mi.rcWork.right - mi.rcWork.left, workH = mi.rcWork.bottom - mi.rcWork.top;
-  const int maxW = std::max(Scale(32), std::min(Scale(m_maxWidth), workW - 2 * margin));
-  const int maxBodyH = std::max(Scale(32), workH - Scale(kStemHeight) - 2 * margin);
+void Tooltip::ReleaseGdi() noexcept {
+  m_bodyFont.reset();
+  m_linkFont.reset();
+  m_titleFont.reset();
+  m_icon = nullptr;
+  m_ownIcon.reset();
+}
+
+// Fonts and icon, then title line and body pieces in client coordinates of a balloon whose
+// top-left corner is (0, 0); the stem is added by Place.
+void Tooltip::Layout() {
+  LoadGdi();
+  const RECT work = WorkAreaAt(m_pointer);
+  const int margin = Scale(kMargin), gap = Scale(kGap), closeGap = Scale(kCloseGap);
+  const int iconPx = Scale(kIconSize), closePx = Scale(kCloseSize);
+  const int workW = work.right - work.left, workH = work.bottom - work.top;
+  const int maxW = std::max(Scale(kMinSize), std::min(Scale(m_maxWidth), workW - 2 * margin));
+  const int maxBodyH = std::max(Scale(kMinSize), workH - Scale(kStemHeight) - 2 * margin);
 
   // The vectors and strings below may throw: the DC and its first font have owners.
   qv::platform::WindowDc windowDc(m_hWnd);
   const HDC dc = windowDc.get();
-  qv::platform::SelectedObject keep(dc, m_titleFont);
-  TEXTMETRICW tm{};
+  SelectedObject keep(dc, m_titleFont.get());
 
   // Title line: icon, bold title, close button.
   SIZE titleSz{};
   GetTextExtentPoint32W(dc, m_title.c_str(), static_cast<int>(m_title.size()), &titleSz);
+  TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
-  const int titleH = std::max<int>({tm.tmHeight, iconPx, Scale(kCloseSize)});
-  const int closePx = Scale(kCloseSize);
-  const int titleTextMax = maxW - iconPx - Scale(6) - closePx - Scale(8);
+  const int titleH = std::max<int>({tm.tmHeight, iconPx, closePx});
+  const int titleTextMax = maxW - iconPx - gap - closePx - closeGap;
   const int titleTextW = std::min<int>(titleSz.cx, std::max(0, titleTextMax));
 
-  // Body: greedy word wrap at maxW; tabs advance to the next stop; line feeds start new lines.
-  SelectObject(dc, m_bodyFont);
-  GetTextMetricsW(dc, &tm);
-  const int lineH = tm.tmHeight;
-  const int tabW = std::max<int>(1, tm.tmAveCharWidth * kTabChars);
   std::wstring text;
   std::vector<bool> isLink;
   StripLinks(m_text, text, isLink);
   m_pieces.clear();
-  const int bodyTop = margin + titleH + Scale(6);
-  int lines = 0, bodyW = 0;
+  const int bodyTop = margin + titleH + gap;
+  BodyWriter body({dc, m_bodyFont.get(), m_linkFont.get(), margin, bodyTop, maxW}, text, isLink,
+                  m_pieces);
+  const int lineH = body.LineHeight();
+  const int lines = body.Write(std::max(2, (maxBodyH - titleH - gap) / std::max(1, lineH)));
 
-  // Lays out one paragraph [s, e) starting on a new line, on at most `limit` lines; returns the
-  // lines used, or limit + 1 when it needs more.
-  auto paragraph = [&](size_t s, size_t e, bool emit, int limit) {
-    int x = 0, used = 1;
-    bool full = false;
-    size_t i = s;
-    auto newLine = [&] {
-      x = 0;
-      if (++used > limit) full = true;
-    };
-    while (i < e && !full) {
-      if (text[i] == L'\t') {
-        int next = (x / tabW + 1) * tabW;
-        if (next > maxW) {
-          newLine();
-        } else {
-          x = next;
-        }
-        ++i;
-        continue;
-      }
-      if (text[i] == L' ') {
-        SIZE sp{};
-        GetTextExtentPoint32W(dc, L" ", 1, &sp);
-        if (x > 0) x += sp.cx;
-        ++i;
-        continue;
-      }
-      // A word: up to the next blank or change between link and plain text.
-      size_t j = i;
-      while (j < e && !IsBlank(text[j]) && isLink[j] == isLink[i]) ++j;
-      const bool link = isLink[i];
-      SelectObject(dc, link ? m_linkFont : m_bodyFont);
-      SIZE sz{};
-      GetTextExtentPoint32W(dc, text.data() + i, static_cast<int>(j - i), &sz);
-      if (x > 0 && x + sz.cx > maxW && (i == s || IsBlank(text[i - 1]))) newLine();
-      size_t k = i;
-      while (k < j && !full) {
-        // A word wider than the whole line is broken where it must.
-        INT fit = 0;
-        SIZE part{};
-        GetTextExtentExPointW(dc, text.data() + k, static_cast<int>(j - k), maxW - x, &fit,
-                              nullptr, &part);
-        if (fit <= 0) {
-          if (x > 0) {
-            newLine();
-            continue;
-          }
-          fit = 1;
-        }
-        GetTextExtentPoint32W(dc, text.data() + k, fit, &part);
-        if (emit) {
-          const int y = bodyTop + (lines + used - 1) * lineH;
-          m_pieces.push_back({text.substr(k, fit), {margin + x, y, margin + x + part.cx, y + lineH}, link});
-        }
-        bodyW = std::max<int>(bodyW, x + part.cx);
-        x += part.cx;
-        k += fit;
-        if (k < j) newLine();
-      }
-      i = j;
-    }
-    return full ? limit + 1 : used;
-  };
-
-  std::vector<std::pair<size_t, size_t>> paras;
-  for (size_t s = 0;;) {
-    size_t e = text.find(L'\n', s);
-    size_t end = e == std::wstring::npos ? text.size() : e;
-    paras.emplace_back(s, (end > s && text[end - 1] == L'\r') ? end - 1 : end);
-    if (e == std::wstring::npos) break;
-    s = e + 1;
-  }
-  if (text.empty()) paras.clear();
-  // The last paragraph that holds a link is kept when the body has to be cut.
-  size_t linkPara = paras.size();
-  for (size_t p = paras.size(); p-- > 0;) {
-    if (std::find(isLink.begin() + paras[p].first, isLink.begin() + paras[p].second, true) !=
-        isLink.begin() + paras[p].second) {
-      linkPara = p;
-      break;
-    }
-  }
-  const int maxLines = std::max(2, (maxBodyH - titleH - Scale(6)) / std::max(1, lineH));
-  constexpr int kAll = INT_MAX / 2;
-  // Room kept for the ellipsis line and the link's paragraph until that paragraph is laid out.
-  const int reserve = linkPara < paras.size()
-                          ? paragraph(paras[linkPara].first, paras[linkPara].second, false, kAll) + 1
-                          : 0;
-  for (size_t p = 0; p < paras.size(); ++p) {
-    const auto [s, e] = paras[p];
-    if (p == linkPara) {
-      lines += paragraph(s, e, true, kAll);
-      continue;
-    }
-    const int room = maxLines - lines - (p < linkPara ? reserve : 0);
-    if (room > 0 && paragraph(s, e, false, room) <= room) {
-      lines += paragraph(s, e, true, kAll);
-      continue;
-    }
-    // Cut: what fits of this paragraph, an ellipsis line, then the link's paragraph.
-    const int part = p < linkPara ? room : room - 1;
-    if (part > 0) lines += std::min(part, paragraph(s, e, true, part));
-    const int y = bodyTop + lines * lineH;
-    SelectObject(dc, m_bodyFont);
-    SIZE sz{};
-    GetTextExtentPoint32W(dc, L"\x2026", 1, &sz);
-    m_pieces.push_back({L"\x2026", {margin, y, margin + sz.cx, y + lineH}, false});
-    ++lines;
-    if (linkPara > p && linkPara < paras.size())
-      lines += paragraph(paras[linkPara].first, paras[linkPara].second, true, kAll);
-    break;
-  }
-
-  const int contentW = std::max(bodyW, iconPx + Scale(6) + titleTextW + Scale(8) + closePx);
-  m_size = {contentW + 2 * margin, bodyTop + lines * lineH + margin - (lines ? 0 : Scale(6))};
-  m_iconRc = {margin, margin + (titleH - iconPx) / 2, margin + iconPx, margin + (titleH - iconPx) / 2 + iconPx};
-  m_titleRc = {m_iconRc.right + Scale(6), margin, m_iconRc.right + Scale(6) + titleTextW, margin + titleH};
-  m_closeRc = {m_size.cx - margin - closePx + Scale(2), margin + (titleH - closePx) / 2, 0, 0};
-  m_closeRc.right = m_closeRc.left + closePx;
-  m_closeRc.bottom = m_closeRc.top + closePx;
+  const int contentW = std::max(body.Width(), iconPx + gap + titleTextW + closeGap + closePx);
+  m_size = {contentW + 2 * margin, bodyTop + lines * lineH + margin - (lines ? 0 : gap)};
+  const int iconTop = margin + (titleH - iconPx) / 2;
+  m_iconRc = {margin, iconTop, margin + iconPx, iconTop + iconPx};
+  m_titleRc = {m_iconRc.right + gap, margin, m_iconRc.right + gap + titleTextW, margin + titleH};
+  // The cross sits a little into the right margin.
+  const int closeLeft = m_size.cx - margin - closePx + Scale(2);
+  const int closeTop = margin + (titleH - closePx) / 2;
+  m_closeRc = {closeLeft, closeTop, closeLeft + closePx, closeTop + closePx};
 }
 
 // Chooses the side of the pointer, lays out, shapes and shows the window.
 void Tooltip::Place() {
-  m_dpi = DpiAt(m_pointer);
+  m_dpi = qv::ui::DpiAt(m_pointer);
   Layout();
-  HMONITOR mon = MonitorFromPoint(m_pointer, MONITOR_DEFAULTTONEAREST);
-  MONITORINFO mi{};
-  mi.cbSize = sizeof mi;
-  GetMonitorInfoW(mon, &mi);
-  const RECT& work = mi.rcWork;
+  const RECT work = WorkAreaAt(m_pointer);
   const int stemH = Scale(kStemHeight), stemW = Scale(kStemWidth), radius = Scale(kRadius);
   const int totalH = m_size.cy + stemH + 1;  // the region's right and bottom edges are exclusive
 
@@ -387,14 +413,21 @@ void Tooltip::Place() {
 
   // Client coordinates: the stem above or below the balloon body.
   const int bodyTop = m_stemUp ? stemH : 0;
-  m_bodyRc = {0, bodyTop, m_size.cx, bodyTop + m_size.cy};
-  auto shift = [&](RECT& r) { OffsetRect(&r, 0, bodyTop); };
-  shift(m_iconRc);
-  shift(m_titleRc);
-  shift(m_closeRc);
-  for (Piece& p : m_pieces) shift(p.rc);
+  for (RECT* r : {&m_iconRc, &m_titleRc, &m_closeRc}) OffsetRect(r, 0, bodyTop);
+  for (Piece& p : m_pieces) OffsetRect(&p.rc, 0, bodyTop);
+  Shape(bodyTop, totalH);
 
-  HRGN body = CreateRoundRectRgn(0, bodyTop, m_size.cx + 1, bodyTop + m_size.cy + 1, 2 * radius, 2 * radius);
+  SetWindowPos(m_hWnd, HWND_TOPMOST, left, top, m_size.cx + 1, totalH,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+// The window's region: the rounded balloon and its stem.
+void Tooltip::Shape(int bodyTop, int totalH) {
+  const int stemW = Scale(kStemWidth), radius = Scale(kRadius);
+  qv::platform::UniqueRegion body(CreateRoundRectRgn(0, bodyTop, m_size.cx + 1,
+                                                     bodyTop + m_size.cy + 1, 2 * radius,
+                                                     2 * radius));
   POINT tri[3];
   if (m_stemUp) {
     tri[0] = {m_stemX - stemW / 2, bodyTop + 1};
@@ -405,52 +438,33 @@ void Tooltip::Place() {
     tri[1] = {m_stemX, totalH - 1};
     tri[2] = {m_stemX + stemW / 2, m_size.cy - 1};
   }
-  HRGN stem = CreatePolygonRgn(tri, 3, WINDING);
-  CombineRgn(body, body, stem, RGN_OR);
-  DeleteObject(stem);
-  SetWindowRgn(m_hWnd, body, FALSE);  // the window owns the region now
-
-  SetWindowPos(m_hWnd, HWND_TOPMOST, left, top, m_size.cx + 1, totalH,
-               SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(m_hWnd, nullptr, TRUE);
+  const qv::platform::UniqueRegion stem(CreatePolygonRgn(tri, 3, WINDING));
+  CombineRgn(body.get(), body.get(), stem.get(), RGN_OR);
+  // The window owns the region once it has taken it.
+  if (SetWindowRgn(m_hWnd, body.get(), FALSE)) body.release();
 }
 
 void Tooltip::Paint(HDC dc) {
   RECT client;
   GetClientRect(m_hWnd, &client);
   const COLORREF bg = GetSysColor(COLOR_INFOBK), fg = GetSysColor(COLOR_INFOTEXT);
-  HBRUSH bgBrush = CreateSolidBrush(bg);
-  FillRect(dc, &client, bgBrush);
-  DeleteObject(bgBrush);
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-  if (GetWindowRgn(m_hWnd, rgn) != ERROR) {
-    HBRUSH frame = CreateSolidBrush(RGB(118, 118, 118));
-    FrameRgn(dc, rgn, frame, 1, 1);
-    DeleteObject(frame);
+  const qv::platform::UniqueBrush bgBrush(CreateSolidBrush(bg));
+  FillRect(dc, &client, bgBrush.get());
+  const qv::platform::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(m_hWnd, rgn.get()) != ERROR) {
+    const qv::platform::UniqueBrush frame(CreateSolidBrush(RGB(118, 118, 118)));
+    FrameRgn(dc, rgn.get(), frame.get(), 1, 1);
   }
-  DeleteObject(rgn);
 
   SetBkMode(dc, TRANSPARENT);
   const int iconPx = m_iconRc.right - m_iconRc.left;
   if (m_icon) DrawIconEx(dc, m_iconRc.left, m_iconRc.top, m_icon, iconPx, iconPx, 0, nullptr, DI_NORMAL);
-  HGDIOBJ old = SelectObject(dc, m_titleFont);
+  SelectedObject keep(dc, m_titleFont.get());
   SetTextColor(dc, fg);
   RECT tr = m_titleRc;
   DrawTextW(dc, m_title.c_str(), static_cast<int>(m_title.size()), &tr,
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-
-  // Close button: a cross, framed while pressed.
-  const int inset = Scale(4);
-  HPEN pen = CreatePen(PS_SOLID, std::max(1, Scale(2) / 2 + 1), fg);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  const RECT& c = m_closeRc;
-  MoveToEx(dc, c.left + inset, c.top + inset, nullptr);
-  LineTo(dc, c.right - inset, c.bottom - inset);
-  MoveToEx(dc, c.right - inset - 1, c.top + inset, nullptr);
-  LineTo(dc, c.left + inset - 1, c.bottom - inset);
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
-  if (m_pressed == Part::Close) DrawEdge(dc, const_cast<RECT*>(&c), BDR_SUNKENOUTER, BF_RECT);
+  PaintCloseButton(dc, fg);
 
   RECT clip;
   GetClipBox(dc, &clip);
@@ -460,11 +474,25 @@ void Tooltip::Paint(HDC dc) {
   if (std::abs(luma(linkColor) - luma(bg)) < 110) linkColor = RGB(0, 80, 200);
   for (const Piece& p : m_pieces) {
     if (p.rc.bottom < clip.top || p.rc.top > clip.bottom) continue;
-    SelectObject(dc, p.link ? m_linkFont : m_bodyFont);
+    SelectObject(dc, p.link ? m_linkFont.get() : m_bodyFont.get());
     SetTextColor(dc, p.link ? linkColor : fg);
     ExtTextOutW(dc, p.rc.left, p.rc.top, 0, nullptr, p.text.c_str(), static_cast<UINT>(p.text.size()), nullptr);
   }
-  SelectObject(dc, old);
+}
+
+// A cross, framed while pressed.
+void Tooltip::PaintCloseButton(HDC dc, COLORREF color) {
+  const int inset = Scale(4);
+  RECT c = m_closeRc;
+  {
+    const qv::platform::UniquePen pen(CreatePen(PS_SOLID, std::max(1, Scale(2) / 2 + 1), color));
+    SelectedObject keep(dc, pen.get());
+    MoveToEx(dc, c.left + inset, c.top + inset, nullptr);
+    LineTo(dc, c.right - inset, c.bottom - inset);
+    MoveToEx(dc, c.right - inset - 1, c.top + inset, nullptr);
+    LineTo(dc, c.left + inset - 1, c.bottom - inset);
+  }
+  if (m_pressed == Part::Close) DrawEdge(dc, &c, BDR_SUNKENOUTER, BF_RECT);
 }
 
 Tooltip::Part Tooltip::HitTest(POINT pt) const {
@@ -474,97 +502,92 @@ Tooltip::Part Tooltip::HitTest(POINT pt) const {
   return Part::None;
 }
 
-LRESULT CALLBACK Tooltip::WndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* self = static_cast<Tooltip*>(cs->lpCreateParams);
-    self->m_hWnd = h;  // CreateWindowEx has not returned yet
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Tooltip*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(h, msg, wp, lp);
-  try {
-    return self->OnMessage(msg, wp, lp);
-  } catch (...) {
-    return DefWindowProcW(h, msg, wp, lp);
-  }
+std::span<const qv::ui::MsgEntry<Tooltip>> Tooltip::MessageTable() {
+  using qv::ui::OnMessage;
+  static const qv::ui::MsgEntry<Tooltip> table[] = {
+      OnMessage<Tooltip>(WM_MOUSEACTIVATE, &Tooltip::OnMouseActivate),
+      OnMessage<Tooltip>(WM_ERASEBKGND, &Tooltip::OnEraseBackground),
+      OnMessage<Tooltip>(WM_PAINT, &Tooltip::OnPaint),
+      OnMessage<Tooltip>(WM_SETCURSOR, &Tooltip::OnSetCursor),
+      OnMessage<Tooltip>(WM_LBUTTONDOWN, &Tooltip::OnLButtonDown),
+      OnMessage<Tooltip>(WM_LBUTTONUP, &Tooltip::OnLButtonUp),
+      OnMessage<Tooltip>(WM_CAPTURECHANGED, &Tooltip::OnCaptureChanged),
+      OnMessage<Tooltip>(WM_DPICHANGED, &Tooltip::OnDpiChanged),
+  };
+  return table;
 }
 
-LRESULT Tooltip::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
-  HWND h = m_hWnd;
-  switch (msg) {
-    case WM_MOUSEACTIVATE:
-      // A click must leave the focus with the program underneath.
-      return MA_NOACTIVATE;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      struct Painting {
-        HWND h;
-        PAINTSTRUCT ps{};
-        HDC dc = BeginPaint(h, &ps);
-        ~Painting() { EndPaint(h, &ps); }
-      } painting{h};
-      const PAINTSTRUCT& ps = painting.ps;
-      RECT rc;
-      GetClientRect(h, &rc);
-      struct MemoryDc {
-        HDC dc;
-        HBITMAP bmp;
-        ~MemoryDc() {
-          if (bmp) DeleteObject(bmp);
-          if (dc) DeleteDC(dc);
-        }
-      } mem{CreateCompatibleDC(painting.dc), CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom)};
-      if (!mem.dc || !mem.bmp) return 0;
-      qv::platform::SelectedObject keep(mem.dc, mem.bmp);
-      IntersectClipRect(mem.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
-      Paint(mem.dc);
-      BitBlt(painting.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-             ps.rcPaint.bottom - ps.rcPaint.top, mem.dc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      return 0;
-    }
-    case WM_SETCURSOR: {
-      POINT pt;
-      GetCursorPos(&pt);
-      ScreenToClient(h, &pt);
-      SetCursor(LoadCursorW(nullptr, HitTest(pt) == Part::None ? IDC_ARROW : IDC_HAND));
-      return TRUE;
-    }
-    case WM_LBUTTONDOWN: {
-      m_pressed = HitTest({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
-      if (m_pressed != Part::None) SetCapture(h);
-      if (m_pressed == Part::Close) InvalidateRect(h, &m_closeRc, FALSE);
-      return 0;
-    }
-    case WM_LBUTTONUP: {
-      const Part pressed = m_pressed;
-      m_pressed = Part::None;
-      if (GetCapture() == h) ReleaseCapture();
-      if (pressed == Part::None ||
-          HitTest({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}) != pressed)
-        return 0;
-      if (pressed == Part::Close) {
-        // Hidden, not destroyed: the owner destroys the popup at the next look-up.
-        ShowWindow(h, SW_HIDE);
-        m_shown = false;
-      } else if (m_owner) {
-        NMHDR nm{};
-        nm.hwndFrom = h;
-        nm.idFrom = 0;
-        nm.code = TTN_LINKCLICK;
-        // The owner may destroy the popup while handling it: touch nothing afterwards.
-        SendMessageW(m_owner, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
-      }
-      return 0;
-    }
-    case WM_CAPTURECHANGED:
-      if (m_pressed == Part::Close) InvalidateRect(h, &m_closeRc, FALSE);
-      m_pressed = Part::None;
-      return 0;
-    case WM_DPICHANGED:
-      return 0;  // placement follows the pointer's monitor at every show
-    default:
-      return DefWindowProcW(h, msg, wp, lp);
-  }
+// A click must leave the focus with the program underneath.
+LRESULT Tooltip::OnMouseActivate(UINT, WPARAM, LPARAM) { return MA_NOACTIVATE; }
+
+// The painting covers the whole window.
+LRESULT Tooltip::OnEraseBackground(UINT, WPARAM, LPARAM) { return 1; }
+
+// Drawn into a bitmap first, so that the balloon does not flicker when its text changes.
+LRESULT Tooltip::OnPaint(UINT, WPARAM, LPARAM) {
+  struct Painting {
+    HWND h;
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(h, &ps);
+    ~Painting() { EndPaint(h, &ps); }
+  } painting{m_hWnd};
+  const PAINTSTRUCT& ps = painting.ps;
+  RECT rc;
+  GetClientRect(m_hWnd, &rc);
+  const qv::platform::UniqueDc mem(CreateCompatibleDC(painting.dc));
+  const qv::platform::UniqueBitmap bmp(CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom));
+  if (!mem || !bmp) return 0;
+  SelectedObject keep(mem.get(), bmp.get());
+  IntersectClipRect(mem.get(), ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
+  Paint(mem.get());
+  BitBlt(painting.dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+         ps.rcPaint.bottom - ps.rcPaint.top, mem.get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  return 0;
 }
+
+LRESULT Tooltip::OnSetCursor(UINT, WPARAM, LPARAM) {
+  POINT pt;
+  GetCursorPos(&pt);
+  ScreenToClient(m_hWnd, &pt);
+  SetCursor(LoadCursorW(nullptr, HitTest(pt) == Part::None ? IDC_ARROW : IDC_HAND));
+  return TRUE;
+}
+
+LRESULT Tooltip::OnLButtonDown(UINT, WPARAM, LPARAM lp) {
+  m_pressed = HitTest({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+  if (m_pressed != Part::None) SetCapture(m_hWnd);
+  if (m_pressed == Part::Close) InvalidateRect(m_hWnd, &m_closeRc, FALSE);
+  return 0;
+}
+
+LRESULT Tooltip::OnLButtonUp(UINT, WPARAM, LPARAM lp) {
+  const HWND h = m_hWnd;
+  const Part pressed = m_pressed;
+  m_pressed = Part::None;
+  if (GetCapture() == h) ReleaseCapture();
+  if (pressed == Part::None ||
+      HitTest({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))}) != pressed)
+    return 0;
+  if (pressed == Part::Close) {
+    // Hidden, not destroyed: the owner destroys the popup at the next look-up.
+    ShowWindow(h, SW_HIDE);
+    m_shown = false;
+  } else if (m_owner) {
+    NMHDR nm{};
+    nm.hwndFrom = h;
+    nm.idFrom = 0;
+    nm.code = TTN_LINKCLICK;
+    // The owner may destroy the popup while handling it: touch nothing afterwards.
+    SendMessageW(m_owner, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+  }
+  return 0;
+}
+
+LRESULT Tooltip::OnCaptureChanged(UINT, WPARAM, LPARAM) {
+  if (m_pressed == Part::Close) InvalidateRect(m_hWnd, &m_closeRc, FALSE);
+  m_pressed = Part::None;
+  return 0;
+}
+
+// Placement follows the pointer's monitor at every show.
+LRESULT Tooltip::OnDpiChanged(UINT, WPARAM, LPARAM) { return 0; }

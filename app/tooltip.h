@@ -8,15 +8,17 @@
 
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
-class Tooltip {
+#include "platform/unique_handle.h"
+#include "app/ui/window.h"
+
+class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
  public:
   Tooltip() = default;
-  ~Tooltip() { Destroy(); }
-  Tooltip(const Tooltip&) = delete;
-  Tooltip& operator=(const Tooltip&) = delete;
+  ~Tooltip() override { Destroy(); }
 
   // Replaces any previous popup by a new, hidden one owned by `owner`. False when the window
   // cannot be created; the other calls then do nothing.
@@ -32,7 +34,7 @@ class Tooltip {
   // of the pointer's monitor, without activating it.
   void ShowAtCursor();
   // Safe without a popup and when called twice.
-  void Destroy();
+  void Destroy() noexcept;
 
   HWND hwnd() const noexcept { return m_hWnd; }
   operator HWND() const noexcept { return m_hWnd; }
@@ -51,20 +53,38 @@ class Tooltip {
 
   static constexpr int kAnchorBelowPointer = 10;
   static constexpr const wchar_t* kClassName = L"QvTranslationPopup";
+  // A shadow under the balloon, and what it covers kept to be put back when it hides.
+  static constexpr UINT kClassStyle = CS_DROPSHADOW | CS_SAVEBITS;
+
+  std::span<const qv::ui::MsgEntry<Tooltip>> MessageTable();
 
  private:
-  static LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void Layout();
-  void Place();
-  void Paint(HDC dc);
-  void ReleaseGdi();
-  void UpdateWindowText();
-  int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
   enum class Part { None, Link, Close };
+
+  // The pointer: the link and the close button answer it; the focus stays where it was.
+  LRESULT OnMouseActivate(UINT, WPARAM, LPARAM);
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonDown(UINT, WPARAM, LPARAM);
+  LRESULT OnLButtonUp(UINT, WPARAM, LPARAM);
+  LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM);
   Part HitTest(POINT client) const;
 
-  HWND m_hWnd = nullptr;
+  // Drawing.
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM);
+  LRESULT OnDpiChanged(UINT, WPARAM, LPARAM);
+  void Paint(HDC dc);
+  void PaintCloseButton(HDC dc, COLORREF color);
+
+  // Layout and placement, at the DPI of the pointer's monitor.
+  void LoadGdi();
+  void ReleaseGdi() noexcept;
+  void Layout();
+  void Place();
+  void Shape(int bodyTop, int totalHeight);
+  void UpdateWindowText();
+  int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
+
   HWND m_owner = nullptr;
   std::wstring m_title;
   std::wstring m_text;
@@ -76,15 +96,16 @@ class Tooltip {
   bool m_stemUp = true;
   int m_stemX = 0;  // client x of the stem's tip
   SIZE m_size{};
-  RECT m_bodyRc{};  // the balloon without its stem
   RECT m_titleRc{};
   RECT m_iconRc{};
   RECT m_closeRc{};
   std::vector<Piece> m_pieces;
   Part m_pressed = Part::None;
-  HFONT m_bodyFont = nullptr;
-  HFONT m_linkFont = nullptr;
-  HFONT m_titleFont = nullptr;
-  HICON m_icon = nullptr;
-  bool m_ownIcon = false;
+  // Members need an owner type that is the same in every file including this header.
+  using Font = qv::platform::UniqueHandle<HFONT, &DeleteObject>;
+  Font m_bodyFont;
+  Font m_linkFont;
+  Font m_titleFont;
+  HICON m_icon = nullptr;  // the program's own (m_ownIcon), else the system's shared one
+  qv::platform::UniqueHandle<HICON, &DestroyIcon> m_ownIcon;
 };

@@ -1,43 +1,23 @@
 #include "app/ui/message_loop.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qv::ui {
-namespace {
-
-template <class T>
-bool AddOnce(std::vector<T*>& list, T* item) {
-  if (!item || std::find(list.begin(), list.end(), item) != list.end()) return false;
-  list.push_back(item);
-  return true;
-}
-
-template <class T>
-bool Remove(std::vector<T*>& list, T* item) {
-  auto it = std::find(list.begin(), list.end(), item);
-  if (it == list.end()) return false;
-  *it = nullptr;  // erased by Compact, outside any walk of the list
-  return true;
-}
-
-template <class T>
-void Compact(std::vector<T*>& list) {
-  list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
-}
-
-}  // namespace
 
 bool CMessageLoop::AddMessageFilter(CMessageFilter* filter) {
-  Compact(m_filters);
-  return AddOnce(m_filters, filter);
+  m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), nullptr), m_filters.end());
+  if (!filter || std::find(m_filters.begin(), m_filters.end(), filter) != m_filters.end())
+    return false;
+  m_filters.push_back(filter);
+  return true;
 }
-bool CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) { return Remove(m_filters, filter); }
-bool CMessageLoop::AddIdleHandler(CIdleHandler* handler) {
-  Compact(m_idleHandlers);
-  return AddOnce(m_idleHandlers, handler);
-}
-bool CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
-  return Remove(m_idleHandlers, handler);
+
+bool CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
+  auto it = std::find(m_filters.begin(), m_filters.end(), filter);
+  if (it == m_filters.end()) return false;
+  *it = nullptr;  // erased outside any walk of the list
+  return true;
 }
 
 bool CMessageLoop::PreTranslate(MSG* msg) {
@@ -48,19 +28,9 @@ bool CMessageLoop::PreTranslate(MSG* msg) {
   return false;
 }
 
-void CMessageLoop::OnIdle() {
-  for (size_t i = 0; i < m_idleHandlers.size(); ++i)
-    if (m_idleHandlers[i]) m_idleHandlers[i]->OnIdle();
-}
-
 int CMessageLoop::Run() {
   MSG msg{};
   for (;;) {
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      OnIdle();
-      Compact(m_filters);
-      Compact(m_idleHandlers);
-    }
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) continue;  // an invalid window handle: nothing was retrieved
     if (!got) break;
@@ -72,21 +42,13 @@ int CMessageLoop::Run() {
   return static_cast<int>(msg.wParam);
 }
 
-void CAppModule::Term() {
-  m_loops.clear();
-  m_instance = nullptr;
-}
-
 bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
-  return loop && m_loops.emplace(::GetCurrentThreadId(), loop).second;
+  if (!loop || m_loop) return false;
+  m_loop = loop;
+  return true;
 }
 
-bool CAppModule::RemoveMessageLoop() { return m_loops.erase(::GetCurrentThreadId()) > 0; }
-
-CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) const {
-  auto it = m_loops.find(threadId);
-  return it == m_loops.end() ? nullptr : it->second;
-}
+bool CAppModule::RemoveMessageLoop() { return std::exchange(m_loop, nullptr) != nullptr; }
 
 CAppModule& AppModule() {
   static CAppModule module;

@@ -11,7 +11,10 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <span>
+
+#include "platform/trace.h"
 
 namespace qv::ui {
 
@@ -59,6 +62,9 @@ bool DispatchTable(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noe
     }
   } catch (...) {
     // Nothing escapes into the system's code; the message gets the default processing.
+    wchar_t doing[48];
+    swprintf(doing, sizeof doing / sizeof *doing, L"handling window message 0x%04X", msg);
+    platform::TraceFailure(doing);
   }
   return false;
 }
@@ -66,17 +72,48 @@ bool DispatchTable(T& self, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) noe
 // The module whose resources the windows use: the program's own.
 inline HINSTANCE ResourceInstance() noexcept { return GetModuleHandleW(nullptr); }
 
-// A top-level or child window of a class registered on first use (T::kClassName).
+// The class styles of T's window class: T::kClassStyle where T has one.
 template <class T>
-class CWindowImpl {
+constexpr UINT ClassStyle() noexcept {
+  if constexpr (requires { T::kClassStyle; }) {
+    return T::kClassStyle;
+  } else {
+    return 0;
+  }
+}
+
+// What windows and dialogs share: the one handle of their object. The window keeps the
+// object's address at index Slot (GWLP_USERDATA, or DWLP_USER for a dialog).
+template <int Slot>
+class CWindowBase {
  public:
-  CWindowImpl() = default;
-  CWindowImpl(const CWindowImpl&) = delete;
-  CWindowImpl& operator=(const CWindowImpl&) = delete;
+  CWindowBase() = default;
+  CWindowBase(const CWindowBase&) = delete;
+  CWindowBase& operator=(const CWindowBase&) = delete;
   // The window must be gone by the time the derived object is: derived destructors destroy it.
   // This one only detaches a window still there, so that no message reaches a dead object.
-  virtual ~CWindowImpl() { Detach(); }
+  virtual ~CWindowBase() { Detach(); }
 
+  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
+  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
+  HWND m_hWnd = nullptr;
+
+ protected:
+  // Destroys the window without letting any of its last messages reach the object.
+  void Detach() noexcept {
+    if (!m_hWnd) return;
+    HWND h = m_hWnd;
+    m_hWnd = nullptr;
+    SetWindowLongPtrW(h, Slot, 0);
+    ::DestroyWindow(h);
+  }
+};
+
+// A top-level, popup or child window of a class registered on first use (T::kClassName, with
+// the class styles T::kClassStyle if it has them).
+template <class T>
+class CWindowImpl : public CWindowBase<GWLP_USERDATA> {
+ public:
   HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle = 0,
               HMENU menu = nullptr) noexcept {
     HINSTANCE inst = ResourceInstance();
@@ -85,6 +122,7 @@ class CWindowImpl {
     if (!GetClassInfoExW(inst, T::kClassName, &wc)) {
       wc = {};
       wc.cbSize = sizeof wc;
+      wc.style = ClassStyle<T>();
       wc.lpfnWndProc = &CWindowImpl::WindowProc;
       wc.hInstance = inst;
       wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -94,23 +132,8 @@ class CWindowImpl {
     return CreateWindowExW(exStyle, T::kClassName, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, parent, menu, inst, this);
   }
-  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
-  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
-  HWND m_hWnd = nullptr;
-
- protected:
-  // Called after the window's last message, WM_NCDESTROY.
-  virtual void OnFinalMessage(HWND) {}
 
  private:
-  void Detach() noexcept {
-    if (!m_hWnd) return;
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
-    SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    ::DestroyWindow(h);
-  }
-
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<CWindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
@@ -125,10 +148,6 @@ class CWindowImpl {
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(h, GWLP_USERDATA, 0);
       self->m_hWnd = nullptr;
-      try {
-        self->OnFinalMessage(h);
-      } catch (...) {
-      }
     }
     return result;
   }
@@ -136,39 +155,18 @@ class CWindowImpl {
 
 // A dialog from template T::IDD, modeless (Create) or modal (DoModal).
 template <class T>
-class CDialogImpl {
+class CDialogImpl : public CWindowBase<DWLP_USER> {
  public:
-  CDialogImpl() = default;
-  CDialogImpl(const CDialogImpl&) = delete;
-  CDialogImpl& operator=(const CDialogImpl&) = delete;
-  virtual ~CDialogImpl() {
-    if (m_hWnd) {
-      HWND h = m_hWnd;
-      m_hWnd = nullptr;
-      SetWindowLongPtrW(h, DWLP_USER, 0);
-      ::DestroyWindow(h);
-    }
-  }
-
-  HWND Create(HWND owner, LPARAM init = 0) noexcept {
-    m_initParam = init;
+  HWND Create(HWND owner) noexcept {
     return CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                               &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
-  INT_PTR DoModal(HWND owner, LPARAM init = 0) noexcept {
-    m_initParam = init;
+  INT_PTR DoModal(HWND owner) noexcept {
     return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                            &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
-  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
   bool EndDialog(INT_PTR result) noexcept { return m_hWnd && ::EndDialog(m_hWnd, result); }
   HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hWnd, id); }
-  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
-
-  HWND m_hWnd = nullptr;
-
- protected:
-  LPARAM InitParam() const noexcept { return m_initParam; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -176,7 +174,6 @@ class CDialogImpl {
       auto* self = reinterpret_cast<CDialogImpl*>(lp);
       self->m_hWnd = h;
       SetWindowLongPtrW(h, DWLP_USER, lp);
-      lp = self->m_initParam;
     }
     auto* self = reinterpret_cast<CDialogImpl*>(GetWindowLongPtrW(h, DWLP_USER));
     if (!self) return FALSE;
@@ -207,8 +204,6 @@ class CDialogImpl {
         return TRUE;
     }
   }
-
-  LPARAM m_initParam = 0;
 };
 
 }  // namespace qv::ui

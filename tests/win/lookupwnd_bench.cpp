@@ -41,7 +41,6 @@ struct NoCapture : qv::ITextCapture, qv::IMessageBox, qv::IPopup {
 
 int wmain() {
   qv::test::PointAtGeneratedData();
-  qv::ui::AppModule().Init(GetModuleHandleW(nullptr));
 
   NoCapture none;
   qv::CStoreDictionary dictionary;

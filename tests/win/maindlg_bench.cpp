@@ -55,7 +55,6 @@ double PrivateMB() {
 int wmain() {
   CoInitialize(nullptr);
   qv::test::PointAtGeneratedData();
-  qv::ui::AppModule().Init(GetModuleHandleW(nullptr));
   qv::ui::CMessageLoop loop;
   qv::ui::AppModule().AddMessageLoop(&loop);
 

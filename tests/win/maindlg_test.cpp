@@ -40,7 +40,6 @@ class MainDlg : public ::testing::Test {
       if (c == L'/') c = L'\\';
     platform::SetValueOverride(platform::Hive::LocalMachine, kMainKeyPath, L"Target", data);
     platform::SetValueOverride(platform::Hive::LocalMachine, kMainKeyPath, L"QVLang", L"fr");
-    ui::AppModule().Init(GetModuleHandleW(nullptr));
     CoInitialize(nullptr);  // the capture engine is a COM object
   }
   void SetUp() override {

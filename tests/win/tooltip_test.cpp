@@ -213,6 +213,8 @@ TEST_F(TooltipTest, StemPointsTenPixelsBelowThePointerTopmostWithoutFocus) {
   DeleteObject(rgn);
   EXPECT_TRUE(IsWindowVisible(tip));
   EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(static_cast<ULONG_PTR>(CS_DROPSHADOW | CS_SAVEBITS),
+            GetClassLongPtrW(tip, GCL_STYLE) & (CS_DROPSHADOW | CS_SAVEBITS));  // its shadow
   ExpectOwnerKeepsFocus();
 
   // A click on the balloon's body neither activates it nor notifies anyone.
