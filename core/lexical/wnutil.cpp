@@ -49,8 +49,10 @@ void CloseLeftovers() {
 std::string_view g_indexMaps[NUMPARTS + 1];
 
 // A look-up binary-searches the index files dozens of times: every step a seek and a read, which
-// should cost no more than the memory they touch. The library opened its files in text mode;
-// the maps live as long as the process, as the database is never closed once open.
+// should cost no more than the memory they touch. The files the library opened in text mode
+// are reopened in binary mode where that mode costs, and the index files are mapped into memory
+// where the system allows; the maps live as long as the process, as the database is never
+// closed once open.
 void SpeedUpSeeks(const std::string& windowsDir) {
   for (int i = 1; i <= NUMPARTS; ++i) {
     platform::ReopenBinary(indexfps[i], windowsDir + "\\index." + partnames[i]);
