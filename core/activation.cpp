@@ -71,7 +71,8 @@ void CActivation::ApplyTrigger() {
     m_host.SetHoverTimer(m_nHoverDelay);
   else
     m_host.KillHoverTimer();
-  m_host.EnableDelayField(trigger <= kHover);
+  // Every trigger keeps the delay field usable: a delay set under a click trigger serves hover.
+  m_host.EnableDelayField(true);
 }
 
 void CActivation::OnActivationSequenceChanged(int sequence) {

@@ -19,19 +19,15 @@ using platform::TextEncoding;
 
 std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
   std::string out;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    char32_t c = static_cast<char32_t>(key[i]);
+  for (std::size_t i = 0; i < key.size();) {
     if (encoding == TextEncoding::Latin1) {
+      const auto c = static_cast<char32_t>(key[i++]);
       if (c > 0xFF) return {};
       out.push_back(static_cast<char>(c));
       continue;
     }
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < key.size() &&
-        static_cast<char32_t>(key[i + 1]) >= 0xDC00 && static_cast<char32_t>(key[i + 1]) <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(key[++i]) - 0xDC00);
-    } else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF || c == 0xFFFD) {
-      return {};
-    }
+    const char32_t c = platform::NextCodePoint(key, i);
+    if (platform::IsSurrogate(c) || c > 0x10FFFF || c == 0xFFFD) return {};
     platform::AppendUtf8(c, out);
   }
   out.push_back('=');
@@ -43,19 +39,19 @@ std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
 class CKeyFile {
  public:
   CKeyFile(const std::string& path, TextEncoding encoding) : m_encoding(encoding) {
-    std::FILE* f = platform::detail::OpenForReading(path);
+    platform::UniqueFile f(platform::detail::OpenForReading(path));
     if (!f) return;
     m_opened = true;
     // Read in one piece when the size is known, so that no growing buffer is left behind.
     std::string raw;
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-      const long size = std::ftell(f);
+    if (std::fseek(f.get(), 0, SEEK_END) == 0) {
+      const long size = std::ftell(f.get());
       if (size > 0) raw.reserve(static_cast<std::size_t>(size));
-      std::fseek(f, 0, SEEK_SET);
+      std::fseek(f.get(), 0, SEEK_SET);
     }
     char buf[64 * 1024];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) raw.append(buf, n);
-    std::fclose(f);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, f.get())) raw.append(buf, n);
+    f.reset();
     std::size_t start = 0;
     if (encoding == TextEncoding::Utf8) {
       if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;

@@ -8,6 +8,7 @@
 #include "platform/casemap.h"
 #include "platform/codepage.h"
 #include "platform/resources.h"
+#include "platform/trace.h"
 #include "platform/utf8.h"
 
 namespace qv {
@@ -16,7 +17,6 @@ namespace {
 using platform::TextEncoding;
 using platform::TextFile;
 
-constexpr const char* kListFiles[] = {"dict\\qv.vrb", "dict\\qv.nn", "dict\\qv.dj", "dict\\qv.dv"};
 constexpr char kPronounceCatalog[] = "dict\\qvprn.catalog";
 constexpr char kDictCatalog[] = "dict\\qvdict.catalog";
 constexpr wchar_t kOtherKey[] = L"other";
@@ -64,19 +64,20 @@ std::wstring CDictSource::Lookup(std::wstring word) const {
     if (!home) return {};
     platform::LowerInPlace(word);
     switch (m_src) {
-      case Verb:
-      case Noun:
-      case Adj:
-      case Adv:
-        return FindKey(*home + kListFiles[m_src], TextEncoding::Latin1, word);
-      case Pronounce:
+      case DictSource::Verb:
+      case DictSource::Noun:
+      case DictSource::Adj:
+      case DictSource::Adv:
+        return FindKey(*home + kPartOfSpeechFiles[static_cast<int>(m_src)], TextEncoding::Latin1, word);
+      case DictSource::Pronounce:
         return LookupPronunciation(*home, word);
-      case Translation:
+      case DictSource::Translation:
         return LookupTranslation(*home, word);
     }
     return {};
   } catch (...) {
     // Out of memory on a pathological file: the look-up finds nothing, the program goes on.
+    platform::TraceFailure(L"looking a word up in the dictionary");
     return {};
   }
 }

@@ -11,12 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/dict_source.h"
 #include "core/lookup_config.h"
 #include "platform/textfile.h"
 
 namespace qv {
-
-enum DictSource : std::int32_t { Verb = 0, Noun = 1, Adj = 2, Adv = 3, Pronounce = 4, Translation = 5 };
 
 // Characters per line read by FindKeyInFile; a longer line is read in pieces of one less.
 inline constexpr std::size_t kLineBufferChars = 500000;
@@ -31,8 +30,6 @@ class CDictSource {
   // The source's text for the word (lower-cased first); empty when there is none.
   // Translations carry the catalog's language label: "FR : oreille, épi\r\n".
   std::wstring Lookup(std::wstring word) const;
-
-  DictSource Source() const { return m_src; }
 
  private:
   DictSource m_src;

@@ -18,10 +18,10 @@ namespace {
 // base form's line. Headings without a known form are the word's own.
 void FillHeadings(std::wstring& text, const std::wstring& word,
                   const std::vector<std::wstring>& forms, IDictionary& dict) {
-  static constexpr std::pair<Source, std::wstring_view> kParts[] = {
-      {Source::Verb, L"#VERB#"}, {Source::Noun, L"#NOUN#"},
-      {Source::Adj, L"#ADJ#"},   {Source::Adv, L"#ADV#"}};
-  std::map<std::pair<Source, std::wstring>, std::wstring> looked;  // each line read once
+  static constexpr std::pair<DictSource, std::wstring_view> kParts[] = {
+      {DictSource::Verb, L"#VERB#"}, {DictSource::Noun, L"#NOUN#"},
+      {DictSource::Adj, L"#ADJ#"},   {DictSource::Adv, L"#ADV#"}};
+  std::map<std::pair<DictSource, std::wstring>, std::wstring> looked;  // each line read once
   std::size_t heading = 0;
   for (std::size_t pos = text.find(L'#'); pos != std::wstring::npos; pos = text.find(L'#', pos)) {
     const auto* part = std::find_if(std::begin(kParts), std::end(kParts), [&](const auto& p) {
@@ -106,7 +106,7 @@ LookupResult CLookup::Compose(std::wstring sIn) {
 
     FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
 
-    std::wstring strPronounce = dict.Lookup(Source::Pronounce, temp);
+    std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, temp);
     if (!strPronounce.empty()) sIn += L"  " + strPronounce + L" *";
 
     std::wstring morphedWordS;
@@ -117,7 +117,7 @@ LookupResult CLookup::Compose(std::wstring sIn) {
     }
     if (!morphedWordS.empty()) {
       // The base form's pronunciation replaces the word's, even when it has none.
-      strPronounce = dict.Lookup(Source::Pronounce, morphedWordS);
+      strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
       sIn += L" --> " + morphedWordS;
       if (!strPronounce.empty()) sIn += L" " + strPronounce + L" *";
     }
@@ -126,11 +126,11 @@ LookupResult CLookup::Compose(std::wstring sIn) {
     sOut += DisableLink(m_Services.captions.GetText(kDisableKey));
     bLinked = true;
 
-    std::wstring strTTL = dict.Lookup(Source::Translation, temp);
+    std::wstring strTTL = dict.Lookup(DictSource::Translation, temp);
     if (!strTTL.empty()) {
       sOut = TranslationBlock(temp, strTTL) + sOut;
     } else if (!morphedWordS.empty()) {
-      strTTL = dict.Lookup(Source::Translation, morphedWordS);
+      strTTL = dict.Lookup(DictSource::Translation, morphedWordS);
       if (!strTTL.empty()) sOut = TranslationBlock(morphedWordS, strTTL) + sOut;
     }
   }

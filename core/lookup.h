@@ -1,7 +1,7 @@
 // One look-up under the pointer: capture, lookup word, lexical summary, part-of-speech
 // translations, pronunciations, base form, main translation, and the two texts the popup shows.
 // What differs per platform or per caller comes in through the small interfaces below; the
-// Windows main dialog wires the capture component, its message boxes and its popup.
+// Windows main dialog wires the capture component, its failure reports and its popup.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "core/captured_word.h"
 #include "core/compose_cache.h"
+#include "core/dict_source.h"
 
 namespace qv {
 
@@ -45,9 +46,11 @@ class ITextCapture {
   virtual Result Capture(std::uint32_t options, std::wstring_view ocrLanguage) = 0;
 };
 
+// Where the capture component's failures go. The Windows program never opens a box under the
+// pointer: its main dialog says it once, in a tray balloon.
 class IMessageBox {
  public:
-  enum class Kind { Error, Plain };  // Error: stop icon; Plain: OK button only
+  enum class Kind { Error, Plain };  // Error: the component cannot be created; Plain: a call failed
   virtual ~IMessageBox() = default;
   virtual void Show(const std::wstring& text, const std::wstring& caption, Kind kind) = 0;
 };
@@ -59,14 +62,11 @@ class IPopup {
   virtual void Show(const std::wstring& title, const std::wstring& body) = 0;
 };
 
-// The dictionary sources, numbered as the dictionary store numbers them.
-enum class Source : std::int32_t { Verb = 0, Noun = 1, Adj = 2, Adv = 3, Pronounce = 4, Translation = 5 };
-
 class IDictionary {
  public:
   virtual ~IDictionary() = default;
   // "" when nothing is found.
-  virtual std::wstring Lookup(Source source, const std::wstring& word) = 0;
+  virtual std::wstring Lookup(DictSource source, const std::wstring& word) = 0;
 };
 
 struct LookupServices {

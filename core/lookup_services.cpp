@@ -9,8 +9,8 @@
 
 namespace qv {
 
-std::wstring CStoreDictionary::Lookup(Source source, const std::wstring& word) {
-  return CDictSource(static_cast<DictSource>(source)).Lookup(word);
+std::wstring CStoreDictionary::Lookup(DictSource source, const std::wstring& word) {
+  return CDictSource(source).Lookup(word);
 }
 
 std::uint64_t LookupDataGeneration() {

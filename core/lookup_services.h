@@ -7,7 +7,7 @@ namespace qv {
 
 class CStoreDictionary : public IDictionary {
  public:
-  std::wstring Lookup(Source source, const std::wstring& word) override;
+  std::wstring Lookup(DictSource source, const std::wstring& word) override;
 };
 
 // For CComposeCache: a number that moves whenever what these services read may have changed

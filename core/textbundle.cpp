@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 namespace qv {
 
@@ -17,12 +18,8 @@ void CLocalizer::SetBundle(const std::optional<std::wstring>& installDir,
                            const std::optional<std::string>& language) {
   // A missing Target leaves the bare file name.
   std::wstring strDir = installDir.value_or(L"");
-  m_strLang = platform::AnsiToWide(language.value_or(""));
-  std::wstring strPath = strDir + kBundlePrefix + m_strLang;
-#ifndef _WIN32
-  for (wchar_t& c : strPath)
-    if (c == L'\\') c = L'/';
-#endif
+  std::wstring strPath = platform::WithNativeSeparators(
+      strDir + kBundlePrefix + platform::AnsiToWide(language.value_or("")));
   if (strPath.size() < CProfileFile::kPathChars) m_Bundle.emplace(strPath);
 }
 

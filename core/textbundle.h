@@ -31,14 +31,12 @@ class CLocalizer {
   // Empty when the bundle path does not fit the profile reader's 254 characters: a cut path
   // could name another file, so such a bundle is treated as missing.
   std::wstring_view BundlePath() const;
-  const std::wstring& Language() const { return m_strLang; }
 
  private:
   void SetBundle(const std::optional<std::wstring>& installDir, const std::optional<std::string>& language);
 
   std::wstring m_strSection;
   std::optional<CProfileFile> m_Bundle;
-  std::wstring m_strLang;
 };
 
 }  // namespace qv

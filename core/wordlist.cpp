@@ -6,11 +6,11 @@
 #include <optional>
 #include <unordered_map>
 
+#include "core/dict_source.h"
 #include "platform/casemap.h"
 #include "platform/codepage.h"
 #include "platform/resources.h"
 #include "platform/textfile.h"
-#include "platform/unique_handle.h"
 
 namespace qv {
 namespace {
@@ -18,13 +18,11 @@ namespace {
 using Counts = std::unordered_map<std::string, std::uint32_t>;
 
 constexpr std::size_t kMaxKeyBytes = 64;
-constexpr const char* kListFiles[] = {"dict\\qv.vrb", "dict\\qv.nn", "dict\\qv.dj", "dict\\qv.dv"};
 constexpr const char* kIndexFiles[] = {"index.noun", "index.verb", "index.adj", "index.adv"};
 
 // The whole file, or nothing when it cannot be read.
 std::string ReadAll(const std::string& path) {
-  platform::UniqueHandle<std::FILE*, platform::detail::CloseFile> f{
-      platform::detail::OpenForReading(path)};
+  platform::UniqueFile f(platform::detail::OpenForReading(path));
   std::string out;
   if (!f) return out;
   char buf[1 << 16];
@@ -145,7 +143,7 @@ CWordList CWordList::Load(const std::string& home, const std::string& wordNetDir
 
   // The part-of-speech lists come most used first, an inflected form beside its base form: a
   // key WordNet has no count for takes the frequency of the line before it.
-  for (const char* name : kListFiles) {
+  for (const char* name : kPartOfSpeechFiles) {
     std::uint32_t carry = 0;
     ForEachLine(ReadAll(home + name), [&](std::string_view line) {
       std::string key(KeyOf(line));

@@ -52,9 +52,9 @@ std::wstring Utf8ToWide(std::string_view text) {
 std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t wc : text) {
-    auto cp = static_cast<char32_t>(wc);
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = NextCodePoint(text, i);
+    if (cp > 0x10FFFF || IsSurrogate(cp)) cp = 0xFFFD;
     AppendUtf8(cp, out);
   }
   return out;

@@ -8,32 +8,16 @@
 #include <string>
 #include <string_view>
 
-#include "platform/codepage.h"
-
 namespace qv::platform {
 
 // An 8-bit path in the system code page, as the narrow C runtime takes it.
-inline std::string NativePath(std::string_view path) {
-#ifdef _WIN32
-  return std::string(path);
-#else
-  std::string out = WideToUtf8(AnsiToWide(path));
-  for (char& c : out)
-    if (c == '\\') c = '/';
-  return out;
-#endif
-}
+std::string NativePath(std::string_view path);
+
+// A wide path with the separators of the system it runs on, for showing or for a reader that
+// takes it as it is.
+std::wstring WithNativeSeparators(std::wstring path);
 
 // A wide path as the standard library's file functions take it, whatever the C locale.
-inline std::filesystem::path FsPath(std::wstring_view path) {
-#ifdef _WIN32
-  return std::filesystem::path(path);
-#else
-  std::string out = WideToUtf8(path);
-  for (char& c : out)
-    if (c == '\\') c = '/';
-  return std::filesystem::path(out);
-#endif
-}
+std::filesystem::path FsPath(std::wstring_view path);
 
 }  // namespace qv::platform

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/filestamp.h"
+#include "platform/trace.h"
 
 namespace qv::platform {
 
@@ -17,6 +18,7 @@ FileStamp StampOf(std::string_view path) noexcept {
             static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) |
                                       t.dwLowDateTime)};
   } catch (...) {
+    TraceFailure(L"reading a file's size and time");
     return {};
   }
 }

@@ -4,6 +4,7 @@
 
 #include "platform/casemap.h"
 #include "platform/codepage.h"
+#include "platform/utf8.h"
 
 namespace qv::platform {
 namespace {
@@ -38,14 +39,8 @@ std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
     // Join surrogate pairs into code points where wchar_t holds them.
     std::wstring joined;
     joined.reserve(out.size());
-    for (std::size_t i = 0; i < out.size(); ++i) {
-      auto c = static_cast<char32_t>(out[i]);
-      if (c >= 0xD800 && c < 0xDC00 && i + 1 < out.size() && out[i + 1] >= 0xDC00 &&
-          out[i + 1] < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(out[++i]) - 0xDC00);
-      }
-      joined.push_back(static_cast<wchar_t>(c));
-    }
+    for (std::size_t i = 0; i < out.size();)
+      joined.push_back(static_cast<wchar_t>(NextCodePoint(out, i)));
     return joined;
   }
   return out;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/kernel_win.h"
 #include "platform/registry.h"
 
 namespace qv::platform {
@@ -106,28 +107,26 @@ struct KeyWatch::State {
 
   HKEY root;
   std::wstring path;
-  HKEY key = nullptr;
-  HANDLE event = nullptr;
+  UniqueHandle<void*, detail::CloseRegKey> key;
+  UniqueKernelHandle event;
   bool armed = false;
   std::uint64_t seen = ~std::uint64_t{0};
   Clock::time_point polled{}, tried{};
 
-  ~State() {
-    if (key) RegCloseKey(key);
-    if (event) CloseHandle(event);
-  }
   // Asks the system to signal the event at the next change of the key or below it.
   bool Arm() {
-    if (!event && !(event = CreateEventW(nullptr, FALSE, FALSE, nullptr))) return false;
-    if (!key && RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, &key) != ERROR_SUCCESS) {
-      key = nullptr;
-      return false;
+    if (!event) event.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!event) return false;
+    if (!key) {
+      HKEY opened = nullptr;
+      if (RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, &opened) != ERROR_SUCCESS) return false;
+      key.reset(opened);
     }
-    if (RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                event, TRUE) == ERROR_SUCCESS)
+    if (RegNotifyChangeKeyValue(H(key.get()), TRUE,
+                                REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, event.get(),
+                                TRUE) == ERROR_SUCCESS)
       return true;
-    RegCloseKey(key);  // deleted: opened again at the next try
-    key = nullptr;
+    key.reset();  // deleted: opened again at the next try
     return false;
   }
 };
@@ -147,7 +146,7 @@ bool KeyWatch::Changed() {
   if (st.armed) {
     if (now - st.polled >= State::kPoll) {
       st.polled = now;
-      if (WaitForSingleObject(st.event, 0) == WAIT_OBJECT_0) {
+      if (WaitForSingleObject(st.event.get(), 0) == WAIT_OBJECT_0) {
         changed = true;
         st.armed = st.Arm();
         st.tried = now;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/savefile.h"
+#include "platform/trace.h"
 
 namespace qv::platform {
 
@@ -23,6 +24,7 @@ bool SaveFileReplacing(const std::filesystem::path& target, std::string_view byt
     if (!ok) ::unlink(temp.c_str());
     return ok;
   } catch (...) {
+    TraceFailure(L"saving a file");
     return false;
   }
 }

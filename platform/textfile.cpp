@@ -1,10 +1,12 @@
 #include "platform/textfile.h"
 
-#include "platform/utf8.h"
-
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+
+#include "platform/files.h"
+#include "platform/trace.h"
+#include "platform/utf8.h"
 
 namespace qv::platform {
 namespace {
@@ -14,6 +16,16 @@ constexpr char kCtrlZ = '\x1A';
 }  // namespace
 
 void detail::CloseFile(std::FILE* f) noexcept { std::fclose(f); }
+
+// The narrow C runtime entry takes the path in the system code page, as QV's paths are.
+std::FILE* detail::OpenForReading(std::string_view path) noexcept {
+  try {
+    return std::fopen(NativePath(path).c_str(), "rb");
+  } catch (...) {
+    TraceFailure(L"opening a file for reading");
+    return nullptr;
+  }
+}
 
 TextFile TextFile::Open(std::string_view path, TextEncoding encoding) {
   return Adopt(detail::OpenForReading(path), encoding);
@@ -62,16 +74,16 @@ void TextFile::AppendUtf16(const char* data, std::size_t n, bool atEnd) {
   std::size_t i = 0;
   for (; i + 2 <= size; i += 2) {
     char32_t u = b[i] | (b[i + 1] << 8);
-    if (u >= 0xD800 && u <= 0xDBFF) {
+    if (IsHighSurrogate(u)) {
       if (i + 4 > size) {
         if (!atEnd) break;
-      } else if (char32_t low = b[i + 2] | (b[i + 3] << 8); low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00), m_buf);
+      } else if (char32_t low = b[i + 2] | (b[i + 3] << 8); IsLowSurrogate(low)) {
+        AppendUtf8(JoinSurrogates(u, low), m_buf);
         i += 2;
         continue;
       }
       u = 0xFFFD;
-    } else if (u >= 0xDC00 && u <= 0xDFFF) {
+    } else if (IsLowSurrogate(u)) {
       u = 0xFFFD;
     }
     AppendUtf8(u, m_buf);

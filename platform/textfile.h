@@ -1,4 +1,4 @@
-// Text-file seam: files read line by line the way the Windows C runtime reads them in text
+// Text files read line by line the way the Windows C runtime reads them in text
 // mode, identically on both builds. CR LF becomes LF (a lone CR stays), a Ctrl-Z byte ends the
 // file, and the bytes are decoded either one byte per character (ISO 8859-1) or as UTF-8
 // (invalid sequences become U+FFFD). In UTF-8 mode a byte-order mark decides, as it does for the
@@ -22,6 +22,8 @@ void CloseFile(std::FILE* f) noexcept;
 // Opens for binary reading; the path is 8-bit text in the system code page, in Windows form.
 std::FILE* OpenForReading(std::string_view path) noexcept;
 }  // namespace detail
+
+using UniqueFile = UniqueHandle<std::FILE*, detail::CloseFile>;
 
 class TextFile {
  public:
@@ -56,7 +58,7 @@ class TextFile {
   void Start();
   bool ReadRawPiece(std::string& raw, std::size_t limit);
 
-  UniqueHandle<std::FILE*, detail::CloseFile> m_file;
+  UniqueFile m_file;
   TextEncoding m_encoding = TextEncoding::Latin1;
   std::string m_buf;  // bytes read but not yet delivered
   std::size_t m_pos = 0;

@@ -23,7 +23,7 @@ void DecodeUtf8(std::string_view in, std::wstring& out) {
       cp = (cp << 6) | (s[i + k] & 0x3F);
     }
     static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (ok && (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (ok && (cp < kMin[len] || cp > 0x10FFFF || IsSurrogate(cp))) ok = false;
     if (!ok) {
       out.push_back(static_cast<wchar_t>(0xFFFD));
       ++i;
@@ -40,6 +40,14 @@ void DecodeUtf8(std::string_view in, std::wstring& out) {
     out.push_back(static_cast<wchar_t>(cp));
     i += len;
   }
+}
+
+char32_t NextCodePoint(std::wstring_view text, std::size_t& i) noexcept {
+  // Where wchar_t is 32 bits it may be signed: a value past U+10FFFF stays one.
+  const auto c = static_cast<char32_t>(text[i++]);
+  if (IsHighSurrogate(c) && i < text.size() && IsLowSurrogate(static_cast<char32_t>(text[i])))
+    return JoinSurrogates(c, static_cast<char32_t>(text[i++]));
+  return c;
 }
 
 void AppendUtf8(char32_t c, std::string& out) {

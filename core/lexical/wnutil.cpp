@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#ifndef _WIN32
-#include <sys/mman.h>
-#include <sys/stat.h>
-#endif
-
 #include "core/lookup_config.h"
+#include "platform/c_runtime.h"
 #include "platform/filestamp.h"
 #include "platform/files.h"
 
@@ -26,14 +21,6 @@ namespace {
 // The library builds its file names in 256-byte buffers: a folder that leaves no room for
 // "/index.noun" and its siblings would be cut short and name other files.
 constexpr std::size_t kMaxDatabaseDir = 256 - sizeof("/sentidx.vrb") - 4;
-
-void SetSearchDir(const std::string& dir) {
-#ifdef _WIN32
-  _putenv_s("WNSEARCHDIR", dir.c_str());
-#else
-  setenv("WNSEARCHDIR", dir.c_str(), 1);
-#endif
-}
 
 void Close(FILE*& fp) {
   if (fp) {
@@ -61,45 +48,18 @@ void CloseLeftovers() {
 // The index files' bytes where they are mapped into memory (Linux build), for the check below.
 std::string_view g_indexMaps[NUMPARTS + 1];
 
-#ifndef _WIN32
-// A look-up binary-searches the index files dozens of times, and through a file buffer every
-// step costs a seek and a read. Mapped into memory and read through a memory stream, seeking
-// and reading are plain memory accesses. The maps live as long as the process: the database
-// is never closed once open.
-void MapIndexFiles() {
+// A look-up binary-searches the index files dozens of times: every step a seek and a read, which
+// should cost no more than the memory they touch. The files the library opened in text mode
+// are reopened in binary mode where that mode costs, and the index files are mapped into memory
+// where the system allows; the maps live as long as the process, as the database is never
+// closed once open.
+void SpeedUpSeeks(const std::string& windowsDir) {
   for (int i = 1; i <= NUMPARTS; ++i) {
-    g_indexMaps[i] = {};
-    FILE* fp = indexfps[i];
-    struct stat st;
-    if (!fp || fstat(fileno(fp), &st) != 0 || st.st_size <= 0) continue;
-    std::size_t size = static_cast<std::size_t>(st.st_size);
-    void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(fp), 0);
-    if (map == MAP_FAILED) continue;
-    FILE* mem = fmemopen(map, size, "r");
-    if (!mem) {
-      munmap(map, size);
-      continue;
-    }
-    std::fclose(fp);
-    indexfps[i] = mem;
-    g_indexMaps[i] = std::string_view(static_cast<const char*>(map), size);
+    platform::ReopenBinary(indexfps[i], windowsDir + "\\index." + partnames[i]);
+    platform::ReopenBinary(datafps[i], windowsDir + "\\data." + partnames[i]);
+    g_indexMaps[i] = platform::MapForReading(indexfps[i]);
   }
 }
-#else
-// The library opens its files in text mode, in which the runtime works out every position it
-// reports by rescanning its buffer for line ends. The files have bare line feeds, so binary
-// mode reads the same bytes at the same offsets, without that cost.
-void ReopenBinary(const std::string& dir, FILE** files, const char* kind) {
-  for (int i = 1; i <= NUMPARTS; ++i) {
-    if (!files[i]) continue;
-    std::string name = dir + "\\" + kind + "." + partnames[i];
-    if (FILE* fp = std::fopen(name.c_str(), "rb")) {
-      std::fclose(files[i]);
-      files[i] = fp;
-    }
-  }
-}
-#endif
 
 std::string ReadWhole(FILE* fp) {
   std::string bytes;
@@ -190,7 +150,7 @@ bool OpenDatabase() {
   if (tried && windowsDir == failedDir && stamps == failedStamps) return false;
   std::string dir = platform::NativePath(windowsDir);
   if (dir.size() > kMaxDatabaseDir) return false;
-  SetSearchDir(dir);
+  platform::SetEnvironmentValue("WNSEARCHDIR", dir);
   int rc;
   if (!tried) {
     rc = wninit();
@@ -203,12 +163,7 @@ bool OpenDatabase() {
   tried = true;
   open = rc == 0;
   if (open) {
-#ifndef _WIN32
-    MapIndexFiles();
-#else
-    ReopenBinary(dir, indexfps, "index");
-    ReopenBinary(dir, datafps, "data");
-#endif
+    SpeedUpSeeks(windowsDir);
     open = DataFilesCoverIndexes();
   }
   if (!open) {

@@ -67,14 +67,14 @@ std::vector<Case> MakeCases() {
   std::vector<Case> cases;
   // Block 235 ("s") is the largest.
   std::optional<std::string_view> block = qv::platform::FindBlock(L"DICT", L"#235");
-  if (block) AddThree(cases, "Translation#235", qv::Translation, Keys(qv::platform::AnsiToWide(*block)));
+  if (block) AddThree(cases, "Translation#235", qv::DictSource::Translation, Keys(qv::platform::AnsiToWide(*block)));
   std::optional<std::string_view> small = qv::platform::FindBlock(L"DICT", L"#225");
-  if (small) AddThree(cases, "Translation#225", qv::Translation, Keys(qv::platform::AnsiToWide(*small)));
+  if (small) AddThree(cases, "Translation#225", qv::DictSource::Translation, Keys(qv::platform::AnsiToWide(*small)));
   const std::pair<const char*, DictSource> lists[] = {
-      {"qv.vrb", qv::Verb}, {"qv.nn", qv::Noun}, {"qv.dj", qv::Adj}, {"qv.dv", qv::Adv}};
+      {"qv.vrb", qv::DictSource::Verb}, {"qv.nn", qv::DictSource::Noun}, {"qv.dj", qv::DictSource::Adj}, {"qv.dv", qv::DictSource::Adv}};
   for (auto [file, src] : lists)
     AddThree(cases, std::string(file), src, Keys(ReadFile(home + "dict\\" + file, false)));
-  AddThree(cases, "Pronounce/prn-s.txt", qv::Pronounce,
+  AddThree(cases, "Pronounce/prn-s.txt", qv::DictSource::Pronounce,
            Keys(ReadFile(home + "dict\\prn-s.txt", true)));
   return cases;
 }

@@ -40,9 +40,9 @@ auto Timed(int stage, F&& f) {
 
 class TimedDictionary : public qv::IDictionary {
  public:
-  std::wstring Lookup(qv::Source s, const std::wstring& w) override {
-    int stage = s == qv::Source::Pronounce ? kPronounce
-                : s == qv::Source::Translation ? kTranslation : kPartOfSpeech;
+  std::wstring Lookup(qv::DictSource s, const std::wstring& w) override {
+    int stage = s == qv::DictSource::Pronounce ? kPronounce
+                : s == qv::DictSource::Translation ? kTranslation : kPartOfSpeech;
     return Timed(stage, [&] { return m_real.Lookup(s, w); });
   }
   qv::CStoreDictionary m_real;

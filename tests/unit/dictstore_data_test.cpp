@@ -14,6 +14,7 @@
 namespace qv {
 namespace {
 
+using enum DictSource;
 using platform::Hive;
 using platform::RegKey;
 

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
   }
   FILE* out = std::fopen(argv[2], "wb");
   if (!out) return 1;
-  const qv::DictSource sources[] = {qv::Verb, qv::Noun, qv::Adj, qv::Adv, qv::Pronounce,
-                                    qv::Translation};
+  const qv::DictSource sources[] = {qv::DictSource::Verb, qv::DictSource::Noun, qv::DictSource::Adj, qv::DictSource::Adv, qv::DictSource::Pronounce,
+                                    qv::DictSource::Translation};
   std::size_t found = 0;
   for (const std::string& word : words) {
     std::wstring wide = qv::platform::AnsiToWide(word);

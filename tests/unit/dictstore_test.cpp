@@ -22,6 +22,7 @@ namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
+using enum DictSource;
 using platform::Hive;
 using platform::RegKey;
 using platform::TextEncoding;
@@ -280,8 +281,8 @@ TEST_F(LookupTest, EverySourceLowerCasesTheWord) {
   EXPECT_EQ(Look(Pronounce, L"run"), L"\u02c8r\u028cn");        // through "other"
   EXPECT_EQ(Look(Pronounce, L"zulu"), L"\u02c8zu\u02d0lu\u02d0");
   for (DictSource src : {Verb, Noun, Adj, Adv, Pronounce, Translation}) {
-    EXPECT_EQ(Look(src, L""), L"") << src;
-    EXPECT_EQ(Look(src, L"unknown"), L"") << src;
+    EXPECT_EQ(Look(src, L""), L"") << static_cast<int>(src);
+    EXPECT_EQ(Look(src, L"unknown"), L"") << static_cast<int>(src);
   }
   // Upper-case accented letters are lowered too.
   m_dir.Write("qv.nn", "\xe9t\xe9=summer\r\n");

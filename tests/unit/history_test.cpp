@@ -130,9 +130,9 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
   Result Capture(std::uint32_t, std::wstring_view) override { return {captured, std::nullopt}; }
   void Show(const std::wstring&, const std::wstring&, Kind) override {}
   void Show(const std::wstring&, const std::wstring&) override { ++shown; }
-  std::wstring Lookup(Source s, const std::wstring& w) override {
-    if (s == Source::Translation && w == L"house") return L"FR : maison, logement\r\n";
-    if (s == Source::Pronounce && w == L"house") return L"ha\u028as";
+  std::wstring Lookup(DictSource s, const std::wstring& w) override {
+    if (s == DictSource::Translation && w == L"house") return L"FR : maison, logement\r\n";
+    if (s == DictSource::Pronounce && w == L"house") return L"ha\u028as";
     return L"";
   }
   std::wstring GetText(std::wstring_view key) override {

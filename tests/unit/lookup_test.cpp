@@ -15,7 +15,7 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
   std::vector<Result> answers;  // one per capture, then empty texts
   std::vector<std::pair<std::uint32_t, std::wstring>> captures;
   std::vector<std::wstring> boxes, titles, bodies;
-  std::map<std::pair<Source, std::wstring>, std::wstring> dict;
+  std::map<std::pair<DictSource, std::wstring>, std::wstring> dict;
   std::map<std::wstring, std::wstring> captions = {{kDisableKey, L"Désactiver QV"},
                                                    {kPronounceHelpKey, L"Voir l'aide"},
                                                    {kNoWordCaption, L"Aucun \"mot\" capturé"},
@@ -36,7 +36,7 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
     titles.push_back(title);
     bodies.push_back(body);
   }
-  std::wstring Lookup(Source s, const std::wstring& word) override {
+  std::wstring Lookup(DictSource s, const std::wstring& word) override {
     auto it = dict.find({s, word});
     return it == dict.end() ? L"" : it->second;
   }
@@ -139,8 +139,8 @@ TEST_F(Lookup, EachHeadingCarriesTheFrenchOfItsOwnForm) {
   f.summaries["saw"] = "-noun#NOUN#\n1. a tool\n-verb#VERB#\n1. cut\n\n-verb#VERB#\n1. perceive";
   f.headings["saw"] = {"saw", "saw", "see"};
   f.bases = {{"saw", "see"}};
-  f.dict = {{{Source::Noun, L"saw"}, L"scie"}, {{Source::Verb, L"saw"}, L"scier"},
-            {{Source::Verb, L"see"}, L"voir"}};
+  f.dict = {{{DictSource::Noun, L"saw"}, L"scie"}, {{DictSource::Verb, L"saw"}, L"scier"},
+            {{DictSource::Verb, L"see"}, L"voir"}};
   Run(L" saw.");
   EXPECT_EQ(Body(), L"-noun\t\t\t\tscie\n1. a tool\n-verb\t\t\t\tscier\n1. cut\n\n"
                     L"-verb\t\t\t\tvoir\n1. perceive" + kLink);
@@ -149,16 +149,16 @@ TEST_F(Lookup, EachHeadingCarriesTheFrenchOfItsOwnForm) {
 TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
   f.summaries["running"] = "-noun#NOUN#\n1. a run\n-verb#VERB#\n1. move \"fast\"\n-noun#NOUN#";
   f.bases = {{"running", "run"}, {"geese", "goose"}};
-  f.dict = {{{Source::Noun, L"running"}, L"course"},  {{Source::Pronounce, L"running"}, L"RUN-ing"},
-            {{Source::Pronounce, L"run"}, L"RUN"},     {{Source::Translation, L"run"}, L"FR : courir\r\n"},
-            {{Source::Pronounce, L"geese"}, L"GEES"},  {{Source::Pronounce, L"cat"}, L"KAT"}};
+  f.dict = {{{DictSource::Noun, L"running"}, L"course"},  {{DictSource::Pronounce, L"running"}, L"RUN-ing"},
+            {{DictSource::Pronounce, L"run"}, L"RUN"},     {{DictSource::Translation, L"run"}, L"FR : courir\r\n"},
+            {{DictSource::Pronounce, L"geese"}, L"GEES"},  {{DictSource::Pronounce, L"cat"}, L"KAT"}};
   Run(L"running,");
   EXPECT_EQ(Title(), L"running,  RUN-ing * --> run RUN *");
   EXPECT_EQ(Body(), L"[run]\nFR : courir\r\n\n[run]\n-noun\t\t\t\tcourse\n1. a run\n"
                     L"-verb\t\t\t\t\n1. move fast\n-noun\t\t\t\tcourse" + kFootnote + kLink);
   EXPECT_EQ(f.based, std::vector<std::string>{"running"});
 
-  f.dict[{Source::Translation, L"running"}] = L"FR : course\r\n";  // the word's own comes first
+  f.dict[{DictSource::Translation, L"running"}] = L"FR : course\r\n";  // the word's own comes first
   Run(L"running,");
   EXPECT_TRUE(Body().starts_with(L"[running]\nFR : course\r\n\n[running]\n-noun"));
 
@@ -174,7 +174,7 @@ TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
   EXPECT_EQ(Body(), L"No Value Was Found For Word: xyzzy" + kLink);
 
   // Above U+00FF: no lexical block, no base form, but the dictionary still answers.
-  f.dict[{Source::Translation, L"cœur"}] = L"FR : cœur\r\n";
+  f.dict[{DictSource::Translation, L"cœur"}] = L"FR : cœur\r\n";
   f.based.clear();
   Run(L"cœur");
   EXPECT_EQ(Body(), L"[cœur]\nFR : cœur\r\n\n[cœur]\n" + kLink);
@@ -182,7 +182,7 @@ TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
 }
 
 TEST_F(Lookup, EmptyCapturesRetryWithRecognitionThenShowTheNoWordCaption) {
-  f.dict[{Source::Translation, L"cat"}] = L"FR : chat\r\n";
+  f.dict[{DictSource::Translation, L"cat"}] = L"FR : chat\r\n";
   Run({{L"", std::nullopt}, {L"cat.", std::nullopt}});
   using Captures = std::vector<std::pair<std::uint32_t, std::wstring>>;
   EXPECT_EQ(f.captures, (Captures{{0x0001, L""}, {0x0101, L"eng"}}));
@@ -194,13 +194,13 @@ TEST_F(Lookup, EmptyCapturesRetryWithRecognitionThenShowTheNoWordCaption) {
   Run(std::vector<ITextCapture::Result>{});
   EXPECT_EQ(Title(), L"QV");
   EXPECT_EQ(Body(), L"Aucun mot capturé" + kLink);
-  f.dict[{Source::Translation, L""}] = L"FR : ?\r\n";  // only delimiters: the empty word
+  f.dict[{DictSource::Translation, L""}] = L"FR : ?\r\n";  // only delimiters: the empty word
   Run(L" ...!");
   EXPECT_EQ(Title(), L" ...!");
   EXPECT_EQ(Body(), L"[]\nFR : ?\r\n\n[]\nAucun mot capturé" + kLink);
 
   f.captions.clear();
-  f.dict[{Source::Pronounce, L"cat"}] = L"KAT";
+  f.dict[{DictSource::Pronounce, L"cat"}] = L"KAT";
   f.answers.clear();
   CLookup(services).LookupUnderCursor();
   EXPECT_EQ(Body(), L"\n\t\t\t\t\t\t\t\t<A></A>");
@@ -251,7 +251,7 @@ TEST_F(Lookup, TheSameCaptureTwiceComposesOnce) {
   CComposeCache cache([&] { return generation; });
   CLookup lookup(services);
   lookup.UseCache(&cache);
-  f.dict[{Source::Translation, L"ear"}] = L"oreille\r\n";
+  f.dict[{DictSource::Translation, L"ear"}] = L"oreille\r\n";
   auto tick = [&](const std::wstring& text) {
     f.answers = {{text, std::nullopt}};
     f.captures.clear();
@@ -266,7 +266,7 @@ TEST_F(Lookup, TheSameCaptureTwiceComposesOnce) {
   EXPECT_NE(f.bodies[0].find(L"oreille"), std::wstring::npos);
 
   generation = 2;
-  f.dict[{Source::Translation, L"ear"}] = L"épi\r\n";
+  f.dict[{DictSource::Translation, L"ear"}] = L"épi\r\n";
   tick(L"ear");
   EXPECT_EQ(f.described.size(), 3u);
   EXPECT_NE(f.bodies.back().find(L"épi"), std::wstring::npos);

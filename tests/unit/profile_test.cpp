@@ -181,5 +181,11 @@ TEST_F(ProfileReader, AgreesWithTheSystemReader) {
 }
 #endif
 
+// A surrogate pair in wide text is one character on both builds, as Windows converts it.
+TEST(WideToUtf8, WritesASurrogatePairAsOneCharacter) {
+  const std::wstring pair{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+  EXPECT_EQ(platform::WideToUtf8(L"a" + pair), "a\xF0\x9F\x98\x80");
+}
+
 }  // namespace
 }  // namespace qv

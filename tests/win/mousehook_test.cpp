@@ -47,7 +47,7 @@ struct Fixture : ::testing::Test {
 // 10 ms, from another thread. It counts the events the hook saw meanwhile.
 struct SlowDictionary : IDictionary {
   unsigned long seenDuringLookup = 0;
-  std::wstring Lookup(Source, const std::wstring&) override {
+  std::wstring Lookup(DictSource, const std::wstring&) override {
     const unsigned long before = MouseHook::Instance().Events();
     std::thread mover([] {
       for (int i = 0; i < 40; ++i) {
