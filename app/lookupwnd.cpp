@@ -11,7 +11,8 @@
 #include "core/settings.h"
 #include "core/textbundle.h"
 #include "platform/registry.h"
-#include "app/maindlg_res.h"
+#include "platform/trace.h"
+#include "app/program_icon.h"
 #include "app/startup.h"
 #include "app/ui/center_window.h"
 
@@ -222,6 +223,7 @@ void CLookUpWindow::StartLoadingWords() {
     SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
   } catch (...) {
     // No thread to be had: the window works without suggestions.
+    platform::TraceFailure(L"starting to read the word list");
   }
 }
 
@@ -239,6 +241,8 @@ LRESULT CLookUpWindow::OnWordListReady(UINT, WPARAM, LPARAM) {
   try {
     m_words.emplace(m_loading.get());
   } catch (...) {
+    // The list could not be read: the window works without suggestions.
+    platform::TraceFailure(L"reading the word list");
     m_loading = {};
     return 0;
   }
@@ -261,12 +265,7 @@ LRESULT CLookUpWindow::OnCreate(UINT, WPARAM, LPARAM) {
         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
         WS_EX_CLIENTEDGE, kResult);
   SendMessageW(Item(kWord), EM_SETLIMITTEXT, kMaxTypedWord, 0);
-  auto icon = [&](int cx, int cy) {
-    return reinterpret_cast<LPARAM>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
-                                               GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
-  };
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
+  SetWindowIcons(m_hWnd);
 
   m_dpi = WindowDpi(m_hWnd);
   ApplyFonts();
@@ -544,7 +543,9 @@ BOOL CLookUpWindow::PreTranslateMessage(MSG* pMsg) {
       }
     }
   } catch (...) {
-    return TRUE;  // out of memory in the middle of a look-up: this key does nothing
+    // Out of memory in the middle of a look-up: this key does nothing.
+    platform::TraceFailure(L"handling a key in the look-up window");
+    return TRUE;
   }
   return IsDialogMessageW(m_hWnd, pMsg);
 }
