@@ -23,7 +23,7 @@ LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
                reinterpret_cast<LPARAM>(qv::LoadProgramIcon(IDI_QV_WINDOW, false)));
   qv::ui::CenterWindow(m_hWnd);
   SetDlgItemTextW(m_hWnd, IDC_ABOUT_NOTICE, kWordNetNotice);
-  qv::LocalizeDialog(m_hWnd, L"About", {IDC_ABOUT_MAKER, IDOK});
+  qv::LocalizeWindow(m_hWnd, L"About", {IDC_ABOUT_MAKER, IDOK});
   return TRUE;
 }
 

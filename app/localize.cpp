@@ -49,14 +49,14 @@ void LocalizeMenu(HMENU hMenu) noexcept {
   }
 }
 
-void LocalizeDialog(HWND dlg, std::wstring_view section, std::initializer_list<int> items) noexcept {
+void LocalizeWindow(HWND wnd, std::wstring_view section, std::initializer_list<int> items) noexcept {
   try {
     const CLocalizer local(section);
-    LocalizeText(local, dlg);
-    for (int id : items) LocalizeText(local, GetDlgItem(dlg, id));
+    LocalizeText(local, wnd);
+    for (int id : items) LocalizeText(local, GetDlgItem(wnd, id));
   } catch (...) {
-    // The texts not reached keep the template's English.
-    platform::TraceFailure(L"translating a dialog's texts");
+    // The texts not reached keep their English.
+    platform::TraceFailure(L"translating a window's texts");
   }
 }
 

@@ -14,7 +14,7 @@ namespace qv {
 // text are left as they are.
 void LocalizeMenu(HMENU hMenu) noexcept;
 
-// A dialog's caption and the texts of the listed controls, through `section`.
-void LocalizeDialog(HWND dlg, std::wstring_view section, std::initializer_list<int> items) noexcept;
+// A window's caption and the texts of the listed child controls, through `section`.
+void LocalizeWindow(HWND wnd, std::wstring_view section, std::initializer_list<int> items) noexcept;
 
 }  // namespace qv

@@ -12,6 +12,7 @@
 #include "core/textbundle.h"
 #include "platform/registry.h"
 #include "platform/trace.h"
+#include "app/localize.h"
 #include "app/program_icon.h"
 #include "app/startup.h"
 #include "app/ui/center_window.h"
@@ -146,7 +147,7 @@ void CLookUpWindow::RecordLookup(const std::wstring& captured, const LookupResul
 
 void CLookUpWindow::Open(const std::wstring& word) {
   if (!m_hWnd) {
-    if (!Create(nullptr, Text(L"QV Look Up").c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return;
+    if (!Create(nullptr, L"QV Look Up", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return;
     RestorePlacement();
   }
   StartLoadingWords();
@@ -259,12 +260,13 @@ LRESULT CLookUpWindow::OnCreate(UINT, WPARAM, LPARAM) {
   child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWord);
   child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         WS_EX_CLIENTEDGE, kList);
-  child(L"BUTTON", Text(L"Clear history").c_str(), WS_TABSTOP | BS_PUSHBUTTON, 0, kClear);
-  child(L"BUTTON", Text(L"Export...").c_str(), WS_TABSTOP | BS_PUSHBUTTON, 0, kExport);
+  child(L"BUTTON", L"Clear history", WS_TABSTOP | BS_PUSHBUTTON, 0, kClear);
+  child(L"BUTTON", L"Export...", WS_TABSTOP | BS_PUSHBUTTON, 0, kExport);
   child(L"EDIT", L"",
         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
         WS_EX_CLIENTEDGE, kResult);
   SendMessageW(Item(kWord), EM_SETLIMITTEXT, kMaxTypedWord, 0);
+  LocalizeWindow(m_hWnd, kMainSection, {kClear, kExport});
   SetWindowIcons(m_hWnd);
 
   m_dpi = WindowDpi(m_hWnd);

@@ -207,7 +207,7 @@ void CMainDlg::InitSettingsControls() {
   m_Activation.SetHoverDelay(kStartHoverDelay);
   SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
   AttachLocalizedMenu();
-  LocalizeDialog(m_hWnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
+  LocalizeWindow(m_hWnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
                                         IDCANCEL, IDC_EXIT, IDC_HISTORY});
 }
 
