@@ -4,8 +4,8 @@
 
 #include "core/lookup_window.h"
 #include "core/settings.h"
-#include "app/maindlg.h"
 #include "platform/trace.h"
+#include "app/maindlg.h"
 #include "app/open_address.h"
 #include "app/splashdlg.h"
 #include "app/startup.h"
