@@ -4,7 +4,6 @@
 
 #include "core/lookup_window.h"
 #include "core/settings.h"
-#include "platform/trace.h"
 #include "app/maindlg.h"
 #include "app/open_address.h"
 #include "app/splashdlg.h"
@@ -32,7 +31,7 @@ int qv::startup::Run(std::wstring_view tail, int show) {
   {
     CMainDlg dlg;
     if (!dlg.Create(nullptr)) {
-      platform::TraceFailure(L"creating the main dialog");
+      OutputDebugStringW(L"Main dialog creation failed!\n");
       ui::AppModule().RemoveMessageLoop();
       return 0;
     }
