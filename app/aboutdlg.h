@@ -16,3 +16,10 @@ class CAboutDlg : public qv::ui::CDialogImpl<CAboutDlg> {
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
   LRESULT OnCloseCmd(UINT, WPARAM, LPARAM);
 };
+
+namespace qv {
+
+// Modal, owned by `owner`; returns when the dialog closes.
+void ShowAbout(HWND owner) noexcept;
+
+}  // namespace qv

@@ -11,7 +11,9 @@
 #include "core/settings.h"
 #include "core/textbundle.h"
 #include "platform/registry.h"
-#include "app/maindlg_res.h"
+#include "platform/trace.h"
+#include "app/localize.h"
+#include "app/program_icon.h"
 #include "app/startup.h"
 #include "app/ui/center_window.h"
 #include "app/ui/dpi.h"
@@ -133,7 +135,7 @@ void CLookUpWindow::RecordLookup(const std::wstring& captured, const LookupResul
 
 void CLookUpWindow::Open(const std::wstring& word) {
   if (!m_hWnd) {
-    if (!Create(nullptr, Text(L"QV Look Up").c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return;
+    if (!Create(nullptr, L"QV Look Up", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return;
     RestorePlacement();
   }
   StartLoadingWords();
@@ -210,6 +212,7 @@ void CLookUpWindow::StartLoadingWords() {
     SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
   } catch (...) {
     // No thread to be had: the window works without suggestions.
+    platform::TraceFailure(L"starting to read the word list");
   }
 }
 
@@ -227,6 +230,8 @@ LRESULT CLookUpWindow::OnWordListReady(UINT, WPARAM, LPARAM) {
   try {
     m_words.emplace(m_loading.get());
   } catch (...) {
+    // The list could not be read: the window works without suggestions.
+    platform::TraceFailure(L"reading the word list");
     m_loading = {};
     return 0;
   }
@@ -243,18 +248,14 @@ LRESULT CLookUpWindow::OnCreate(UINT, WPARAM, LPARAM) {
   child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWord);
   child(L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
         WS_EX_CLIENTEDGE, kList);
-  child(L"BUTTON", Text(L"Clear history").c_str(), WS_TABSTOP | BS_PUSHBUTTON, 0, kClear);
-  child(L"BUTTON", Text(L"Export...").c_str(), WS_TABSTOP | BS_PUSHBUTTON, 0, kExport);
+  child(L"BUTTON", L"Clear history", WS_TABSTOP | BS_PUSHBUTTON, 0, kClear);
+  child(L"BUTTON", L"Export...", WS_TABSTOP | BS_PUSHBUTTON, 0, kExport);
   child(L"EDIT", L"",
         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
         WS_EX_CLIENTEDGE, kResult);
   SendMessageW(Item(kWord), EM_SETLIMITTEXT, kMaxTypedWord, 0);
-  auto icon = [&](int cx, int cy) {
-    return reinterpret_cast<LPARAM>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
-                                               GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
-  };
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, icon(SM_CXICON, SM_CYICON));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, icon(SM_CXSMICON, SM_CYSMICON));
+  LocalizeWindow(m_hWnd, kMainSection, {kClear, kExport});
+  SetWindowIcons(m_hWnd);
 
   m_dpi = ui::DpiOf(m_hWnd);
   ApplyFonts();
@@ -525,7 +526,9 @@ BOOL CLookUpWindow::PreTranslateMessage(MSG* pMsg) {
       }
     }
   } catch (...) {
-    return TRUE;  // out of memory in the middle of a look-up: this key does nothing
+    // Out of memory in the middle of a look-up: this key does nothing.
+    platform::TraceFailure(L"handling a key in the look-up window");
+    return TRUE;
   }
   return IsDialogMessageW(m_hWnd, pMsg);
 }

@@ -5,7 +5,7 @@
 #include "core/lookup_window.h"
 #include "core/settings.h"
 #include "app/maindlg.h"
-#include "app/shell_commands.h"
+#include "app/open_address.h"
 #include "app/splashdlg.h"
 #include "app/startup.h"
 #include "app/ui/message_loop.h"
@@ -17,7 +17,7 @@ int qv::startup::Run(std::wstring_view tail, int show) {
   // The first run opens the tutorial, but only once the flag is really consumed: a flag that
   // cannot be rewritten would otherwise open it at every start.
   const FirstRunResult first = ConsumeFirstRunFlag();
-  if (first.firstRun && first.flagWritten) shell::OpenAddress(shell::FirstRunTutorialAddress());
+  if (first.firstRun && first.flagWritten) OpenAddress(FirstRunTutorialAddress());
   const StartMode mode = DecideStartMode(first.firstRun, tail);
 
   if (mode != StartMode::Quiet) {

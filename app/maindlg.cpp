@@ -6,16 +6,18 @@
 #include <iterator>
 
 #include "core/textbundle.h"
-#include "app/localize_menu.h"
+#include "platform/trace.h"
+#include "app/aboutdlg.h"
+#include "app/localize.h"
 #include "app/mousehook.h"
-#include "app/shell_commands.h"
+#include "app/open_address.h"
+#include "app/program_icon.h"
+#include "app/pronouncehelp.h"
 #include "app/startup.h"
 #include "app/ui/center_window.h"
 
 namespace qv {
 namespace {
-
-constexpr int kMaxControlText = 1023;
 
 // The tray icon is tried again while the shell is not ready for it (at log-on it may come up
 // after QV): after these waits, a minute in all, the program gives up.
@@ -23,12 +25,6 @@ constexpr UINT_PTR kTrayRetryTimerId = 124;
 constexpr UINT kTrayRetryDelaysMs[] = {1000, 2000, 4000, 8000, 15000, 30000};
 // How long the capture notice stays over the tray icon.
 constexpr UINT kNoticeMs = 20000;
-
-std::wstring WindowText(HWND h) {
-  wchar_t buf[kMaxControlText + 1] = {};
-  GetWindowTextW(h, buf, kMaxControlText + 1);
-  return buf;
-}
 
 }  // namespace
 
@@ -56,9 +52,9 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
       OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
       OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
-      OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnTrayExit),
+      OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
-      OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExitProcess),
+      OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
       OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
       OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
@@ -66,13 +62,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
       OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
       OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
-      OnCommand<CMainDlg>(ID_EXIT_ALT1, 0, &CMainDlg::OnExitProcess),
-      OnCommand<CMainDlg>(0, 0, &CMainDlg::OnAbout),
       OnCommand<CMainDlg>(ID_ABOUT, 0, &CMainDlg::OnAbout),
-      OnCommand<CMainDlg>(ID_TUTORIAL_ALT, 0, &CMainDlg::OnWebTutorial),
-      OnCommand<CMainDlg>(ID_PRONOUNCE_ALT, 0, &CMainDlg::OnPronounceGuide),
-      OnCommand<CMainDlg>(ID_EXIT_ALT2, 0, &CMainDlg::OnExitProcess),
-      OnCommand<CMainDlg>(ID_ABOUT_ALT1, 0, &CMainDlg::OnAbout),
       // The tray menu's "Help": the tutorial page that ships with the program.
       OnCommand<CMainDlg>(ID_TRAY_HELP, &CMainDlg::OnWebTutorial),
       // The look-up window: tray menu, menu bar, and "QV.exe /lookup WORD" started again.
@@ -87,20 +77,13 @@ BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, 
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
   ui::CenterWindow(m_hWnd);
-  HINSTANCE inst = ui::ResourceInstance();
-  auto icon = [&](int cx, int cy) {
-    return static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(IDI_QV), IMAGE_ICON,
-                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
-  };
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
-  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+  SetWindowIcons(m_hWnd);
 
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->AddMessageFilter(this);
   }
 
-  m_hTrayImage = CTrayNotifyIcon::LoadIcon(IDI_TRAY, true);
+  m_hTrayImage = LoadProgramIcon(IDI_QV_TRAY, true);
   // Without its icon QV works on while the icon is tried again; it ends if the icon never comes.
   if (!AddTrayIcon()) SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
   MouseHook::Instance().Install(m_hWnd);
@@ -112,9 +95,19 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
 
 bool CMainDlg::AddTrayIcon() {
   const std::wstring tip = CLocalizer(kMainSection).GetText(L"Brantel QV Dictionary");
-  return m_TrayIcon.Create(m_hWnd, kTrayIconId, tip.c_str(), tip.c_str(), L"", 10,
-                           CTrayNotifyIcon::User, m_hTrayImage, kTrayCallback, 0, true, false,
-                           false, nullptr, false, true);
+  CTrayIcon::Options options;
+  options.notifyWindow = m_hWnd;
+  options.id = kTrayIconId;
+  options.callbackMessage = kTrayCallback;
+  options.icon = m_hTrayImage;
+  options.tooltip = tip;
+  options.defaultItem = TRAY_POS_SETTINGS;
+  // The name shows once in a balloon as the icon comes, without a sound.
+  options.balloonText = tip;
+  options.balloonTimeoutMs = 10;
+  options.balloonStyle = CTrayIcon::BalloonStyle::User;
+  options.balloonSilent = true;
+  return m_TrayIcon.Create(options);
 }
 
 void CMainDlg::RetryTrayIcon() {
@@ -161,7 +154,7 @@ void CMainDlg::ShowCaptureNotice() {
   CLocalizer localizer(kMainSection);
   m_TrayIcon.ShowBalloon(localizer.GetText(L"Text capture unavailable").c_str(),
                          localizer.GetText(L"Brantel QV Dictionary").c_str(),
-                         CTrayNotifyIcon::Warning, kNoticeMs);
+                         CTrayIcon::BalloonStyle::Warning, kNoticeMs);
 }
 
 void CMainDlg::Quit(int code) {
@@ -196,7 +189,8 @@ void CMainDlg::InitSettingsControls() {
   m_Activation.SetHoverDelay(kStartHoverDelay);
   SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
   AttachLocalizedMenu();
-  LocalizeDialogTexts();
+  LocalizeWindow(m_hWnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
+                                        IDCANCEL, IDC_EXIT, IDC_HISTORY});
 }
 
 void CMainDlg::AttachLocalizedMenu() {
@@ -207,16 +201,6 @@ void CMainDlg::AttachLocalizedMenu() {
   DrawMenuBar(m_hWnd);
 }
 
-void CMainDlg::LocalizeDialogTexts() {
-  CLocalizer localizer(kMainSection);
-  SetWindowTextW(m_hWnd, localizer.GetText(L"QV Settings").c_str());
-  for (int id : {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK, IDCANCEL, IDC_EXIT,
-                 IDC_HISTORY}) {
-    HWND item = GetDlgItem(id);
-    SetWindowTextW(item, localizer.GetText(WindowText(item)).c_str());
-  }
-}
-
 void CMainDlg::LookupUnderCursor() {
   if (m_bInLookup) return;
   m_bInLookup = true;
@@ -224,6 +208,7 @@ void CMainDlg::LookupUnderCursor() {
     m_Lookup.LookupUnderCursor();
   } catch (...) {
     // Out of memory in the middle of a look-up: this one shows nothing.
+    platform::TraceFailure(L"looking up the word under the pointer");
   }
   m_bInLookup = false;
 }
@@ -267,11 +252,6 @@ LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CMainDlg::OnTrayExit(UINT, WPARAM, LPARAM) {
-  Quit(0);
-  return 0;
-}
-
 LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
   wchar_t text[64] = {};
   GetDlgItemTextW(m_hWnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
@@ -281,9 +261,9 @@ LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-// The settings window's Quit: the same orderly end as the tray's Exit, so that the capture
-// engine is released and COM shut down before the process ends.
-LRESULT CMainDlg::OnExitProcess(UINT, WPARAM, LPARAM) {
+// The tray's Exit and the settings window's Quit: an orderly end through the loop, so that the
+// capture engine is released and COM shut down before the process ends.
+LRESULT CMainDlg::OnExit(UINT, WPARAM, LPARAM) {
   Quit(0);
   return 0;
 }
@@ -315,17 +295,17 @@ LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnWebTutorial(UINT, WPARAM, LPARAM) {
-  shell::OpenTutorial();
+  OpenTutorial();
   return 0;
 }
 
 LRESULT CMainDlg::OnPronounceGuide(UINT, WPARAM, LPARAM) {
-  shell::ShowPronounceHelp(GetActiveWindow());
+  ShowPronounceHelp(GetActiveWindow());
   return 0;
 }
 
 LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
-  shell::ShowAbout(GetActiveWindow());
+  ShowAbout(GetActiveWindow());
   return 0;
 }
 

@@ -13,9 +13,9 @@
 #include "core/activation.h"
 #include "core/lookup.h"
 #include "core/lookup_services.h"
+#include "resources/maindlg_res.h"
 #include "app/lookup_adapters.h"
 #include "app/lookupwnd.h"
-#include "app/maindlg_res.h"
 #include "app/tooltip.h"
 #include "app/tray/tray_icon.h"
 #include "app/ui/message_loop.h"
@@ -44,7 +44,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   bool Enabled() const { return m_Activation.Enabled(); }
   int HoverDelay() const { return m_Activation.HoverDelay(); }
   const Tooltip& Popup() const { return m_Tooltip; }
-  const CTrayNotifyIcon& TrayIcon() const { return m_TrayIcon; }
+  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
   void OpenLookUp(const std::wstring& word) { m_LookUpWindow.Open(word); }
 
@@ -56,9 +56,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnPopupLinkClick(UINT, WPARAM, LPARAM);
   LRESULT OnHoverTimer(UINT, WPARAM, LPARAM);
   LRESULT OnToggleEnabled(UINT, WPARAM, LPARAM);
-  LRESULT OnTrayExit(UINT, WPARAM, LPARAM);
   LRESULT OnOK(UINT, WPARAM, LPARAM);
-  LRESULT OnExitProcess(UINT, WPARAM, LPARAM);
+  LRESULT OnExit(UINT, WPARAM, LPARAM);
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
   LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
@@ -74,7 +73,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   void InitSettingsControls();
   void AttachLocalizedMenu();
-  void LocalizeDialogTexts();
   void CreateCaptureEngine();
   bool AddTrayIcon();
   void RetryTrayIcon();
@@ -102,7 +100,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SetToggleItemText(const std::wstring& text) override;
   std::wstring GetText(std::wstring_view key) override;
 
-  CTrayNotifyIcon m_TrayIcon;
+  CTrayIcon m_TrayIcon;
   HICON m_hTrayImage = nullptr;  // shared: not destroyed
   std::vector<HotKeyRow> m_HotKeys;
   Tooltip m_Tooltip;

@@ -15,7 +15,7 @@
 
 #include <atomic>
 
-#include "platform/unique_handle.h"
+#include "platform/kernel_win.h"
 
 namespace qv {
 
@@ -76,7 +76,7 @@ class MouseHookBase {
   std::atomic<LONG> m_lastX{0}, m_lastY{0};
   std::atomic<unsigned long> m_events{0}, m_reinstalls{0};
   bool m_removedForTest = false;  // hook thread only: the hook handle is stale
-  platform::UniqueHandle<HANDLE, &CloseHandle> m_thread;
+  platform::UniqueKernelHandle m_thread;
   DWORD m_threadId = 0;
 };
 

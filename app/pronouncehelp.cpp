@@ -25,3 +25,8 @@ LRESULT CPronounceHelp::OnClose(UINT, WPARAM, LPARAM) {
   EndDialog(IDCANCEL);
   return 0;
 }
+
+void qv::ShowPronounceHelp(HWND owner) noexcept {
+  CPronounceHelp dlg;
+  dlg.DoModal(owner);
+}

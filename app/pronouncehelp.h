@@ -15,3 +15,10 @@ class CPronounceHelp : public qv::ui::CDialogImpl<CPronounceHelp> {
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
   LRESULT OnClose(UINT, WPARAM, LPARAM);
 };
+
+namespace qv {
+
+// Modal, owned by `owner`; returns when the guide closes.
+void ShowPronounceHelp(HWND owner) noexcept;
+
+}  // namespace qv

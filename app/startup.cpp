@@ -4,14 +4,14 @@
 #include <objbase.h>
 
 #include "core/lookup_window.h"
-#include "platform/unique_handle.h"
+#include "platform/kernel_win.h"
+#include "platform/trace.h"
 #include "app/lookupwnd.h"
 
 namespace qv::startup {
 namespace {
 
-void CloseKernelHandle(HANDLE h) noexcept { CloseHandle(h); }
-using UniqueKernelHandle = platform::UniqueHandle<HANDLE, CloseKernelHandle>;
+using platform::UniqueKernelHandle;
 
 // The command-line tail, kept for the whole run.
 std::wstring& CommandLineTail() {
@@ -32,7 +32,7 @@ void ShowRunningInstance(DWORD waitMs) noexcept {
   try {
     word = ParseLookupCommand(CommandLineTail());
   } catch (...) {
-    OutputDebugStringW(L"QV: the command line could not be read for /lookup\n");
+    platform::TraceFailure(L"reading the command line for /lookup");
   }
   const ULONGLONG end = GetTickCount64() + waitMs;
   for (;;) {
@@ -42,7 +42,7 @@ void ShowRunningInstance(DWORD waitMs) noexcept {
       try {
         shown = CLookUpWindow::SendToRunningInstance(*word);
       } catch (...) {
-        OutputDebugStringW(L"QV: the word could not be handed to the running instance\n");
+        platform::TraceFailure(L"handing the word to the running instance");
       }
     } else {
       EnumWindows(

@@ -21,7 +21,9 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QV-fr"
 !define MAIN_WINDOW "QV Settings"
-!define ID_TRAY_EXIT 57665  ; the tray menu's Exit: QV removes its icon and leaves its loop
+; The tray menu's Exit, as the program's resources define it: QV removes its icon and leaves its
+; loop.
+!searchparse /file "${__FILEDIR__}/../resources/resource_ids.h" "#define ID_TRAY_EXIT " ID_TRAY_EXIT
 ; The uninstaller's own name: the folder may be one the user chose, shared with other programs.
 !define UNINSTALLER "QV-uninstall.exe"
 ; What administrators and SYSTEM may do with a folder outside Program Files, and users not: the

@@ -1,21 +1,29 @@
 #include "app/tray/tray_icon.h"
 
-#include <shlwapi.h>
-
 #include <algorithm>
 #include <cwchar>
 
-#include "app/localize_menu.h"
+#include "app/localize.h"
 
 namespace qv {
 namespace {
 
 // Copies at most `limit` characters (the record's field holds limit + 1).
 template <size_t N>
-void CopyTruncated(wchar_t (&field)[N], const wchar_t* text, size_t limit) {
-  const size_t n = text ? std::min(std::wcslen(text), std::min(limit, N - 1)) : 0;
-  if (n) std::wmemcpy(field, text, n);
+void CopyTruncated(wchar_t (&field)[N], std::wstring_view text, size_t limit) {
+  const size_t n = std::min(text.size(), std::min(limit, N - 1));
+  if (n) std::wmemcpy(field, text.data(), n);
   field[n] = L'\0';
+}
+
+DWORD InfoFlags(CTrayIcon::BalloonStyle style) {
+  switch (style) {
+    case CTrayIcon::BalloonStyle::Warning: return NIIF_WARNING;
+    case CTrayIcon::BalloonStyle::Error: return NIIF_ERROR;
+    case CTrayIcon::BalloonStyle::Info: return NIIF_INFO;
+    case CTrayIcon::BalloonStyle::User: return NIIF_USER;
+    default: return NIIF_NONE;
+  }
 }
 
 UINT TaskbarCreatedMessage() {
@@ -25,109 +33,56 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-ShellLevel ShellLevelFor(DWORD major, DWORD minor, DWORD build) noexcept {
-  if (major > 6 || (major == 6 && minor > 0)) return ShellLevel::Version7;
-  if (major == 6) return build >= 6000 ? ShellLevel::VersionVista : ShellLevel::Version6;
-  if (major == 5) return ShellLevel::Version5;
-  return ShellLevel::Version4;
-}
-
-DWORD NotifyDataSize(ShellLevel level) noexcept {
-  switch (level) {
-    case ShellLevel::Version4: return NOTIFYICONDATAW_V1_SIZE;
-    case ShellLevel::Version5: return NOTIFYICONDATAW_V2_SIZE;
-    case ShellLevel::Version6: return NOTIFYICONDATAW_V3_SIZE;
-    default: return sizeof(NOTIFYICONDATAW);
-  }
-}
-
-CTrayNotifyIcon::CTrayNotifyIcon() {
+CTrayIcon::CTrayIcon() {
   TaskbarCreatedMessage();
-  // The shell library is already loaded by the program; it is not loaded for this purpose.
-  if (HMODULE shell = GetModuleHandleW(L"SHELL32.DLL")) {
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(shell, "DllGetVersion")));
-    DLLVERSIONINFO dvi{};
-    dvi.cbSize = sizeof dvi;  // 20
-    if (getVersion && SUCCEEDED(getVersion(&dvi)))
-      m_ShellVersion = ShellLevelFor(dvi.dwMajorVersion, dvi.dwMinorVersion, dvi.dwBuildNumber);
-  }
-  m_NotifyIconData = {};
-  m_NotifyIconData.cbSize = NotifyDataSize(m_ShellVersion);
+  m_NotifyIconData.cbSize = sizeof m_NotifyIconData;
 }
 
-CTrayNotifyIcon::~CTrayNotifyIcon() { RemoveIcon(true); }
+CTrayIcon::~CTrayIcon() { RemoveIcon(true); }
 
-std::span<const ui::MsgEntry<CTrayNotifyIcon>> CTrayNotifyIcon::MessageTable() {
-  static const ui::MsgEntry<CTrayNotifyIcon> table[] = {
-      ui::OnMessage<CTrayNotifyIcon>(TaskbarCreatedMessage(), &CTrayNotifyIcon::OnTaskbarCreated),
+std::span<const ui::MsgEntry<CTrayIcon>> CTrayIcon::MessageTable() {
+  static const ui::MsgEntry<CTrayIcon> table[] = {
+      ui::OnMessage<CTrayIcon>(TaskbarCreatedMessage(), &CTrayIcon::OnTaskbarCreated),
   };
   return table;
 }
 
-HICON CTrayNotifyIcon::LoadIcon(UINT resourceId, bool smallIcon) noexcept {
-  const int cx = GetSystemMetrics(smallIcon ? SM_CXSMICON : SM_CXICON);
-  const int cy = GetSystemMetrics(smallIcon ? SM_CYSMICON : SM_CYICON);
-  return static_cast<HICON>(LoadImageW(ui::ResourceInstance(), MAKEINTRESOURCEW(resourceId),
-                                       IMAGE_ICON, cx, cy, LR_SHARED));
-}
-
-bool CTrayNotifyIcon::Create(HWND hNotifyWnd, UINT uID, const wchar_t* pszTooltipText,
-                             const wchar_t* pszBalloonText, const wchar_t* pszBalloonTitle,
-                             UINT nTimeout, BalloonStyle style, HICON hIcon, UINT nNotifyMessage,
-                             UINT uMenuID, bool bNoSound, bool bLargeIcon, bool bRealtime,
-                             HICON hBalloonIcon, bool bQuietTime, bool bShow) {
-  const UINT menuId = uMenuID ? uMenuID : uID;
-  m_Menu.reset(LoadMenuW(ui::ResourceInstance(), MAKEINTRESOURCEW(menuId)));
+bool CTrayIcon::Create(const Options& options) {
+  m_Menu.reset(LoadMenuW(ui::ResourceInstance(),
+                         MAKEINTRESOURCEW(options.menuId ? options.menuId : options.id)));
   if (!m_Menu) return false;
   LocalizeMenu(m_Menu.get());
   HMENU popup = GetSubMenu(m_Menu.get(), 0);
   if (!popup || !IsMenu(popup)) return false;
-  SetMenuDefaultItem(popup, m_nDefaultMenuItem, m_bDefaultMenuItemByPos);
+  SetMenuDefaultItem(popup, options.defaultItem, TRUE);
 
-  if (!m_hWnd && !ui::CWindowImpl<CTrayNotifyIcon>::Create(nullptr, kHelperTitle, WS_OVERLAPPEDWINDOW))
+  if (!m_hWnd && !ui::CWindowImpl<CTrayIcon>::Create(nullptr, kHelperTitle, WS_OVERLAPPEDWINDOW))
     return false;
 
-  m_hNotifyWnd = hNotifyWnd;
+  m_hNotifyWnd = options.notifyWindow;
   NOTIFYICONDATAW& nid = m_NotifyIconData;
-  nid.hWnd = hNotifyWnd;
-  nid.uID = uID;
+  nid.hWnd = options.notifyWindow;
+  nid.uID = options.id;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
-  nid.uCallbackMessage = nNotifyMessage;
-  nid.hIcon = hIcon;
-  CopyTruncated(nid.szTip, pszTooltipText, 127);
-  CopyTruncated(nid.szInfo, pszBalloonText, 255);
-  CopyTruncated(nid.szInfoTitle, pszBalloonTitle, 63);
-  nid.uTimeout = nTimeout;
-  switch (style) {
-    case Warning: nid.dwInfoFlags = NIIF_WARNING; break;
-    case Error: nid.dwInfoFlags = NIIF_ERROR; break;
-    case Info: nid.dwInfoFlags = NIIF_INFO; break;
-    case None: nid.dwInfoFlags = NIIF_NONE; break;
-    case User:
-      nid.dwInfoFlags = NIIF_USER;
-      nid.hBalloonIcon = hBalloonIcon ? hBalloonIcon : hIcon;
-      break;
-  }
-  if (bNoSound) nid.dwInfoFlags |= NIIF_NOSOUND;
-  if (bLargeIcon) nid.dwInfoFlags |= NIIF_LARGE_ICON;
-  if (bQuietTime) nid.dwInfoFlags |= NIIF_RESPECT_QUIET_TIME;
-  if (bRealtime) nid.uFlags |= NIF_REALTIME;
-  if (!bShow) {
-    nid.uFlags |= NIF_STATE;
-    nid.dwState = nid.dwStateMask = NIS_HIDDEN;
-  }
+  nid.uCallbackMessage = options.callbackMessage;
+  nid.hIcon = options.icon;
+  CopyTruncated(nid.szTip, options.tooltip, 127);
+  CopyTruncated(nid.szInfo, options.balloonText, 255);
+  CopyTruncated(nid.szInfoTitle, options.balloonTitle, 63);
+  nid.uTimeout = options.balloonTimeoutMs;
+  nid.dwInfoFlags = InfoFlags(options.balloonStyle);
+  if (options.balloonStyle == BalloonStyle::User) nid.hBalloonIcon = options.icon;
+  if (options.balloonSilent) nid.dwInfoFlags |= NIIF_NOSOUND;
 
   m_bCreated = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
   if (m_bCreated) {
-    m_bHidden = !bShow;
     nid.uVersion = NOTIFYICON_VERSION;
     Shell_NotifyIconW(NIM_SETVERSION, &nid);
   }
   return m_bCreated;
 }
 
-bool CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
+bool CTrayIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
   if (wParam != m_NotifyIconData.uID) return false;
   HMENU popup = PopupMenu();
   switch (LOWORD(lParam)) {
@@ -151,30 +106,27 @@ bool CTrayNotifyIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
   return true;
 }
 
-bool CTrayNotifyIcon::SetMenuItemText(UINT pos, const wchar_t* text) {
-  ModifyMenuW(PopupMenu(), pos, MF_BYPOSITION | MF_STRING, kToggleCommand, text);
-  return true;
+bool CTrayIcon::SetMenuItemText(UINT pos, const wchar_t* text) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<wchar_t*>(text);
+  return SetMenuItemInfoW(PopupMenu(), pos, TRUE, &info) != FALSE;
 }
 
-bool CTrayNotifyIcon::ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style,
-                                  UINT timeoutMs) {
+bool CTrayIcon::ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style,
+                            UINT timeoutMs) {
   if (!m_bCreated) return false;
   NOTIFYICONDATAW nid = m_NotifyIconData;
   nid.uFlags = NIF_INFO;
-  CopyTruncated(nid.szInfo, text, 255);
-  CopyTruncated(nid.szInfoTitle, title, 63);
+  CopyTruncated(nid.szInfo, text ? text : L"", 255);
+  CopyTruncated(nid.szInfoTitle, title ? title : L"", 63);
   nid.uTimeout = timeoutMs;
-  switch (style) {
-    case Warning: nid.dwInfoFlags = NIIF_WARNING; break;
-    case Error: nid.dwInfoFlags = NIIF_ERROR; break;
-    case Info: nid.dwInfoFlags = NIIF_INFO; break;
-    case None: nid.dwInfoFlags = NIIF_NONE; break;
-    case User: nid.dwInfoFlags = NIIF_USER; break;
-  }
+  nid.dwInfoFlags = InfoFlags(style);
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
-bool CTrayNotifyIcon::RemoveIcon(bool bCloseHelperWindow) {
+bool CTrayIcon::RemoveIcon(bool bCloseHelperWindow) {
   bool ok = true;
   if (m_bCreated) {
     NOTIFYICONDATAW nid = m_NotifyIconData;
@@ -186,17 +138,11 @@ bool CTrayNotifyIcon::RemoveIcon(bool bCloseHelperWindow) {
   return ok;
 }
 
-LRESULT CTrayNotifyIcon::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
-  const bool show = !m_bHidden;
+LRESULT CTrayIcon::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
   RemoveIcon(false);
   NOTIFYICONDATAW& nid = m_NotifyIconData;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  if (!show) {
-    nid.uFlags |= NIF_STATE;
-    nid.dwState = nid.dwStateMask = NIS_HIDDEN;
-  }
   m_bCreated = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
-  if (m_bCreated) m_bHidden = !show;
   return 0;
 }
 

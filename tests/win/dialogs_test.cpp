@@ -1,7 +1,9 @@
 // The splash, About and the pronunciation guide run modally under Wine's virtual desktop while a
 // second thread plays the user: keys, clicks and the close box, as they arrive at the dialog.
 // Also the tutorial page's address and its opening through the shell (recorded, never opened),
-// the two bitmaps as the program carries them, and screenshots of the three dialogs.
+// the two bitmaps as the program carries them, and what the three dialogs show on the screen:
+// the splash and the guide their whole picture, About the program's icon (their screenshots are
+// kept beside the test for the README).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,14 +15,19 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/win/screen_shot.h"
 #include "core/settings.h"
+#include "platform/gdi_win.h"
 #include "platform/registry.h"
 #include "resources/dialogs/about_res.h"
+#include "resources/dialogs/pronounce_res.h"
+#include "resources/dialogs/splash_res.h"
 #include "app/aboutdlg.h"
+#include "app/open_address.h"
+#include "app/program_icon.h"
 #include "app/pronouncehelp.h"
-#include "app/shell_commands.h"
 #include "app/splashdlg.h"
 
 namespace {
@@ -124,14 +131,74 @@ BitmapShape ResourceBitmap(int id) {
   return {bih->biWidth, bih->biHeight, bih->biBitCount};
 }
 
-// The dialog shows its bitmap and nothing else: the picture control has it, the client area is
-// its size.
-bool ShowsJustPicture(HWND dlg, LONG width, LONG height) {
-  HWND pic = GetWindow(dlg, GW_CHILD);
+// A bitmap's pixels, 32 bits each, top row first.
+std::vector<DWORD> Pixels(HBITMAP bmp, int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<DWORD> px(static_cast<size_t>(w) * h);
+  qv::platform::WindowDc screen;
+  GetDIBits(screen.get(), bmp, 0, h, px.data(), &bi, DIB_RGB_COLORS);
+  return px;
+}
+
+// What the screen shows of a window's client area.
+std::vector<DWORD> ShownPixels(HWND wnd, int& w, int& h) {
   RECT rc;
-  GetClientRect(dlg, &rc);
-  return pic && SendMessageW(pic, STM_GETIMAGE, IMAGE_BITMAP, 0) && rc.right == width &&
-         rc.bottom == height;
+  GetClientRect(wnd, &rc);
+  w = rc.right;
+  h = rc.bottom;
+  POINT origin{0, 0};
+  ClientToScreen(wnd, &origin);
+  qv::platform::WindowDc screen;
+  qv::platform::UniqueDc mem(CreateCompatibleDC(screen.get()));
+  qv::platform::UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+  {
+    qv::platform::SelectedObject selected(mem.get(), bmp.get());
+    BitBlt(mem.get(), 0, 0, w, h, screen.get(), origin.x, origin.y, SRCCOPY);
+  }
+  return Pixels(bmp.get(), w, h);
+}
+
+// The share of pixels alike in two pictures of the same size (every colour within 16).
+double Alike(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+  if (a.empty() || a.size() != b.size()) return 0;
+  size_t same = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    bool close = true;
+    for (int shift : {0, 8, 16})
+      close = close && abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF)) <= 16;
+    same += close;
+  }
+  return double(same) / double(a.size());
+}
+
+// The dialog shows its bitmap resource and nothing else: whole, unscaled, filling its client
+// area.
+bool ShowsPicture(HWND dlg, int bitmapId) {
+  qv::platform::UniqueBitmap bmp(static_cast<HBITMAP>(LoadImageW(
+      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  BITMAP bm{};
+  if (!bmp || !GetObjectW(bmp.get(), sizeof bm, &bm)) return false;
+  int w = 0, h = 0;
+  const std::vector<DWORD> shown = ShownPixels(dlg, w, h);
+  return w == bm.bmWidth && h == bm.bmHeight &&
+         Alike(shown, Pixels(bmp.get(), bm.bmWidth, bm.bmHeight)) >= 0.99;
+}
+
+// An icon control shows the program's icon `iconId`, drawn on the dialog's face.
+bool ShowsIcon(HWND control, int iconId) {
+  int w = 0, h = 0;
+  const std::vector<DWORD> shown = ShownPixels(control, w, h);
+  qv::platform::WindowDc screen;
+  qv::platform::UniqueDc mem(CreateCompatibleDC(screen.get()));
+  qv::platform::UniqueBitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+  {
+    qv::platform::SelectedObject selected(mem.get(), bmp.get());
+    RECT all{0, 0, w, h};
+    FillRect(mem.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(mem.get(), 0, 0, qv::LoadProgramIcon(iconId, false), w, h, 0, nullptr, DI_NORMAL);
+  }
+  return w > 0 && Alike(shown, Pixels(bmp.get(), w, h)) >= 0.95;
 }
 
 class DialogsTest : public ::testing::Test {
@@ -152,8 +219,8 @@ TEST_F(DialogsTest, SplashWaitsTwoSecondsWhateverTheUserDoes) {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     centred = abs((r.left + r.right) - (work.left + work.right)) <= 2 &&
               abs((r.top + r.bottom) - (work.top + work.bottom)) <= 2;
-    picture = ShowsJustPicture(h, 375, 270);
     Sleep(300);
+    picture = ShowsPicture(h, IDB_SPLASH);
     SaveWindowShot(h, L"splash_screenshot.bmp");
     PostKey(h, VK_ESCAPE);
     PostKey(h, VK_RETURN);
@@ -220,12 +287,11 @@ TEST_F(DialogsTest, AboutWithoutBundleShowsEmptyTexts) {
 }
 
 TEST_F(DialogsTest, PronunciationGuideIgnoresEnterAndEsc) {
-  bool openAfterKeys = false, picture = false;
+  bool openAfterKeys = false;
   std::wstring caption;
   CPronounceHelp dlg;
   const INT_PTR result = RunWithUser(dlg, [&](HWND h) {
     caption = Text(h);
-    picture = ShowsJustPicture(h, 360, 411);
     PostKey(h, VK_ESCAPE);
     PostKey(h, VK_RETURN);
     PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
@@ -236,7 +302,6 @@ TEST_F(DialogsTest, PronunciationGuideIgnoresEnterAndEsc) {
   EXPECT_TRUE(openAfterKeys);
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(caption, L"QV Pronounciation Guide");
-  EXPECT_TRUE(picture);
 }
 
 // The pictures as the program carries them: 24-bit bitmaps of their drawn sizes.
@@ -250,30 +315,37 @@ TEST(DialogBitmaps, SplashAndGuide) {
   EXPECT_EQ(guide.bits, 24);
 }
 
-// Screenshots of About and the guide, for the README and the tutorial page (BMP beside the
-// test; the splash's is taken by its own test).
-TEST_F(DialogsTest, Screenshots) {
+// About shows the tray's icon, the guide its picture; their screenshots are kept beside the test.
+TEST_F(DialogsTest, AboutAndGuideShowTheirPictures) {
+  bool icon = false, picture = false;
   CAboutDlg about;
-  RunWithUser(about, [](HWND h) {
+  RunWithUser(about, [&](HWND h) {
     Sleep(300);
-    EXPECT_TRUE(SaveWindowShot(h, L"about_screenshot.bmp"));
+    HWND control = FindWindowExW(h, nullptr, L"Static", nullptr);
+    while (control && !SendMessageW(control, STM_GETICON, 0, 0))
+      control = FindWindowExW(h, control, L"Static", nullptr);
+    icon = control && ShowsIcon(control, IDI_QV_TRAY);
+    SaveWindowShot(h, L"about_screenshot.bmp");
     PostKey(h, VK_ESCAPE);
   });
   CPronounceHelp guide;
-  RunWithUser(guide, [](HWND h) {
+  RunWithUser(guide, [&](HWND h) {
     Sleep(300);
-    EXPECT_TRUE(SaveWindowShot(h, L"pronounce_screenshot.bmp"));
+    picture = ShowsPicture(h, IDB_PRONOUNCE);
+    SaveWindowShot(h, L"pronounce_screenshot.bmp");
     PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
+  EXPECT_TRUE(icon);
+  EXPECT_TRUE(picture);
 }
 
 TEST(TutorialAddress, Resolution) {
-  using qv::shell::ResolveAddress;
+  using qv::ResolveAddress;
   SetInstall(L"C:\\Program Files\\QV\\", L"en");
   EXPECT_EQ(ResolveAddress(L"tutorial\\index.html"), L"C:\\Program Files\\QV\\tutorial\\index.html");
   EXPECT_EQ(ResolveAddress(L" \\tutorial\\index.html "),
             L"C:\\Program Files\\QV\\tutorial\\index.html");
-  EXPECT_EQ(qv::shell::TutorialAddress(), L"C:\\Program Files\\QV\\tutorial\\index.html");
+  EXPECT_EQ(qv::TutorialAddress(), L"C:\\Program Files\\QV\\tutorial\\index.html");
   EXPECT_EQ(ResolveAddress(L"https://example.org/t.html"), L"https://example.org/t.html");
   // Nothing but web addresses and pages inside the installation folder.
   EXPECT_EQ(ResolveAddress(L"file:///C:/t.html"), L"");
@@ -296,10 +368,10 @@ TEST(TutorialAddress, Resolution) {
 TEST(TutorialAddress, BundlesNameTheInstalledPage) {
   const std::wstring data = WinPath(QV_SOURCE_DIR "/data/");
   SetInstall(data, L"en");
-  EXPECT_EQ(qv::shell::FirstRunTutorialAddress(), data + L"tutorial\\index.html");
-  EXPECT_EQ(qv::shell::TutorialAddress(), data + L"tutorial\\index.html");
+  EXPECT_EQ(qv::FirstRunTutorialAddress(), data + L"tutorial\\index.html");
+  EXPECT_EQ(qv::TutorialAddress(), data + L"tutorial\\index.html");
   SetInstall(data, L"fr");
-  EXPECT_EQ(qv::shell::FirstRunTutorialAddress(), data + L"tutorial\\index.fr.html");
+  EXPECT_EQ(qv::FirstRunTutorialAddress(), data + L"tutorial\\index.fr.html");
   qv::platform::ClearValueOverrides();
 }
 
@@ -324,7 +396,7 @@ TEST(TutorialAddress, OpenTutorialHandsTheInstalledPageToTheBrowser) {
   before.close();
 
   SetInstall(WinPath(QV_TUTORIAL_ROOT "/"), L"en");
-  qv::shell::OpenTutorial();
+  qv::OpenTutorial();
   std::string got;
   for (int i = 0; i < 200 && got.empty(); ++i) {
     Sleep(50);

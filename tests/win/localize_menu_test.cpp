@@ -7,7 +7,7 @@
 
 #include "core/settings.h"
 #include "platform/registry.h"
-#include "app/localize_menu.h"
+#include "app/localize.h"
 
 namespace qv {
 namespace {

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "platform/registry.h"
 #include "app/maindlg.h"
+#include "app/program_icon.h"
 
 namespace qv {
 namespace {
@@ -143,8 +144,9 @@ TEST_F(MainDlg, SequencesSetTheHiddenListsAndOkTakesTheDelay) {
 }
 
 TEST_F(MainDlg, TrayIconRecordAndTaskbarRestart) {
-  const CTrayNotifyIcon& tray = dlg.TrayIcon();
+  const CTrayIcon& tray = dlg.TrayIcon();
   ASSERT_TRUE(tray.IsCreated());
+  EXPECT_EQ(DWORD(sizeof(NOTIFYICONDATAW)), tray.NotifyData().cbSize);
   EXPECT_STREQ(L"Dictionnaire QV de Brantel", tray.NotifyData().szTip);
   EXPECT_EQ(DWORD(NIIF_USER | NIIF_NOSOUND), tray.NotifyData().dwInfoFlags);
 
@@ -153,25 +155,18 @@ TEST_F(MainDlg, TrayIconRecordAndTaskbarRestart) {
   EXPECT_TRUE(tray.IsCreated());
   EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray.NotifyData().uFlags);  // no balloon
 
-  CTrayNotifyIcon other;
+  CTrayIcon other;
   const std::wstring tip(200, L'x');
-  ASSERT_TRUE(other.Create(h, 203, tip.c_str(), L"", L"", 10, CTrayNotifyIcon::None,
-                           CTrayNotifyIcon::LoadIcon(IDI_TRAY, true), CMainDlg::kTrayCallback,
-                           IDR_TRAYMENU, true, false, false, nullptr, false, true));
+  CTrayIcon::Options options;
+  options.notifyWindow = h;
+  options.id = 203;
+  options.callbackMessage = CMainDlg::kTrayCallback;
+  options.icon = LoadProgramIcon(IDI_QV_TRAY, true);
+  options.tooltip = tip;
+  options.menuId = IDR_TRAYMENU;
+  ASSERT_TRUE(other.Create(options));
   EXPECT_EQ(127u, wcslen(other.NotifyData().szTip));
   EXPECT_FALSE(other.OnTrayNotification(202, WM_LBUTTONUP));  // another icon's notification
-}
-
-TEST(ShellLevel, FromTheShellLibrarysVersion) {
-  EXPECT_EQ(ShellLevel::Version4, ShellLevelFor(4, 72, 0));
-  EXPECT_EQ(ShellLevel::Version5, ShellLevelFor(5, 0, 0));
-  EXPECT_EQ(ShellLevel::Version6, ShellLevelFor(6, 0, 5999));
-  EXPECT_EQ(ShellLevel::VersionVista, ShellLevelFor(6, 0, 6000));
-  EXPECT_EQ(ShellLevel::Version7, ShellLevelFor(6, 1, 0));
-  EXPECT_EQ(ShellLevel::Version7, ShellLevelFor(10, 0, 0));
-  EXPECT_EQ(DWORD(NOTIFYICONDATAW_V1_SIZE), NotifyDataSize(ShellLevel::Version4));
-  EXPECT_EQ(DWORD(NOTIFYICONDATAW_V3_SIZE), NotifyDataSize(ShellLevel::Version6));
-  EXPECT_EQ(DWORD(sizeof(NOTIFYICONDATAW)), NotifyDataSize(ShellLevel::Version7));
 }
 
 }  // namespace

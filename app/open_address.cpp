@@ -1,24 +1,14 @@
-#include "app/shell_commands.h"
+#include "app/open_address.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
 #include "core/addresses.h"
 #include "core/settings.h"
 #include "core/textbundle.h"
-#include "app/aboutdlg.h"
-#include "app/pronouncehelp.h"
+#include "platform/trace.h"
 
-namespace qv::shell {
-
-void ShowAbout(HWND owner) noexcept {
-  CAboutDlg dlg;
-  dlg.DoModal(owner);
-}
-
-void ShowPronounceHelp(HWND owner) noexcept {
-  CPronounceHelp dlg;
-  dlg.DoModal(owner);
-}
+namespace qv {
 
 std::wstring ResolveAddress(std::wstring_view entry) {
   return SafeAddress(entry, ReadInstallDir().value_or(L""));
@@ -27,7 +17,7 @@ std::wstring ResolveAddress(std::wstring_view entry) {
 std::wstring TutorialAddress() { return ResolveAddress(kTutorialPage); }
 
 std::wstring FirstRunTutorialAddress() {
-  return ResolveAddress(CLocalizer(L"Main").GetText(L"TutorialURL"));
+  return ResolveAddress(CLocalizer(kMainSection).GetText(L"TutorialURL"));
 }
 
 void OpenAddress(const std::wstring& address) noexcept {
@@ -39,7 +29,8 @@ void OpenTutorial() noexcept {
   try {
     OpenAddress(TutorialAddress());
   } catch (...) {
+    platform::TraceFailure(L"opening the tutorial page");
   }
 }
 
-}  // namespace qv::shell
+}  // namespace qv

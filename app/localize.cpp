@@ -1,8 +1,9 @@
-#include "app/localize_menu.h"
+#include "app/localize.h"
 
 #include <string>
 
 #include "core/textbundle.h"
+#include "platform/trace.h"
 
 namespace qv {
 namespace {
@@ -30,6 +31,12 @@ void LocalizeItems(const CLocalizer& local, HMENU hMenu) {
   }
 }
 
+void LocalizeText(const CLocalizer& local, HWND wnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+  SetWindowTextW(wnd, local.GetText(text).c_str());
+}
+
 }  // namespace
 
 void LocalizeMenu(HMENU hMenu) noexcept {
@@ -38,6 +45,18 @@ void LocalizeMenu(HMENU hMenu) noexcept {
     LocalizeItems(local, hMenu);
   } catch (...) {
     // Out of memory while translating: the menu keeps the texts it has.
+    platform::TraceFailure(L"translating a menu");
+  }
+}
+
+void LocalizeWindow(HWND wnd, std::wstring_view section, std::initializer_list<int> items) noexcept {
+  try {
+    const CLocalizer local(section);
+    LocalizeText(local, wnd);
+    for (int id : items) LocalizeText(local, GetDlgItem(wnd, id));
+  } catch (...) {
+    // The texts not reached keep their English.
+    platform::TraceFailure(L"translating a window's texts");
   }
 }
 

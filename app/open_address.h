@@ -1,17 +1,11 @@
-// The shell's commands that open something beside the main dialog: the About dialog, the
-// pronunciation guide and the tutorial page.
+// Opening an address through the shell: the tutorial page that ships with the program (from the
+// menus, and once on the first run) and the addresses the text bundle names.
 #pragma once
-
-#include <windows.h>
 
 #include <string>
 #include <string_view>
 
-namespace qv::shell {
-
-// Modal, owned by `owner`; they return when the dialog closes.
-void ShowAbout(HWND owner) noexcept;
-void ShowPronounceHelp(HWND owner) noexcept;
+namespace qv {
 
 // The tutorial page ships with the program and is installed in the installation folder (the
 // registry's Target), so that it opens offline. Its place there, as the menu commands name it.
@@ -32,4 +26,4 @@ void OpenAddress(const std::wstring& address) noexcept;
 // The menu commands' and the tray item Help's page.
 void OpenTutorial() noexcept;
 
-}  // namespace qv::shell
+}  // namespace qv
