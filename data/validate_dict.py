@@ -92,10 +92,7 @@ def check_blocks(check, blocks_dir):
         if any("\r" in l or "\n" in l for l in lines):
             check.fault(where, "line break other than CR LF")
         keys = []
-        for line in lines:
-            key = check_entry_line(check, where, line, re.compile(r"^[^\s=][^=]*$"))
-            if key is None:
-                continue
+        for key, _ in entry_keys(check, where, lines):
             keys.append(key)
             first = key[0]
             in_letters = letters is not None and first in letters
@@ -133,6 +130,15 @@ def read_lines(check, path, where, encoding):
     if any("\r" in l or "\n" in l for l in lines):
         check.fault(where, "line break other than CR LF")
     return lines
+
+
+def entry_keys(check, where, lines):
+    """The key and value of each entry line whose key can be read (faults are reported)."""
+    pattern = re.compile(r"^[^\s=][^=]*$")
+    for line in lines:
+        key = check_entry_line(check, where, line, pattern)
+        if key is not None:
+            yield key, line.partition("=")[2]
 
 
 def read_catalog(check, dict_dir, where, key_pattern):
@@ -221,14 +227,11 @@ def check_pronunciations(check, dict_dir):
         if lines is None:
             continue
         words = []
-        for line in lines:
-            word = check_entry_line(check, name, line, re.compile(r"^[^\s=][^=]*$"))
-            if word is None:
-                continue
+        for word, value in entry_keys(check, name, lines):
             words.append(word)
             if key != "other" and word[0] != key:
                 check.fault(name, "word %r belongs to another file" % word)
-            if not GUIDE_RE.match(line.partition("=")[2]):
+            if not GUIDE_RE.match(value):
                 check.fault(name, "%r uses a symbol outside the guide" % line)
         check_sorted_unique(check, name, words, "utf-8")
         total += len(lines)
