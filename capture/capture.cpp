@@ -2,8 +2,8 @@
 // (edit.cpp, richedit.cpp, lists.cpp, static_text.cpp), else UI Automation for programs that
 // draw their own text; or, asked for, the screen around the point recognised (screen.cpp).
 //
-// One capture has one budget of time for every message, request and recognition it makes: the
-// thread that captures also runs the pointer's low-level hook.
+// One capture has one budget of time for every message, request and recognition it makes: it
+// runs on the program's main thread, which a hung program under the pointer must not stall.
 #include "capture/capture.h"
 
 #include <commctrl.h>

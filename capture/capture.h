@@ -13,9 +13,9 @@ namespace qv::capture {
 
 class OcrRecognizer;
 
-// The time left to one capture. The pointer's low-level hook runs on the thread that captures,
-// and the system silently removes a hook that keeps it waiting (and stalls the pointer of the
-// whole desktop meanwhile): every way of finding the text shares one budget.
+// The time left to one capture. The capture runs on the caller's thread (the program's main
+// thread, at a tick of the hover timer), which a program that answers slowly must not hold for
+// long: every way of finding the text shares one budget.
 class Deadline {
  public:
   explicit Deadline(DWORD ms)
