@@ -8,8 +8,8 @@
 #include <cwctype>
 #include <utility>
 
-#include "platform/gdi_win.h"
 #include "platform/trace.h"
+#include "resources/resource_ids.h"
 #include "app/ui/dpi.h"
 
 namespace {
@@ -28,7 +28,6 @@ constexpr int kGap = 6;          // after the icon, and between the title line a
 constexpr int kCloseGap = 8;     // between the title and the close button
 constexpr int kMinSize = 32;     // the narrowest body, the lowest room for it
 constexpr int kTabChars = 8;     // tab stops every eight average character widths
-constexpr int kProgramIcon = 128;
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
@@ -331,7 +330,7 @@ void Tooltip::LoadGdi() {
   m_titleFont.reset(CreateFontIndirectW(&lf));
   const int iconPx = Scale(kIconSize);
   m_ownIcon.reset(static_cast<HICON>(LoadImageW(qv::ui::ResourceInstance(),
-                                                MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON,
+                                                MAKEINTRESOURCEW(IDI_QV_WINDOW), IMAGE_ICON,
                                                 iconPx, iconPx, LR_DEFAULTCOLOR)));
   m_icon = m_ownIcon ? m_ownIcon.get() : LoadIconW(nullptr, IDI_APPLICATION);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "platform/gdi_win.h"
 #include "app/ui/window.h"
 
 class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
@@ -101,11 +101,9 @@ class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
   RECT m_closeRc{};
   std::vector<Piece> m_pieces;
   Part m_pressed = Part::None;
-  // Members need an owner type that is the same in every file including this header.
-  using Font = qv::platform::UniqueHandle<HFONT, &DeleteObject>;
-  Font m_bodyFont;
-  Font m_linkFont;
-  Font m_titleFont;
+  qv::platform::UniqueFont m_bodyFont;
+  qv::platform::UniqueFont m_linkFont;
+  qv::platform::UniqueFont m_titleFont;
   HICON m_icon = nullptr;  // the program's own (m_ownIcon), else the system's shared one
-  qv::platform::UniqueHandle<HICON, &DestroyIcon> m_ownIcon;
+  qv::platform::UniqueIcon m_ownIcon;
 };

@@ -17,12 +17,15 @@ void DeleteGdiObject(T object) {
   DeleteObject(object);
 }
 inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 }  // namespace detail
 
 using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject<HFONT>>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject<HBITMAP>>;
 using UniqueDc = UniqueHandle<HDC, detail::DeleteMemoryDc>;
 using UniqueRegion = UniqueHandle<HRGN, detail::DeleteGdiObject<HRGN>>;
+// An icon loaded at a size of the program's own (not shared).
+using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle>;
 using UniqueBrush = UniqueHandle<HBRUSH, detail::DeleteGdiObject<HBRUSH>>;
 using UniquePen = UniqueHandle<HPEN, detail::DeleteGdiObject<HPEN>>;
 

@@ -1,6 +1,6 @@
 // The translation popup under Wine's virtual desktop: one window per popup, the stem 10 pixels
 // below the pointer, topmost and never active, the link's notification, the close button, the
-// layout of tabs, line feeds, "&" and long bodies, and a screenshot of a realistic popup.
+// layout of tabs, line feeds, "&" and long bodies, and what the screen shows of it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -343,27 +343,42 @@ TEST_F(TooltipTest, ThreeThousandLinesAreCutKeepingTheLink) {
   EXPECT_TRUE(Find(tip, L"Disable") && Find(tip, L"Disable")->link);
 }
 
-// The whole virtual desktop as a BMP file beside the test program, to be looked at.
-std::wstring SaveScreen(const wchar_t* name) {
-  return qv::test::SaveScreenRect(
-      {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, name);
+// The share of the popup's client area that the screen shows in `color` (each channel within
+// 16), read back from the screen itself.
+double ShareOnScreen(HWND popup, COLORREF color) {
+  RECT rc;
+  GetClientRect(popup, &rc);
+  POINT origin{0, 0};
+  ClientToScreen(popup, &origin);
+  HDC screen = GetDC(nullptr);
+  size_t same = 0, all = 0;
+  for (int y = 0; y < rc.bottom; y += 2) {
+    for (int x = 0; x < rc.right; x += 2, ++all) {
+      const COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+      same += std::abs(GetRValue(c) - GetRValue(color)) <= 16 &&
+              std::abs(GetGValue(c) - GetGValue(color)) <= 16 &&
+              std::abs(GetBValue(c) - GetBValue(color)) <= 16;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return all ? double(same) / double(all) : 0;
 }
 
-// A realistic popup, and one flipped above and to the left at the screen's corner.
-TEST_F(TooltipTest, Screenshot) {
-  ShowAt(160, 120);
-  Pump(200);
-  std::wstring out = SaveScreen(L"tooltip_screenshot.bmp");
-  ASSERT_FALSE(out.empty());
-  RECT wr;
-  GetWindowRect(tip, &wr);
-  printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
-  ShowAt(1000, 740, kBody, L"QV");
-  Pump(200);
-  out = SaveScreen(L"tooltip_screenshot_corner.bmp");
-  ASSERT_FALSE(out.empty());
-  GetWindowRect(tip, &wr);
-  printf("popup at %ld,%ld-%ld,%ld; screenshot %ls\n", wr.left, wr.top, wr.right, wr.bottom, out.c_str());
+// A realistic popup, and one flipped above and to the left at the screen's corner: the screen
+// shows each on its background with its text drawn, and both pictures are kept to be looked at.
+TEST_F(TooltipTest, ShowsItsTextOnItsBackgroundOnTheScreen) {
+  const RECT desktop{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  for (POINT at : {POINT{160, 120}, POINT{1000, 740}}) {
+    ShowAt(at.x, at.y);
+    Pump(200);
+    const double background = ShareOnScreen(tip, GetSysColor(COLOR_INFOBK));
+    const double text = ShareOnScreen(tip, GetSysColor(COLOR_INFOTEXT));
+    EXPECT_GT(background, 0.5) << "at " << at.x << "," << at.y;
+    EXPECT_GT(text, 0.005) << "at " << at.x << "," << at.y;
+    EXPECT_FALSE(qv::test::SaveScreenRect(desktop, at.x < 500 ? L"tooltip_screenshot.bmp"
+                                                             : L"tooltip_screenshot_corner.bmp")
+                     .empty());
+  }
 }
 
 // Icons 128 and 201 come with the program at 16 and 32 pixels, 32 bits with transparency.
