@@ -56,22 +56,6 @@ std::wstring AsDirectory(std::wstring dir, const char* option) {
   return dir;
 }
 
-class CGivenText : public qv::ITextCapture {
- public:
-  std::wstring text;
-  bool CreateRequest() override { return true; }
-  Result Capture(std::uint32_t, std::wstring_view) override { return {text, std::nullopt}; }
-};
-
-class CPrintedPopup : public qv::IPopup {
- public:
-  std::wstring title, body;
-  void Show(const std::wstring& t, const std::wstring& b) override {
-    title = t;
-    body = b;
-  }
-};
-
 class CStderrMessages : public qv::IMessageBox {
  public:
   void Show(const std::wstring& text, const std::wstring&, Kind) override {
@@ -118,8 +102,8 @@ int Run(const std::vector<std::wstring>& args) {
     std::cerr << "qv-lookup: warning: no text bundle qv_rb." << qv::platform::WideToUtf8(opt.lang)
               << " in " << qv::platform::WideToUtf8(installDir) << ": captions are empty\n";
 
-  CGivenText capture;
-  CPrintedPopup popup;
+  qv::CGivenText capture;
+  qv::CKeptPopup popup;
   CStderrMessages messages;
   qv::CStoreDictionary dictionary;
   qv::CBundleCaptions captions;

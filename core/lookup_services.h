@@ -27,4 +27,22 @@ class CWordNetAnalysis : public ILexicalAnalysis {
   lexical::Answer m_LastAnswer = lexical::Answer::Description;
 };
 
+// For the programs that compose the popup of a text they already hold (qv-lookup, the soak run,
+// the benchmark): a capture that answers with that text, and a popup that keeps what it shows.
+class CGivenText : public ITextCapture {
+ public:
+  std::wstring text;
+  bool CreateRequest() override { return true; }
+  Result Capture(std::uint32_t, std::wstring_view) override { return {text, std::nullopt}; }
+};
+
+class CKeptPopup : public IPopup {
+ public:
+  std::wstring title, body;
+  void Show(const std::wstring& t, const std::wstring& b) override {
+    title = t;
+    body = b;
+  }
+};
+
 }  // namespace qv

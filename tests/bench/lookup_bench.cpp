@@ -69,13 +69,6 @@ class TimedCaptions : public qv::ICaptions {
   qv::CBundleCaptions m_real;
 };
 
-class GivenText : public qv::ITextCapture {
- public:
-  std::wstring text;
-  bool CreateRequest() override { return true; }
-  Result Capture(std::uint32_t, std::wstring_view) override { return {text, std::nullopt}; }
-};
-
 class NoPopup : public qv::IPopup {
  public:
   std::size_t chars = 0;
@@ -113,7 +106,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  GivenText capture;
+  qv::CGivenText capture;
   NoPopup popup;
   NoMessages messages;
   TimedDictionary dictionary;

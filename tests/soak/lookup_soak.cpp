@@ -129,17 +129,6 @@ long ResidentKiB() {
   return resident * 4;
 }
 
-class GivenText : public qv::ITextCapture {
- public:
-  std::wstring text;
-  bool CreateRequest() override { return true; }
-  Result Capture(std::uint32_t, std::wstring_view) override { return {text, std::nullopt}; }
-};
-class KeptPopup : public qv::IPopup {
- public:
-  std::wstring title, body;
-  void Show(const std::wstring& t, const std::wstring& b) override { title = t, body = b; }
-};
 class NoMessages : public qv::IMessageBox {
  public:
   void Show(const std::wstring&, const std::wstring&, Kind) override {}
@@ -171,8 +160,8 @@ int main(int argc, char** argv) {
   qv::platform::SetValueOverride(Hive::LocalMachine, qv::kMainKeyPath, L"QVLang", L"fr");
   TextMaker maker(IndexWords(home + "dict"), seed);
 
-  GivenText capture;
-  KeptPopup popup;
+  qv::CGivenText capture;
+  qv::CKeptPopup popup;
   NoMessages messages;
   qv::CStoreDictionary dictionary;
   qv::CBundleCaptions captions;
