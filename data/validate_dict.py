@@ -232,7 +232,7 @@ def check_pronunciations(check, dict_dir):
             if key != "other" and word[0] != key:
                 check.fault(name, "word %r belongs to another file" % word)
             if not GUIDE_RE.match(value):
-                check.fault(name, "%r uses a symbol outside the guide" % line)
+                check.fault(name, "%r uses a symbol outside the guide" % (word + "=" + value))
         check_sorted_unique(check, name, words, "utf-8")
         total += len(lines)
     check.figure("pronunciations", total)
