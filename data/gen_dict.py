@@ -26,6 +26,8 @@ import subprocess
 import sys
 import unicodedata
 
+import reviewed_lexicon
+
 # Block number -> the initial letters it holds; None is the block for every other character.
 BLOCKS = [
     (223, "a"), (224, "qr"), (225, None), (226, "op"), (227, "lmn"), (228, "fg"), (229, "de"),
@@ -756,12 +758,9 @@ def pos_fits(pos, french):
 FAMILY_WEIGHT = {"E": 1.5, "R": 1.0, "A": 2.0, "N": 1.0}
 PIVOT_WEIGHT, PIVOT_WEIGHT_MAX = 0.4, 1.5
 APERTIUM_ROMANCE, ROMANCE_OVERLAP = {"A:spa", "A:cat"}, 0.75
-# A word with a well-attested equivalent (best score WELL_ATTESTED or more) keeps only the
-# equivalents that score at least a quarter of the best (at most MIN_SCORE): the long tail of
-# single weak paths is mostly noise and far-fetched senses.
-WELL_ATTESTED, MIN_SCORE = 3.0, 2.5
 FIRST_WEIGHT = {"E": 0.5, "R": 0.25, "A": 0.5, "P": 0.25, "N": 0.0}
-WEAK_SHARE = 0.6
+# An equivalent that only the reverse reading of a distant gloss reaches scores below this.
+DISTANT_READING = 0.2
 
 
 def scored(candidates):
@@ -787,28 +786,8 @@ def scored(candidates):
                 + sum(FIRST_WEIGHT[f.split(":")[0]] for f in firsts if not f.startswith("P:")) \
                 + min(PIVOT_WEIGHT * pivots, PIVOT_WEIGHT_MAX) \
                 + (FIRST_WEIGHT["P"] if any(f.startswith("P:") for f in firsts) else 0)
-        out[french] = (score, min(c.rank for c in cs), all(distant(c) for c in cs), votes(cs))
+        out[french] = (score, min(c.rank for c in cs), all(distant(c) for c in cs))
     return out
-
-
-def votes(candidates):
-    """How many independent sources support an equivalent: the English-French dictionary, the
-    French-English one where the English word is its first gloss, the Spanish and Catalan paths
-    together and the Esperanto path where the equivalent is their first choice, and FreeDict's
-    third languages when two of them agree."""
-    out = set()
-    for c in candidates:
-        if c.family == "E" or c.family == "N":
-            out.add("E")
-        elif c.family == "R" and c.first:
-            out.add("R")
-        elif c.family in APERTIUM_ROMANCE and c.first:
-            out.add("romance")
-        elif c.family == "A:epo" and c.first:
-            out.add("epo")
-    if len({c.family for c in candidates if c.family.startswith("P:")}) >= PIVOT_SUPPORT:
-        out.add("P")
-    return len(out)
 
 
 def distant(c):
@@ -819,22 +798,15 @@ def distant(c):
 
 
 def ranked(candidates, limit):
-    """The French equivalents, best first. Reverse readings of a distant gloss are left out when
-    a word that two paths agree on is there; so is a word that only chains of later choices
-    reach, whatever their number."""
+    """The French equivalents, best first. An equivalent is left out only when a rule finds it
+    wrong, never for weak support alone (a usual word often has one witness: trail -> piste):
+    a word that only chains of later choices reach, whatever their number, and a reverse reading
+    of a distant gloss, when a word that two paths agree on is there."""
     scores = scored(candidates)
-    best = max((s for s, _, _, _ in scores.values()), default=0)
-    # Where two sources agree on some equivalent, an equivalent that one path alone proposes
-    # and that scores well below the best is cut, unless that path is the English-French
-    # dictionary itself.
-    agreed = any(v >= 2 for _, _, _, v in scores.values())
-    direct = {c.french for c in candidates if c.family in ("E", "N")}
-    reached = not all(chained for _, _, chained, _ in scores.values())
-    keep = [f for f, (s, _, chained, v) in scores.items()
-            if not (chained and reached
-                    or agreed and v < 2 and f not in direct and s < best * WEAK_SHARE
-                    or s < 0.2 and best >= 2
-                    or s < min(best / 4, MIN_SCORE) and best >= WELL_ATTESTED)]
+    best = max((s for s, _, _ in scores.values()), default=0)
+    reached = not all(chained for _, _, chained in scores.values())
+    keep = [f for f, (s, _, chained) in scores.items()
+            if not (chained and reached or s < DISTANT_READING and best >= 2)]
     keep.sort(key=lambda f: (-scores[f][0], scores[f][1], f))
     if not reached:
         keep = keep[:1]  # chains alone: their best link, not their long tail
@@ -1202,6 +1174,56 @@ def apply_false_friends(lines, main, friends, figures):
                 del table[key]
 
 
+# --- The reviewed lexicon ---------------------------------------------------------------------
+#
+# The words readers meet most were read and corrected by bilingual readers (reviewed/): their
+# lines are exactly what the readers wrote, whatever the sources say. An inflected form of a
+# reviewed word that is no word of its own ("went", "houses") gives up the lines the sources
+# gave it, so that the look-up shows its base form's reviewed French, as it does for forms
+# without a line.
+
+def list_french(french, figures):
+    """A reviewed line's equivalents as ISO 8859-1, which the part-of-speech lists are in."""
+    out = []
+    for f in french:
+        f = f.replace("œ", "oe").replace("Œ", "Oe").replace("…", "...")
+        try:
+            f.encode("latin-1")
+        except UnicodeEncodeError:
+            figures.add("reviewed list equivalents dropped (not ISO 8859-1)")
+            continue
+        out.append(f)
+    return out
+
+
+def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
+    for word, entry in sorted(reviewed.items()):
+        if entry["main"]:
+            main[word] = list(entry["main"])
+        else:
+            main.pop(word, None)
+        for pos in LIST_FILES:
+            french = list_french(entry.get(pos, []), figures)
+            if french:
+                lines[pos][word] = french
+            else:
+                lines[pos].pop(word, None)
+        figures.add("reviewed words")
+    own_words = set().union(*(wordnet[p] for p in LIST_FILES))
+    for key in sorted(set(main).union(*(lines[p] for p in LIST_FILES))):
+        if key in reviewed or key in own_words or " " in key:
+            continue
+        bases = {pos: set(morphology.base_forms(key, pos)) - {key} for pos in LIST_FILES}
+        if not any(b in reviewed for bs in bases.values() for b in bs):
+            continue
+        if main.pop(key, None) is not None:
+            figures.add("main lines of inflected forms of reviewed words dropped")
+        for pos in LIST_FILES:
+            if key in lines[pos] and any(b in reviewed for b in bases[pos]):
+                del lines[pos][key]
+                figures.add("list lines of inflected forms of reviewed words dropped")
+
+
 # --- Forms that are inflections and words of their own ---------------------------------------
 #
 # "saw" is a noun and a verb of its own, and the past of "see"; in running text it is nearly
@@ -1225,12 +1247,13 @@ def inflected_readings(form, lines, morphology, pos_frequency):
     return out
 
 
-def add_inflected_readings(main, lines, morphology, wordnet, pos_frequency, figures):
+def add_inflected_readings(main, lines, morphology, wordnet, pos_frequency, reviewed, figures):
     """The main line of a word that is also an inflected form ("saw") gives that reading's
     French too, first when it is the likelier one; an inflected form of two different words
-    ("leaves": "leave", "leaf") gets a main line with both."""
+    ("leaves": "leave", "leaf") gets a main line with both. A reviewed word's line is left as
+    its readers wrote it."""
     for key in sorted(main):
-        if " " in key or not any(key in wordnet[p] for p in LIST_FILES):
+        if " " in key or key in reviewed or not any(key in wordnet[p] for p in LIST_FILES):
             continue
         readings = inflected_readings(key, lines, morphology, pos_frequency)
         if not readings:
@@ -1242,7 +1265,7 @@ def add_inflected_readings(main, lines, morphology, wordnet, pos_frequency, figu
         first = weight > INFLECTED_READING_MARGIN * own
         main[key] = ([french] + main[key] if first else main[key] + [french])[:MAX_EQUIVALENTS]
         figures.add("main lines with an inflected reading" + (" first" if first else ""))
-    forms = {f for table in lines.values() for f in table} - set(main)
+    forms = {f for table in lines.values() for f in table} - set(main) - set(reviewed)
     for form in sorted(forms):
         if " " in form:
             continue
@@ -1366,9 +1389,10 @@ def regular_forms(word, pos):
     return forms
 
 
-def add_inflected_forms(lines, morphology, exceptions, known_words, figures):
+def add_inflected_forms(lines, morphology, exceptions, known_words, reviewed, figures):
     """Adds each list's inflected forms with their base form's French; a form that has a line
-    of its own keeps it. Returns part of speech -> inflected form -> its base form."""
+    of its own keeps it, and a reviewed word's empty line stays empty. Returns part of speech ->
+    inflected form -> its base form."""
     base_of = {}
     for pos, entries in lines.items():
         base_of[pos] = {}
@@ -1387,7 +1411,7 @@ def add_inflected_forms(lines, morphology, exceptions, known_words, figures):
                     made_from[form].add(base)
         added = 0
         for form in sorted(made_from):
-            if form in entries:
+            if form in entries or form in reviewed:
                 continue
             try:
                 form.encode("latin-1")
@@ -1593,6 +1617,8 @@ def main():
                     help="French word list (wfrench); equivalents not made of its words are dropped")
     ap.add_argument("--false-friends", default=os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "false_friends.tsv"))
+    ap.add_argument("--reviewed", default=reviewed_lexicon.DEFAULT_DIR,
+                    help="folder of the reviewed lexicon, the highest authority")
     args = ap.parse_args()
 
     dict_dir = os.path.join(args.home, "dict")
@@ -1626,10 +1652,13 @@ def main():
     apply_false_friends(lines, {}, friends, figures)
     main_french = main_lines(main_entries, lines, pos_frequency)
     apply_false_friends({}, main_french, friends, figures)
+    reviewed = reviewed_lexicon.read_reviewed(args.reviewed)
+    apply_reviewed(main_french, lines, reviewed, morphology, wordnet, figures)
     base_of = add_inflected_forms(lines, morphology,
                                   read_exception_forms(args.wordnet),
-                                  set(read_cmudict(args.cmudict)), figures)
-    add_inflected_readings(main_french, lines, morphology, wordnet, pos_frequency, figures)
+                                  set(read_cmudict(args.cmudict)), reviewed, figures)
+    add_inflected_readings(main_french, lines, morphology, wordnet, pos_frequency, reviewed,
+                           figures)
     write_blocks(main_french, args.blocks, figures)
     write_catalog(dict_dir)
     write_lists(lines, base_of, read_frequencies(args.wordnet), dict_dir, figures)

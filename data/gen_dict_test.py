@@ -5,10 +5,13 @@ French and English, Windows-1252 transliteration, and the cleaning of dictionary
 import collections
 import os
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import gen_dict as g  # noqa: E402
+import reviewed_lexicon  # noqa: E402
+import scope  # noqa: E402
 
 
 def guide(arpabet):
@@ -96,15 +99,15 @@ class Ranking(unittest.TestCase):
                       C("clavier", (1, 2, 3, 5), "R")]
         # "ton" comes only through a later sense of a Spanish word, "clavier" only as a later
         # gloss of a French one: chains of later choices, cut when a better word is there.
-        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche"])
+        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche", "passe"])
         self.assertEqual(g.ranked(candidates[-2:], 9), ["passe"])
         self.assertEqual(g.ranked(candidates[-1:], 9), ["clavier"])  # a chain alone stays
-        # One Apertium path alone, well below a word two sources agree on, is cut; the
-        # English-French dictionary's own word stays.
-        weak = [C("maison", (0, 0, 0), "E", True), C("maison", (1, 0, 0, 1), "R", True),
-                C("maison", (3, 0, 0), "A:cat", True), C("caméra", (3, 0, 0), "A:epo", True),
-                C("logis", (0, 0, 3), "E")]
-        self.assertEqual(g.ranked(weak, 9), ["maison", "logis"])
+        # One path alone is weak support, not a fault: its word stays, after the words that
+        # sources agree on (trail -> piste comes through third languages only).
+        weak = [C("sentier", (0, 0, 0), "P:deu", True), C("sentier", (1, 0, 0, 1), "R", True),
+                C("sentier", (3, 0, 0), "A:cat", True), C("piste", (3, 0, 0), "A:epo", True),
+                C("trace", (0, 0, 3), "P:ita", True)]
+        self.assertEqual(g.ranked(weak, 9), ["sentier", "piste", "trace"])
 
     def test_only_french(self):
         words = g.read_french_words("/usr/share/dict/french")
@@ -177,7 +180,7 @@ class Precision(unittest.TestCase):
                      "leaf": {"noun": 20}, "ground": {"noun": 107}, "grind": {"verb": 10}}
         main = {"saw": ["scier", "scie"], "ground": ["sol"]}
         g.add_inflected_readings(main, lines, g.Morphology("/usr/share/wordnet"), wordnet,
-                                 frequency, g.Figures())
+                                 frequency, {}, g.Figures())
         # "saw" is nearly always the past of "see"; "ground" is mostly the noun.
         self.assertEqual(main["saw"], ["voir", "scier", "scie"])
         self.assertEqual(main["ground"], ["sol", "moudre"])
@@ -194,7 +197,8 @@ class InflectedForms(unittest.TestCase):
         known = {"goes", "housed", "housing", "stopped", "stopping", "opened", "openned"}
         wordnet = "/usr/share/wordnet"
         base_of = g.add_inflected_forms(lines, g.Morphology(wordnet),
-                                        g.read_exception_forms(wordnet), known, g.Figures())
+                                        g.read_exception_forms(wordnet), known, {},
+                                        g.Figures())
         french = {pos: {k: lines[pos][k][0] for k in base_of[pos]} for pos in lines}
         self.assertEqual(french["noun"], {"houses": "maison", "children": "enfant", "saws": "scie"})
         self.assertEqual(french["verb"], {
@@ -204,6 +208,42 @@ class InflectedForms(unittest.TestCase):
         self.assertEqual(french["adj"], {"bigger": "grand", "biggest": "grand"})
         self.assertEqual(lines["verb"]["saw"], ["scier"])  # a lemma of its own keeps its line
         self.assertEqual(lines["adj"]["bigger"], ["grand"])
+
+
+class Reviewed(unittest.TestCase):
+    def test_a_reviewed_entry_overrides_every_source(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            with open(os.path.join(tmp, "h.tsv"), "w", encoding="utf-8") as f:
+                f.write("# a comment\nhouse\tmain\tmaison, domicile\nhouse\tnoun\tmaison, foyer\n"
+                        "house\tverb\tnone\nhot\tmain\tchaud (température), épicé\n"
+                        "hot\tadj\tchaud, brûlant\n")
+            reviewed = reviewed_lexicon.read_reviewed(tmp)
+        self.assertEqual(reviewed["hot"]["main"], ["chaud (température)", "épicé"])
+        main = {"house": ["caméra", "maison"], "houses": ["logements"], "hot": ["sexy"]}
+        lines = {"noun": {"house": ["caméra"], "houses": ["caméras"]},
+                 "verb": {"house": ["loger"], "housed": ["logé"]}, "adj": {"hot": ["chaud"]},
+                 "adv": {"hot": ["chaudement"]}}
+        wordnet = g.read_wordnet_lemmas("/usr/share/wordnet")
+        morphology = g.Morphology("/usr/share/wordnet")
+        g.apply_reviewed(main, lines, reviewed, morphology, wordnet, g.Figures())
+        self.assertEqual(main, {"house": ["maison", "domicile"],
+                                "hot": ["chaud (température)", "épicé"]})
+        self.assertEqual(lines, {"noun": {"house": ["maison", "foyer"]}, "verb": {},
+                                 "adj": {"hot": ["chaud", "brûlant"]}, "adv": {}})
+        # The plural then takes the reviewed noun line; "none" leaves the verb's forms empty.
+        g.add_inflected_forms(lines, morphology, g.read_exception_forms("/usr/share/wordnet"),
+                              {"housed"}, reviewed, g.Figures())
+        self.assertEqual(lines["noun"]["houses"], ["maison", "foyer"])
+        self.assertNotIn("housed", lines["verb"])
+
+    def test_the_reviewed_files_are_well_formed(self):
+        reviewed = reviewed_lexicon.read_reviewed()  # raises on any malformed or doubled line
+        self.assertGreater(len(reviewed), 5000)
+        for word, entry in reviewed.items():
+            with self.subTest(word=word):
+                self.assertTrue(all(f.strip() == f and f for fs in entry.values() for f in fs))
+        names = scope.read_names()
+        self.assertFalse(names & set(reviewed), "a word both reviewed and left out as a name")
 
 
 class Validator(unittest.TestCase):

@@ -20,7 +20,7 @@ import unittest
 import qvwine
 
 KEY = r"HKLM\Software\Brantel\QV-fr"
-TEXT = "The houses were running along the river.\r\nA cat saw the mat.\r\n"
+TEXT = "The houses were running along the river.\r\nA cat saw the mat.\r\nIt didn't rain.\r\n"
 NOTEPAD = "sample.txt - Notepad"
 ARGS = None
 
@@ -161,6 +161,13 @@ class Program(unittest.TestCase):
         self.assertEqual(shown, expected)
         self.assertIn(": voir, ", shown)
         self.assertIn("-verb\t\t\t\tvoir", shown)
+        self.wine.xdo("mousemove", 690, 510, "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        # A contraction of running text, which WordNet does not know, shows its French line.
+        expected = expected_popup(ARGS.lookup, "didn't")
+        shown = self.hover_with("ctrl", self.word_point(TEXT.index("didn't") + 2), expected)
+        self.assertEqual(shown, expected)
+        self.assertIn("FR : ne \u2026 pas", shown)
         self.wine.xdo("mousemove", 690, 510, "click", 1)
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
 
