@@ -1211,7 +1211,7 @@ def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
         figures.add("reviewed words")
     own_words = set().union(*(wordnet[p] for p in LIST_FILES))
     for key in sorted(set(main).union(*(lines[p] for p in LIST_FILES))):
-        if key in reviewed or key in own_words or " " in key:
+        if key in reviewed or key in own_words or " " in key or not key.isascii():
             continue
         bases = {pos: set(morphology.base_forms(key, pos)) - {key} for pos in LIST_FILES}
         if not any(b in reviewed for bs in bases.values() for b in bs):
@@ -1391,8 +1391,10 @@ def regular_forms(word, pos):
 
 def add_inflected_forms(lines, morphology, exceptions, known_words, reviewed, figures):
     """Adds each list's inflected forms with their base form's French; a form that has a line
-    of its own keeps it, and a reviewed word's empty line stays empty. Returns part of speech ->
-    inflected form -> its base form."""
+    of its own keeps it, and so does a reviewed word's line, even empty ("none"); a reviewed
+    word takes its base form's line for a part of speech its entry does not give ("defending",
+    a WordNet adjective, shows the verb "defend"'s line over its verb senses). Returns part of
+    speech -> inflected form -> its base form."""
     base_of = {}
     for pos, entries in lines.items():
         base_of[pos] = {}
@@ -1411,7 +1413,7 @@ def add_inflected_forms(lines, morphology, exceptions, known_words, reviewed, fi
                     made_from[form].add(base)
         added = 0
         for form in sorted(made_from):
-            if form in entries or form in reviewed:
+            if form in entries or pos in reviewed.get(form, ()):
                 continue
             try:
                 form.encode("latin-1")

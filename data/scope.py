@@ -127,6 +127,15 @@ class Morphology:
         self.inner = gen_dict.Morphology(wordnet_dir)
         self.cache = {}
 
+    def base_form(self, word):
+        """The base form the look-up shows for a word, as the lexical analysis finds it: the
+        first one WordNet's morphology gives, verbs first (was -> be, not wa)."""
+        for pos in ("verb", "noun", "adj", "adv"):
+            bases = self.inner.base_forms(word, pos) if word.isascii() else []
+            if bases:
+                return bases[0]
+        return None
+
     def bases(self, word):
         if word not in self.cache:
             out = []
@@ -175,7 +184,7 @@ class Scope:
             return owners
         if self.own_entry(word):
             return [word]
-        return [b for b in self.morphology.bases(word) if b != word]
+        return [self.morphology.base_form(word)]
 
     def review_list(self):
         """(word, why) for every word the lexicon must hold, most frequent first."""
