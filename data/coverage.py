@@ -13,6 +13,12 @@ as captured); and, for the hand-made list first_french.tsv, the share of words w
 word is one that a bilingual dictionary puts first, per part of speech, in the main translation
 and in the part-of-speech list.
 
+Then, for spoken English (SUBTLEX-US's most frequent types, scope.py): the share of tokens and
+of types whose entry is in the reviewed lexicon (an inflected form through its base form, a
+contraction's halves through the contractions they come from), and the share that shows any
+French; and the verdicts of the audit (reviewed/audit.tsv) and of the long tail's reading
+(long_tail_check.tsv), by kind.
+
 Last, for the strict reader's verdicts of precision_check.tsv (wrong equivalents, and the
 first word a line should start with), per half of that list (tuned on, held out): the share of
 words that still show a wrong equivalent on some line, and how often each line's first word is
@@ -306,7 +312,7 @@ def running_text_report(store, lists, wordnet, subtlex, top):
     n = len(sc.top_types)
     print("running English (SUBTLEX-US, the %d most frequent types, %d tokens, %d names left "
           "out; %d reviewed words in all):" % (n, tokens, len(sc.names), len(reviewed)))
-    print("  with a reviewed entry: %.1f%% of tokens, %d of %d types (%.1f%%)"
+    print("  with a reviewed entry: %.2f%% of tokens, %d of %d types (%.1f%%)"
           % (100.0 * rev_tokens / tokens, rev_types, n, 100.0 * rev_types / n))
     print("  with any French: %.2f%% of tokens, %d of %d types (%.1f%%)"
           % (100.0 * fr_tokens / tokens, fr_types, n, 100.0 * fr_types / n))

@@ -50,6 +50,8 @@ def read_file(path, entries):
                 raise FormatError("%s: unknown line %r" % (where, kind))
             if kind in entries[word]:
                 raise FormatError("%s: a second %s line for %r" % (where, kind, word))
+            if "=" in french:
+                raise FormatError("%s: '=' separates a key from its value in the data" % where)
             try:
                 french.encode("cp1252")
             except UnicodeEncodeError:
