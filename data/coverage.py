@@ -320,22 +320,26 @@ def running_text_report(store, lists, wordnet, subtlex, top):
     print("  most frequent types without French: " + ", ".join(without[:20]))
 
 
-def verdicts_report(path, title):
-    """A reader's verdicts (audit or long-tail reading): the share of each kind."""
+def verdicts_report(path, title, grouped=False):
+    """A reader's verdicts (audit or long-tail reading): the share of each kind, per sample when
+    the file's first field names the sample."""
     if not os.path.exists(path):
         return
-    kinds = collections.Counter()
+    groups = collections.OrderedDict()
     with open(path, encoding="utf-8") as f:
         for line in f:
             if line.startswith("#") or not line.strip():
                 continue
             fields = line.rstrip("\n").split("\t")
+            group = fields.pop(0) if grouped else ""
+            kinds = groups.setdefault(group, collections.Counter())
             for kind in fields[1].split(","):
                 kinds[kind.strip()] += 1
             kinds["(entries)"] += 1
-    n = kinds.pop("(entries)")
-    print("%s (%d entries read): " % (title, n) + "; ".join(
-        "%s %d (%.1f%%)" % (k, c, 100.0 * c / n) for k, c in sorted(kinds.items())))
+    for group, kinds in groups.items():
+        n = kinds.pop("(entries)")
+        print("%s%s (%d entries read): " % (title, group and ", " + group, n) + "; ".join(
+            "%s %d (%.1f%%)" % (k, c, 100.0 * c / n) for k, c in sorted(kinds.items())))
 
 
 def top_lemmas(wordnet, n):
@@ -463,7 +467,7 @@ def main():
     verdicts_report(os.path.join(here, "reviewed", "audit.tsv"),
                     "the audit of the reviewed lexicon")
     verdicts_report(os.path.join(here, "long_tail_check.tsv"),
-                    "the long tail's reading (unreviewed words, ranks 6,000 to 20,000)")
+                    "a strict reading of unreviewed words", grouped=True)
     if args.missing:
         with open(args.missing, "w", encoding="utf-8") as f:
             f.write("\n".join(missing) + "\n")
