@@ -431,8 +431,8 @@ Function SecureFolder
       System::Call 'advapi32::GetSecurityDescriptorOwner(p R0, *p .R3, *i .R4) i'
       System::Call 'advapi32::GetSecurityDescriptorDacl(p R0, *i .R4, *p .R5, *i .R4) i'
       ; SE_FILE_OBJECT, OWNER | DACL | PROTECTED_DACL_SECURITY_INFORMATION, no explicit entry
-      ; kept below the folder.
-      System::Call 'advapi32::TreeResetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R3, p 0, p R5, p 0, i 0, p 0, i 0, p 0) i .r5'
+      ; kept below the folder, ProgressInvokeNever.
+      System::Call 'advapi32::TreeResetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R3, p 0, p R5, p 0, i 0, p 0, i 1, p 0) i .r5'
     ${EndIf}
     System::Free $R2
     System::Call 'kernel32::LocalFree(p R0)'
