@@ -30,6 +30,8 @@ SetCompressor /SOLID lzma
 ; with it, and users only read and run it: the folder's programs run at every user's log-on (the
 ; Run value). Inherited by everything inside; nothing from the drive's root is kept.
 !define FOLDER_SD "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; The account that owns the system's own folders (a drive's root among them).
+!define TRUSTED_INSTALLER "S-1-5-80-956008885-3418522649-1831038044-1850769813-2231212211"
 
 Name "QV"
 OutFile "${OUTFILE}"
@@ -86,8 +88,8 @@ LangString FolderNotQv ${LANG_FRENCH} "Le dossier $INSTDIR contient déjà d'aut
 LangString FolderNotQv ${LANG_ENGLISH} "The folder $INSTDIR already holds other files and no QV installation. Choose an empty folder or QV's own folder."
 LangString FolderInvalid ${LANG_FRENCH} "Le chemin $INSTDIR n'est pas celui d'un dossier utilisable. Choisissez un autre dossier."
 LangString FolderInvalid ${LANG_ENGLISH} "The path $INSTDIR is not one of a usable folder. Choose another folder."
-LangString FolderNotAdmins ${LANG_FRENCH} "Le dossier $INSTDIR appartient à un utilisateur, pas aux administrateurs : ses droits pourraient lui être rendus. Choisissez un nouveau dossier ou un dossier dans Program Files."
-LangString FolderNotAdmins ${LANG_ENGLISH} "The folder $INSTDIR belongs to a user, not to the administrators, who could take its rights back. Choose a new folder or one inside Program Files."
+LangString FolderNotAdmins ${LANG_FRENCH} "Le dossier $INSTDIR, ou un dossier qui le contient ($2), appartient à un utilisateur et non aux administrateurs : cet utilisateur pourrait modifier QV. Choisissez un dossier dans Program Files."
+LangString FolderNotAdmins ${LANG_ENGLISH} "The folder $INSTDIR, or a folder that holds it ($2), belongs to a user and not to the administrators: that user could change QV. Choose a folder inside Program Files."
 LangString FolderNotSecured ${LANG_FRENCH} "Impossible de réserver la modification du dossier $INSTDIR aux administrateurs. Choisissez un dossier dans Program Files."
 LangString FolderNotSecured ${LANG_ENGLISH} "The folder $INSTDIR could not be restricted to changes by administrators. Choose a folder inside Program Files."
 LangString FileInUse ${LANG_FRENCH} "Le fichier $R9 est utilisé par un autre programme et ne peut pas être remplacé. Fermez ce programme, puis recommencez. Rien n'a été modifié."
@@ -326,11 +328,40 @@ Function IsInProgramFiles
   !insertmacro QV_IF_UNDER $PROGRAMFILES32
 FunctionEnd
 
+; $1 = 1 when the folder $2 belongs to the administrators, SYSTEM or TrustedInstaller (the
+; system's own folders), else 0.
+Function IsAdministratorsFolder
+  StrCpy $1 0
+  ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION
+  System::Call 'advapi32::GetNamedSecurityInfoW(w r2, i 1, i 1, *p 0 .r3, p 0, p 0, p 0, *p .r4) i .r6'
+  ${If} $6 <> 0
+    Return
+  ${EndIf}
+  ${If} $3 P= 0  ; a file system without owners
+    System::Call 'kernel32::LocalFree(p r4)'
+    Return
+  ${EndIf}
+  System::Call 'advapi32::IsWellKnownSid(p r3, i 26) i .r6'  ; WinBuiltinAdministratorsSid
+  System::Call 'advapi32::IsWellKnownSid(p r3, i 22) i .r7'  ; WinLocalSystemSid
+  ${If} $6 <> 0
+  ${OrIf} $7 <> 0
+    StrCpy $1 1
+  ${Else}
+    System::Call 'advapi32::ConvertStringSidToSidW(w "${TRUSTED_INSTALLER}", *p .r6) i .r7'
+    ${If} $7 <> 0
+      System::Call 'advapi32::EqualSid(p r3, p r6) i .r1'
+      System::Call 'kernel32::LocalFree(p r6)'
+    ${EndIf}
+  ${EndIf}
+  System::Call 'kernel32::LocalFree(p r4)'
+FunctionEnd
+
 ; Makes $INSTDIR canonical and tells in $0 why it may not be used ("" when it may): a path with no
 ; canonical form; a folder that holds files but is not the recorded installation's; outside
-; Program Files, an existing folder whose owner is neither the administrators nor SYSTEM (an owner
-; may always take the rights back, and a handle a user opened before any change keeps its
-; rights: no list set afterwards makes that folder safe).
+; Program Files, a folder that exists, or one that holds it, whose owner is not the
+; administrators, SYSTEM or TrustedInstaller. An owner may always take the rights back, and a
+; handle a user opened before any change keeps its rights: no list set afterwards makes that
+; folder safe. A user who owns a folder above it may move it away and put another in its place.
 Function FolderProblem
   Push $INSTDIR
   Call CanonicalPath
@@ -361,21 +392,26 @@ Function FolderProblem
   ${EndIf}
   StrCpy $0 ""
   Call IsInProgramFiles
-  ${If} $1 = 0
-  ${AndIf} ${FileExists} "$INSTDIR\*.*"
-    StrCpy $0 "$(FolderNotAdmins)"
-    ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION
-    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 1, *p .r2, p 0, p 0, p 0, *p .r3) i .r1'
-    ${If} $1 = 0
-      System::Call 'advapi32::IsWellKnownSid(p r2, i 26) i .r1'  ; WinBuiltinAdministratorsSid
-      System::Call 'advapi32::IsWellKnownSid(p r2, i 22) i .r4'  ; WinLocalSystemSid
-      ${If} $1 <> 0
-      ${OrIf} $4 <> 0
-        StrCpy $0 ""
-      ${EndIf}
-      System::Call 'kernel32::LocalFree(p r3)'
-    ${EndIf}
+  ${If} $1 = 1
+    Return
   ${EndIf}
+  StrCpy $5 $INSTDIR
+  ${Do}
+    StrCpy $2 $5 1 -1
+    ${If} $2 == ":"
+      StrCpy $2 "$5\"  ; a drive's root, not its current folder
+    ${Else}
+      StrCpy $2 $5
+    ${EndIf}
+    ${If} ${FileExists} "$2\*.*"
+      Call IsAdministratorsFolder
+      ${If} $1 = 0
+        StrCpy $0 "$(FolderNotAdmins)"
+        ${ExitDo}
+      ${EndIf}
+    ${EndIf}
+    ${GetParent} $5 $5
+  ${LoopUntil} $5 == ""
 FunctionEnd
 
 ; The directory page: a folder that may not be used is refused there, and the page stays.
@@ -441,9 +477,12 @@ Function SecureFolder
     ; Read back: the administrators own it, and its list is protected from inheritance
     ; (SE_DACL_PROTECTED).
     StrCpy $5 1
-    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 5, *p .R3, p 0, p 0, p 0, *p .R4) i .r1'
+    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 5, *p 0 .R3, p 0, p 0, p 0, *p .R4) i .r1'
     ${If} $1 = 0
-      System::Call 'advapi32::IsWellKnownSid(p R3, i 26) i .r2'
+      StrCpy $2 0
+      ${If} $R3 P<> 0
+        System::Call 'advapi32::IsWellKnownSid(p R3, i 26) i .r2'
+      ${EndIf}
       System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *i 0 .R5, *i 0 .R6) i .r1'
       IntOp $R5 $R5 & 0x1000
       ${If} $1 <> 0

@@ -282,9 +282,9 @@ class Product(unittest.TestCase):
 
     def test_8_installation_folder_checks(self):
         # Outside Program Files the folder must be the administrators' and let only them and
-        # SYSTEM change it. A file system that keeps no access list (as Wine's here) makes the
-        # installer refuse it. A path through Program Files is judged by the folder it names
-        # (/D takes the rest of the command line as it is, spaces included).
+        # SYSTEM change it. Under Wine, where the user owns every folder and no access list is
+        # kept, the installer refuses it. A path through Program Files is judged by the folder it
+        # names (/D takes the rest of the command line as it is, spaces included).
         for words, name in ((["/D=C:\\QV"], "C:\\QV"),
                             (["/D=C:\\Program", "Files\\..\\QVdot"], "C:\\QVdot")):
             folder = self.wine.host_path(name)
