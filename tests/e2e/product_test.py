@@ -3,7 +3,8 @@
 first start, a look-up over Wine's Notepad, the tray menu, the log-on start, an ordinary user, a
 missing or damaged dict folder, a missing capture component, a second install while QV runs
 (in this desktop and in another), an uninstall that leaves nothing, and the installation folder's
-checks: outside Program Files, foreign, with a file in use.
+checks: outside Program Files (named directly or through Program Files), foreign, with a file in
+use, and an uninstaller outside it.
 
 usage: product_test.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --lookup QV-LOOKUP
                        --lexicon-home DIR --work DIR
