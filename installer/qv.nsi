@@ -26,10 +26,12 @@ SetCompressor /SOLID lzma
 !searchparse /file "${__FILEDIR__}/../resources/resource_ids.h" "#define ID_TRAY_EXIT " ID_TRAY_EXIT
 ; The uninstaller's own name: the folder may be one the user chose, shared with other programs.
 !define UNINSTALLER "QV-uninstall.exe"
-; What administrators and SYSTEM may do with a folder outside Program Files, and users not: the
-; folder's programs run at every user's log-on (the Run value), so only administrators may
-; change them. Inherited by everything inside; nothing from the drive's root is kept.
-!define FOLDER_ACL "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; A folder outside Program Files: owned by the administrators, who and SYSTEM may do anything
+; with it, and users only read and run it: the folder's programs run at every user's log-on (the
+; Run value). Inherited by everything inside; nothing from the drive's root is kept.
+!define FOLDER_SD "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; The account that owns the system's own folders (a drive's root among them).
+!define TRUSTED_INSTALLER "S-1-5-80-956008885-3418522649-1831038044-1850769813-2231212211"
 
 Name "QV"
 OutFile "${OUTFILE}"
@@ -76,12 +78,18 @@ LangString NotAdmin ${LANG_FRENCH} "L'installation de QV demande les droits d'ad
 LangString NotAdmin ${LANG_ENGLISH} "Installing QV requires administrator rights."
 LangString QvRunning ${LANG_FRENCH} "QV est en cours d'exécution. Il sera fermé pour continuer."
 LangString QvRunning ${LANG_ENGLISH} "QV is running. It will be closed to continue."
-LangString QvStillRunning ${LANG_FRENCH} "QV ne s'est pas fermé. Quittez-le depuis son icône dans la zone de notification, puis recommencez."
-LangString QvStillRunning ${LANG_ENGLISH} "QV did not close. Exit it from its icon in the notification area, then try again."
+LangString QvStillRunning ${LANG_FRENCH} "QV ne s'est pas fermé : $INSTDIR\QV.exe tourne toujours ($R9). Quittez-le depuis son icône dans la zone de notification, puis recommencez. Rien n'a été modifié."
+LangString QvStillRunning ${LANG_ENGLISH} "QV did not close: $INSTDIR\QV.exe still runs ($R9). Exit it from its icon in the notification area, then try again. Nothing was changed."
+LangString QvProcess ${LANG_FRENCH} "processus $R7, session $R8"
+LangString QvProcess ${LANG_ENGLISH} "process $R7, session $R8"
 LangString StartMenuName ${LANG_FRENCH} "QV - dictionnaire anglais-français"
 LangString StartMenuName ${LANG_ENGLISH} "QV - English-French dictionary"
 LangString FolderNotQv ${LANG_FRENCH} "Le dossier $INSTDIR contient déjà d'autres fichiers et aucune installation de QV. Choisissez un dossier vide ou le dossier de QV."
 LangString FolderNotQv ${LANG_ENGLISH} "The folder $INSTDIR already holds other files and no QV installation. Choose an empty folder or QV's own folder."
+LangString FolderInvalid ${LANG_FRENCH} "Le chemin $INSTDIR n'est pas celui d'un dossier utilisable. Choisissez un autre dossier."
+LangString FolderInvalid ${LANG_ENGLISH} "The path $INSTDIR is not one of a usable folder. Choose another folder."
+LangString FolderNotAdmins ${LANG_FRENCH} "Le dossier $INSTDIR, ou un dossier qui le contient ($2), appartient à un utilisateur et non aux administrateurs : cet utilisateur pourrait modifier QV. Choisissez un dossier dans Program Files."
+LangString FolderNotAdmins ${LANG_ENGLISH} "The folder $INSTDIR, or a folder that holds it ($2), belongs to a user and not to the administrators: that user could change QV. Choose a folder inside Program Files."
 LangString FolderNotSecured ${LANG_FRENCH} "Impossible de réserver la modification du dossier $INSTDIR aux administrateurs. Choisissez un dossier dans Program Files."
 LangString FolderNotSecured ${LANG_ENGLISH} "The folder $INSTDIR could not be restricted to changes by administrators. Choose a folder inside Program Files."
 LangString FileInUse ${LANG_FRENCH} "Le fichier $R9 est utilisé par un autre programme et ne peut pas être remplacé. Fermez ce programme, puis recommencez. Rien n'a été modifié."
@@ -91,12 +99,97 @@ LangString FileInUse ${LANG_ENGLISH} "The file $R9 is in use by another program 
 !define EXIT_FOLDER_REFUSED 3
 !define EXIT_FILE_IN_USE 4
 
+; Functions that both the installer and the uninstaller call (the uninstaller's copies carry the
+; prefix "un.").
+!macro DEFINE_SHARED prefix
+
+; Replaces the path on top of the stack by its canonical form: "." and "..", repeated and forward
+; separators resolved (GetFullPathNameW), then each existing component's short name by its long
+; one (GetLongPathNameW over the longest part that exists; the rest is yet to be made), without a
+; final separator except a drive's root; "" when the path has none. Folders are compared, and the
+; Program Files test made, on this form only: one folder has many spellings.
+Function ${prefix}CanonicalPath
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  System::Call 'kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r1, p 0) i .r2'
+  ${If} $2 = 0
+  ${OrIf} $2 >= ${NSIS_MAX_STRLEN}
+    StrCpy $0 ""
+    Goto done
+  ${EndIf}
+  StrCpy $2 $1 1 -1
+  StrLen $4 $1
+  ${If} $2 == "\"
+  ${AndIf} $4 > 3
+    StrCpy $1 $1 -1
+  ${EndIf}
+  StrCpy $0 $1  ; as it is when no part of it exists
+  StrCpy $3 ""  ; the components that do not exist (yet), each after its separator
+  ${Do}
+    System::Call 'kernel32::GetLongPathNameW(w r1, w .r4, i ${NSIS_MAX_STRLEN}) i .r2'
+    ${If} $2 > 0
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+      StrCpy $2 $4 1 -1
+      ${If} $2 == "\"
+      ${AndIf} $3 != ""
+        StrCpy $4 $4 -1
+      ${EndIf}
+      StrCpy $0 "$4$3"
+      ${ExitDo}
+    ${EndIf}
+    ; One component less: the last separator, not the one of a drive's root or a server's name.
+    StrLen $4 $1
+    ${Do}
+      IntOp $4 $4 - 1
+      ${If} $4 < 2
+        ${ExitDo}
+      ${EndIf}
+      StrCpy $2 $1 1 $4
+    ${LoopUntil} $2 == "\"
+    ${If} $4 < 2
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $2 $1 "" $4
+    StrCpy $3 "$2$3"
+    StrCpy $1 $1 $4
+    StrCpy $2 $1 1 -1
+    ${If} $2 == ":"
+      StrCpy $1 "$1\"
+    ${EndIf}
+  ${Loop}
+  done:
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; $0 = 1 when $INSTDIR (canonical) is the folder of the installation this machine records: the
+; Target value the installer wrote. QV's own folder is known by that record, never by the names
+; of the files in it.
+Function ${prefix}IsRecordedFolder
+  StrCpy $0 0
+  ReadRegStr $1 HKLM "${MAIN_KEY}" "Target"
+  ${If} $1 != ""
+    Push $1
+    Call ${prefix}CanonicalPath
+    Pop $1
+    ${If} $1 != ""
+    ${AndIf} $1 == $INSTDIR
+      StrCpy $0 1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 ; Closes a running QV before any file is touched, so that no folder is left half-written: in
 ; silent mode without asking, otherwise after telling the user. The QV of this session is asked
 ; to exit as its tray menu's Exit does; any QV.exe of this installation still running (in another
 ; user's session, or one that did not answer) is then ended by its image path. The run stops
-; when one stays.
-!macro DEFINE_CLOSE_QV prefix
+; (exit code EXIT_FILE_IN_USE) when one stays, naming it.
 Function ${prefix}CloseQV
   FindWindow $0 "#32770" "${MAIN_WINDOW}"
   ${If} $0 <> 0
@@ -116,12 +209,33 @@ Function ${prefix}CloseQV
   Call ${prefix}EndInstalledQv
   ${If} $0 <> 0
     MessageBox MB_OK|MB_ICONSTOP "$(QvStillRunning)" /SD IDOK
-    Abort
+    SetErrorLevel ${EXIT_FILE_IN_USE}
+    Quit
   ${EndIf}
 FunctionEnd
 
-; Ends every process whose image is this installation's QV.exe; $0 is how many still run.
+; Enables the debug privilege (an administrator's token holds it, disabled), without which
+; another user's process cannot be ended.
+Function ${prefix}EnableDebugPrivilege
+  ; TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY
+  System::Call 'advapi32::OpenProcessToken(p -1, i 0x28, *p .r1) i .r0'
+  ${If} $0 <> 0
+    ; TOKEN_PRIVILEGES: one privilege, its LUID at offset 4, SE_PRIVILEGE_ENABLED.
+    System::Call '*(i 1, i 0, i 0, i 2) p .r2'
+    IntPtrOp $3 $2 + 4
+    System::Call 'advapi32::LookupPrivilegeValueW(p 0, w "SeDebugPrivilege", p r3) i .r0'
+    ${If} $0 <> 0
+      System::Call 'advapi32::AdjustTokenPrivileges(p r1, i 0, p r2, i 0, p 0, p 0) i'
+    ${EndIf}
+    System::Free $2
+    System::Call 'kernel32::CloseHandle(p r1)'
+  ${EndIf}
+FunctionEnd
+
+; Ends every process whose image, made canonical, is this installation's QV.exe. $0: how many
+; still run; $R9 names the first of them ($(QvProcess)).
 Function ${prefix}EndInstalledQv
+  Call ${prefix}EnableDebugPrivilege
   StrCpy $0 0
   System::Alloc 16384  ; room for 4096 process ids
   Pop $R0
@@ -136,16 +250,34 @@ Function ${prefix}EndInstalledQv
     IntPtrOp $R3 $R2 * 4
     IntPtrOp $R3 $R3 + $R0
     System::Call '*$R3(i .R4)'
-    ; PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
+    ; PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION; where ending it is
+    ; refused, enough to read its image and name it.
+    StrCpy $R3 1
     System::Call 'kernel32::OpenProcess(i 0x00101001, i 0, i R4) p .R5'
+    ${If} $R5 P= 0
+      StrCpy $R3 0
+      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i R4) p .R5'
+    ${EndIf}
     ${If} $R5 P<> 0
       System::Call 'kernel32::QueryFullProcessImageNameW(p R5, i 0, w .R6, *i ${NSIS_MAX_STRLEN}) i .r1'
       ${If} $1 <> 0
-      ${AndIf} $R6 == "$INSTDIR\QV.exe"
-        System::Call 'kernel32::TerminateProcess(p R5, i 1) i'
-        System::Call 'kernel32::WaitForSingleObject(p R5, i 10000) i .r1'
-        ${If} $1 <> 0
-          IntOp $0 $0 + 1
+        Push $R6
+        Call ${prefix}CanonicalPath
+        Pop $R6
+        ${If} $R6 == "$INSTDIR\QV.exe"
+          StrCpy $1 1
+          ${If} $R3 = 1
+            System::Call 'kernel32::TerminateProcess(p R5, i 1) i'
+            System::Call 'kernel32::WaitForSingleObject(p R5, i 10000) i .r1'
+          ${EndIf}
+          ${If} $1 <> 0
+            ${If} $0 = 0
+              StrCpy $R7 $R4
+              System::Call 'kernel32::ProcessIdToSessionId(i R4, *i .R8) i'
+              StrCpy $R9 "$(QvProcess)"
+            ${EndIf}
+            IntOp $0 $0 + 1
+          ${EndIf}
         ${EndIf}
       ${EndIf}
       System::Call 'kernel32::CloseHandle(p R5)'
@@ -155,8 +287,8 @@ Function ${prefix}EndInstalledQv
   System::Free $R0
 FunctionEnd
 !macroend
-!insertmacro DEFINE_CLOSE_QV ""
-!insertmacro DEFINE_CLOSE_QV "un."
+!insertmacro DEFINE_SHARED ""
+!insertmacro DEFINE_SHARED "un."
 
 ; A file of the installation that cannot be opened for writing (a program has it open) stops
 ; the run before anything is replaced.
@@ -178,75 +310,201 @@ Function CheckReplaceable
   FileClose $R8
 FunctionEnd
 
-; $0 = 1 when $INSTDIR is a folder that holds files but no QV installation.
-Function IsForeignFolder
-  StrCpy $0 0
-  ${If} ${FileExists} "$INSTDIR\QV.exe"
-  ${OrIf} ${FileExists} "$INSTDIR\${UNINSTALLER}"
-  ${OrIf} ${FileExists} "$INSTDIR\uninstall.exe"
-    Return
+; $1 = 1 when $INSTDIR (canonical) is inside Program Files, 64-bit or 32-bit, whose list lets
+; only administrators change the folders made in it.
+!macro QV_IF_UNDER root
+  Push "${root}"
+  Call CanonicalPath
+  Pop $2
+  StrLen $3 "$2\"
+  StrCpy $3 "$INSTDIR\" $3
+  ${If} $3 == "$2\"
+    StrCpy $1 1
   ${EndIf}
-  ClearErrors
-  FindFirst $1 $2 "$INSTDIR\*.*"
-  ${DoUntil} ${Errors}
-    ${If} $2 != "."
-    ${AndIf} $2 != ".."
-    ${AndIf} $2 != ""
-      StrCpy $0 1
-      ${Break}
-    ${EndIf}
-    FindNext $1 $2
-  ${Loop}
-  FindClose $1
+!macroend
+Function IsInProgramFiles
+  StrCpy $1 0
+  !insertmacro QV_IF_UNDER $PROGRAMFILES64
+  !insertmacro QV_IF_UNDER $PROGRAMFILES32
 FunctionEnd
 
-; The directory page: a foreign folder is refused there, and the page stays.
+; $1 = 1 when the folder $2 belongs to the administrators, SYSTEM or TrustedInstaller (the
+; system's own folders), else 0.
+Function IsAdministratorsFolder
+  StrCpy $1 0
+  ; SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION
+  System::Call 'advapi32::GetNamedSecurityInfoW(w r2, i 1, i 1, *p 0 .r3, p 0, p 0, p 0, *p .r4) i .r6'
+  ${If} $6 <> 0
+    Return
+  ${EndIf}
+  ${If} $3 P= 0  ; a file system without owners
+    System::Call 'kernel32::LocalFree(p r4)'
+    Return
+  ${EndIf}
+  System::Call 'advapi32::IsWellKnownSid(p r3, i 26) i .r6'  ; WinBuiltinAdministratorsSid
+  System::Call 'advapi32::IsWellKnownSid(p r3, i 22) i .r7'  ; WinLocalSystemSid
+  ${If} $6 <> 0
+  ${OrIf} $7 <> 0
+    StrCpy $1 1
+  ${Else}
+    System::Call 'advapi32::ConvertStringSidToSidW(w "${TRUSTED_INSTALLER}", *p .r6) i .r7'
+    ${If} $7 <> 0
+      System::Call 'advapi32::EqualSid(p r3, p r6) i .r1'
+      System::Call 'kernel32::LocalFree(p r6)'
+    ${EndIf}
+  ${EndIf}
+  System::Call 'kernel32::LocalFree(p r4)'
+FunctionEnd
+
+; Makes $INSTDIR canonical and tells in $0 why it may not be used ("" when it may): a path with no
+; canonical form; a folder that holds files but is not the recorded installation's; outside
+; Program Files, a folder that exists, or one that holds it, whose owner is not the
+; administrators, SYSTEM or TrustedInstaller. An owner may always take the rights back, and a
+; handle a user opened before any change keeps its rights: no list set afterwards makes that
+; folder safe. A user who owns a folder above it may move it away and put another in its place.
+Function FolderProblem
+  Push $INSTDIR
+  Call CanonicalPath
+  Pop $0
+  ${If} $0 == ""
+    StrCpy $0 "$(FolderInvalid)"
+    Return
+  ${EndIf}
+  StrCpy $INSTDIR $0
+  Call IsRecordedFolder
+  ${If} $0 = 0
+    ClearErrors
+    FindFirst $1 $2 "$INSTDIR\*.*"
+    ${DoUntil} ${Errors}
+      ${If} $2 != "."
+      ${AndIf} $2 != ".."
+      ${AndIf} $2 != ""
+        StrCpy $0 1
+        ${Break}
+      ${EndIf}
+      FindNext $1 $2
+    ${Loop}
+    FindClose $1
+    ${If} $0 = 1
+      StrCpy $0 "$(FolderNotQv)"
+      Return
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 ""
+  Call IsInProgramFiles
+  ${If} $1 = 1
+    Return
+  ${EndIf}
+  StrCpy $5 $INSTDIR
+  ${Do}
+    StrCpy $2 $5 1 -1
+    ${If} $2 == ":"
+      StrCpy $2 "$5\"  ; a drive's root, not its current folder
+    ${Else}
+      StrCpy $2 $5
+    ${EndIf}
+    ${If} ${FileExists} "$2\*.*"
+      Call IsAdministratorsFolder
+      ${If} $1 = 0
+        StrCpy $0 "$(FolderNotAdmins)"
+        ${ExitDo}
+      ${EndIf}
+    ${EndIf}
+    ${GetParent} $5 $5
+  ${LoopUntil} $5 == ""
+FunctionEnd
+
+; The directory page: a folder that may not be used is refused there, and the page stays.
 Function CheckFolderPage
-  Call IsForeignFolder
-  ${If} $0 = 1
-    MessageBox MB_OK|MB_ICONSTOP "$(FolderNotQv)"
+  Call FolderProblem
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP $0
     Abort
   ${EndIf}
 FunctionEnd
 
-; Outside Program Files, the folder gets FOLDER_ACL, read back to be sure (a file system may take
-; the call and keep nothing), or the installation stops (exit code EXIT_FOLDER_REFUSED), leaving
-; the folder as empty as it found it. Inside, it inherits Program Files' own list, which already is
-; so.
+; Makes the folder on top of the stack, and the parents it lacks, each with FOLDER_SD from the
+; start ($R2: its SECURITY_ATTRIBUTES), so that a user never gets to open one with the rights a
+; parent would give. $R1: the first folder made, the highest; errors set when one could not be
+; made (one that appeared meanwhile included).
+Function MakeSecuredFolder
+  Exch $0
+  ${IfNot} ${FileExists} "$0\*.*"
+    ${GetParent} $0 $1
+    Push $1
+    Call MakeSecuredFolder
+    System::Call 'kernel32::CreateDirectoryW(w r0, p R2) i .r1'
+    ${If} $1 = 0
+      SetErrors
+    ${ElseIf} $R1 == ""
+      StrCpy $R1 $0
+    ${EndIf}
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Makes the folder. Outside Program Files, the folder and everything in it get FOLDER_SD (an
+; earlier installation's files keep no entry of their own), read back to be sure (a file system
+; may take the call and keep nothing, as Wine's does), or the installation stops (exit code
+; EXIT_FOLDER_REFUSED) and removes the folders it made. Inside, the folder inherits Program
+; Files' own list, which already is so.
 Function SecureFolder
-  StrLen $1 "$PROGRAMFILES64\"
-  StrCpy $2 "$INSTDIR\" $1
-  StrLen $3 "$PROGRAMFILES32\"
-  StrCpy $4 "$INSTDIR\" $3
-  ${If} $2 == "$PROGRAMFILES64\"
-  ${OrIf} $4 == "$PROGRAMFILES32\"
+  Call IsInProgramFiles
+  ${If} $1 = 1
+    CreateDirectory "$INSTDIR"
     Return
   ${EndIf}
   StrCpy $5 1
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_ACL}", i 1, *p .R0, p 0) i .r1'
+  StrCpy $R1 ""
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${FOLDER_SD}", i 1, *p .R0, p 0) i .r1'
   ${If} $1 <> 0
-    System::Call 'advapi32::GetSecurityDescriptorDacl(p R0, *i .R1, *p .R2, *i .R3) i .r1'
-    ${If} $1 <> 0
-      ; SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION
-      System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000004, p 0, p 0, p R2, p 0) i .r5'
+    ; SECURITY_ATTRIBUTES: its size, the descriptor, handles not inherited.
+    System::Call '*(i 24, i 0, p R0, i 0, i 0) p .R2'
+    ClearErrors
+    Push $INSTDIR
+    Call MakeSecuredFolder
+    ${IfNot} ${Errors}
+      System::Call 'advapi32::GetSecurityDescriptorOwner(p R0, *p .R3, *i .R4) i'
+      System::Call 'advapi32::GetSecurityDescriptorDacl(p R0, *i .R4, *p .R5, *i .R4) i'
+      ; SE_FILE_OBJECT, OWNER | DACL | PROTECTED_DACL_SECURITY_INFORMATION, no explicit entry
+      ; kept below the folder, ProgressInvokeNever.
+      System::Call 'advapi32::TreeResetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R3, p 0, p R5, p 0, i 0, p 0, i 1, p 0) i .r5'
     ${EndIf}
+    System::Free $R2
     System::Call 'kernel32::LocalFree(p R0)'
   ${EndIf}
   ${If} $5 = 0
-    ; The list now protected from inheritance (SE_DACL_PROTECTED), as set.
-    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 4, p 0, p 0, p 0, p 0, *p .R4) i .r5'
-    ${If} $5 = 0
-      System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *i 0 .R5, *i 0 .R6) i .r6'
+    ; Read back: the administrators own it, and its list is protected from inheritance
+    ; (SE_DACL_PROTECTED).
+    StrCpy $5 1
+    System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i 1, i 5, *p 0 .R3, p 0, p 0, p 0, *p .R4) i .r1'
+    ${If} $1 = 0
+      StrCpy $2 0
+      ${If} $R3 P<> 0
+        System::Call 'advapi32::IsWellKnownSid(p R3, i 26) i .r2'
+      ${EndIf}
+      System::Call 'advapi32::GetSecurityDescriptorControl(p R4, *i 0 .R5, *i 0 .R6) i .r1'
       IntOp $R5 $R5 & 0x1000
-      ${If} $6 = 0
-      ${OrIf} $R5 = 0
-        StrCpy $5 1
+      ${If} $1 <> 0
+      ${AndIf} $2 <> 0
+      ${AndIf} $R5 <> 0
+        StrCpy $5 0
       ${EndIf}
       System::Call 'kernel32::LocalFree(p R4)'
     ${EndIf}
   ${EndIf}
   ${If} $5 <> 0
-    RMDir "$INSTDIR"  ; only when empty: a folder made by this run
+    ; Only the folders this run made, and each only when empty.
+    ${If} $R1 != ""
+      StrCpy $1 $INSTDIR
+      ${Do}
+        RMDir $1
+        ${If} $1 == $R1
+          ${ExitDo}
+        ${EndIf}
+        ${GetParent} $1 $1
+      ${LoopUntil} $1 == ""
+    ${EndIf}
     MessageBox MB_OK|MB_ICONSTOP "$(FolderNotSecured)" /SD IDOK
     SetErrorLevel ${EXIT_FOLDER_REFUSED}
     Quit
@@ -285,15 +543,14 @@ Section "QV" SecMain
   SetRegView 64
   SetShellVarContext all
   ; A silent run has no directory page: the same refusal, with an exit code.
-  Call IsForeignFolder
-  ${If} $0 = 1
-    MessageBox MB_OK|MB_ICONSTOP "$(FolderNotQv)" /SD IDOK
+  Call FolderProblem
+  ${If} $0 != ""
+    MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
     SetErrorLevel ${EXIT_FOLDER_REFUSED}
     Quit
   ${EndIf}
   Call CloseQV
   !insertmacro QV_CHECK_FILES
-  CreateDirectory "$INSTDIR"
   Call SecureFolder
 
   !insertmacro QV_INSTALL_FILES
@@ -336,9 +593,47 @@ Function un.onInit
   !insertmacro MUI_UNGETLANGUAGE
 FunctionEnd
 
+; $1: the SID, as text, of the user whose shell (its taskbar) runs in this session, "" when
+; none can be asked. An uninstaller started by a user whom another account's administrator
+; elevated runs with that administrator's HKCU; the values to remove are the user's.
+Function un.SessionUser
+  StrCpy $1 ""
+  System::Call 'user32::GetShellWindow() p .r2'
+  ${If} $2 P= 0
+    FindWindow $2 "Shell_TrayWnd"
+  ${EndIf}
+  System::Call 'user32::GetWindowThreadProcessId(p r2, *i 0 .r3) i'
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r3) p .r4'  ; PROCESS_QUERY_LIMITED_INFORMATION
+  ${If} $4 P= 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::OpenProcessToken(p r4, i 8, *p .r5) i .r0'  ; TOKEN_QUERY
+  ${If} $0 <> 0
+    ; TokenUser: its size, then the SID it starts with.
+    System::Call 'advapi32::GetTokenInformation(p r5, i 1, p 0, i 0, *i 0 .r6) i'
+    System::Alloc $6
+    Pop $7
+    System::Call 'advapi32::GetTokenInformation(p r5, i 1, p r7, i r6, *i .r6) i .r0'
+    ${If} $0 <> 0
+      System::Call '*$7(p .r8)'
+      System::Call 'advapi32::ConvertSidToStringSidW(p r8, *p .r9) i .r0'
+      ${If} $0 <> 0
+        System::Call 'kernel32::lstrcpynW(w .r1, p r9, i ${NSIS_MAX_STRLEN})'
+        System::Call 'kernel32::LocalFree(p r9)'
+      ${EndIf}
+    ${EndIf}
+    System::Free $7
+    System::Call 'kernel32::CloseHandle(p r5)'
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p r4)'
+FunctionEnd
+
 Section "Uninstall"
   SetRegView 64
   SetShellVarContext all
+  Push $INSTDIR
+  Call un.CanonicalPath
+  Pop $INSTDIR
   Call un.CloseQV
 
   ; Only what was installed: a folder the user chose may hold other files.
@@ -346,15 +641,27 @@ Section "Uninstall"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 
+  ; The rest belongs to the installation the machine records: an uninstaller left in another
+  ; folder (a stale copy) takes its own files and nothing else.
+  Call un.IsRecordedFolder
+  ${If} $0 = 0
+    Return
+  ${EndIf}
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "ShortcutName"
   ${If} $0 != ""
     Delete "$SMPROGRAMS\$0.lnk"
   ${EndIf}
-  ; The key with what the program wrote in it (dict\2.1 with WNHome), and the uninstalling user's
-  ; own values (Tut, QVLang); other users' stay in their profiles.
+  ; The key with what the program wrote in it (dict\2.1 with WNHome), and the user's own values
+  ; (Tut, QVLang); other users' stay in their profiles.
   DeleteRegKey HKLM "${MAIN_KEY}"
-  DeleteRegKey HKCU "${MAIN_KEY}"
-  DeleteRegKey /ifempty HKCU "Software\Brantel"
+  Call un.SessionUser
+  ${If} $1 != ""
+    DeleteRegKey HKU "$1\${MAIN_KEY}"
+    DeleteRegKey /ifempty HKU "$1\Software\Brantel"
+  ${Else}
+    DeleteRegKey HKCU "${MAIN_KEY}"
+    DeleteRegKey /ifempty HKCU "Software\Brantel"
+  ${EndIf}
   DeleteRegKey /ifempty HKLM "Software\Brantel"
   DeleteRegValue HKLM "${RUN_KEY}" "QV"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

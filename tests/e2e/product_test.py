@@ -3,7 +3,8 @@
 first start, a look-up over Wine's Notepad, the tray menu, the log-on start, an ordinary user, a
 missing or damaged dict folder, a missing capture component, a second install while QV runs
 (in this desktop and in another), an uninstall that leaves nothing, and the installation folder's
-checks: outside Program Files, foreign, with a file in use.
+checks: outside Program Files (named directly or through Program Files), foreign, with a file in
+use, and an uninstaller outside it.
 
 usage: product_test.py --setup QV-SETUP.EXE --probe QV_PROBE.EXE --lookup QV-LOOKUP
                        --lexicon-home DIR --work DIR
@@ -281,18 +282,24 @@ class Product(unittest.TestCase):
         self.assertIsNone(self.wine.reg_get(USER_KEY, "Tut"))
 
     def test_8_installation_folder_checks(self):
-        # Outside Program Files the folder must let only administrators and SYSTEM change it. A
-        # file system that keeps no access list (as Wine's here) makes the installer refuse it.
-        folder = self.wine.host_path("C:\\QV")
-        status = self.wine.start(ARGS.setup, "/S", "/D=C:\\QV").exit_code(timeout=300)
-        if status == 0:
-            acl = self.wine.probe("fileacl", "C:\\QV")
-            self.assertTrue(acl.startswith("D:P") and ";;;BA)" in acl, acl)
-            self.assertEqual(self.wine.start("C:\\QV\\QV-uninstall.exe", "/S").exit_code(), 0)
-            self.wine.wait(lambda: not folder.exists(), timeout=60)
-        else:
-            self.assertEqual(status, 3)
-            self.assertFalse(folder.exists())
+        # Outside Program Files the folder must be the administrators' and let only them and
+        # SYSTEM change it. Under Wine, where the user owns every folder and no access list is
+        # kept, the installer refuses it. A path through Program Files is judged by the folder it
+        # names (/D takes the rest of the command line as it is, spaces included).
+        for words, name in ((["/D=C:\\QV"], "C:\\QV"),
+                            (["/D=C:\\Program", "Files\\..\\QVdot"], "C:\\QVdot")):
+            folder = self.wine.host_path(name)
+            status = self.wine.start(ARGS.setup, "/S", *words).exit_code(timeout=300)
+            if status == 0:
+                self.assertEqual(self.wine.reg_get(KEY, "Target"), name + "\\")
+                acl = self.wine.probe("fileacl", name)
+                self.assertTrue(acl.startswith("O:BAD:P") and ";;;BA)" in acl, acl)
+                self.assertEqual(self.wine.start(name + "\\QV-uninstall.exe", "/S").exit_code(), 0)
+                self.wine.wait(lambda: not folder.exists(), timeout=60)
+            else:
+                self.assertEqual(status, 3, name)
+                self.assertFalse(folder.exists(), name)
+                self.assertIsNone(self.wine.reg_get(KEY, "Target"), name)
         # A file of the installation in use: the update stops with its exit code before
         # anything is replaced.
         self.assertEqual(self.install()[0], 0)
@@ -312,6 +319,13 @@ class Product(unittest.TestCase):
         (other / "notes.txt").write_text("mine")
         self.assertEqual(self.wine.start(ARGS.setup, "/S", "/D=C:\\Other").exit_code(timeout=300), 3)
         self.assertEqual(sorted(p.name for p in other.iterdir()), ["notes.txt"])
+        # An uninstaller outside the recorded folder (a stale copy) takes only its own files; it
+        # runs in place to its end (_?=), so the keys are read after it.
+        shutil.copy(self.folder / "QV-uninstall.exe", other)
+        stale = self.wine.start("C:\\Other\\QV-uninstall.exe", "/S", "_?=C:\\Other")
+        self.assertEqual(stale.exit_code(timeout=60), 0)
+        self.assertEqual(self.wine.reg_get(RUN_KEY, "QV"), f'"{self.exe}" 1')
+        self.assertEqual(self.wine.reg_get(KEY, "Target"), TARGET)
         self.assertEqual(self.wine.start(TARGET + "QV-uninstall.exe", "/S").exit_code(timeout=60), 0)
 
 

@@ -18,7 +18,7 @@
 //                       (-1: none); a click on a bare spot (100, 700) closes it
 //   memory              QV's working set, its peak and its private bytes, in KiB
 //   balloon             the texts of the balloon notices on screen, one a line
-//   fileacl PATH        the access list of a file or folder, in SDDL
+//   fileacl PATH        the owner and access list of a file or folder, in SDDL
 //   hold SECONDS PATH   holds the file open without sharing for that long; OUT is written once
 //                       it is held (PATH is the rest of the line: a launcher may split it)
 //   lookup              the look-up window: visibility, caption, the edit box, the list's
@@ -277,12 +277,13 @@ int KeyAccess(const std::wstring& key, const std::wstring& mode) {
 
 int FileAcl(const std::wstring& path) {
   PSECURITY_DESCRIPTOR sd = nullptr;
-  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                            nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+  const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr,
+                            nullptr, &sd) != ERROR_SUCCESS)
     return 1;
   wchar_t* sddl = nullptr;
-  const BOOL ok = ConvertSecurityDescriptorToStringSecurityDescriptorW(
-      sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &sddl, nullptr);
+  const BOOL ok =
+      ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, what, &sddl, nullptr);
   LocalFree(sd);
   if (!ok) return 1;
   Out(sddl);
