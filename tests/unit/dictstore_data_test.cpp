@@ -32,7 +32,7 @@ class GeneratedData : public ::testing::Test {
 };
 
 TEST_F(GeneratedData, KnownWords) {
-  EXPECT_EQ(Look(Translation, L"Ear"), L"FR : oreille, \u00e9pi\r\n");
+  EXPECT_EQ(Look(Translation, L"Ear"), L"FR : oreille, \u00e9pi, ou\u00efe\r\n");  // reviewed
   EXPECT_EQ(Look(Translation, L"ear"), Look(Translation, L"EAR"));
   EXPECT_NE(Look(Translation, L"house").find(L"maison"), std::wstring::npos);
   EXPECT_EQ(Look(Pronounce, L"ear"), L"\u02c8\u026a\u0259r");
