@@ -159,7 +159,7 @@ class Program(unittest.TestCase):
         expected = expected_popup(ARGS.lookup, "saw")
         shown = self.hover_with("ctrl", self.word_point(TEXT.index("saw") + 1), expected)
         self.assertEqual(shown, expected)
-        self.assertIn(": voir, ", shown)
+        self.assertIn("FR : vu (passé de voir), ", shown)
         self.assertIn("-verb\t\t\t\tvoir", shown)
         self.wine.xdo("mousemove", 690, 510, "click", 1)
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
