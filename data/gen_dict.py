@@ -975,6 +975,28 @@ def write_catalog(dict_dir):
     write_if_changed(os.path.join(dict_dir, "qvdict.catalog"), "\r\n".join(lines).encode() + b"\r\n")
 
 
+LATIN1_SPELLINGS = {"œ": "oe", "Œ": "Oe", "€": "EUR", "…": "..."}
+
+
+def list_french(french, figures, what):
+    """Equivalents as ISO 8859-1, which the part-of-speech lists are in: œ is written oe, the
+    others that it cannot hold are dropped."""
+    out = []
+    for f in french:
+        t = f
+        for a, b in LATIN1_SPELLINGS.items():
+            t = t.replace(a, b)
+        try:
+            t.encode("latin-1")
+        except UnicodeEncodeError:
+            figures.add("%s equivalents dropped (not ISO 8859-1)" % what)
+            continue
+        if t != f:
+            figures.add("%s equivalents transliterated" % what)
+        out.append(t)
+    return out
+
+
 def list_lines(by_pos, figures):
     """Part of speech -> key -> its French equivalents in order, as ISO 8859-1 can hold them."""
     out = {}
@@ -987,18 +1009,7 @@ def list_lines(by_pos, figures):
                 figures.add("list keys dropped (not ISO 8859-1)")
                 continue
             french = []
-            for f in ranked(by_pos[pos][key], MAX_EQUIVALENTS):
-                try:
-                    f.encode("latin-1")
-                except UnicodeEncodeError:
-                    t = f.replace("œ", "oe").replace("Œ", "Oe").replace("€", "EUR")
-                    try:
-                        t.encode("latin-1")
-                    except UnicodeEncodeError:
-                        figures.add("list equivalents dropped (not ISO 8859-1)")
-                        continue
-                    figures.add("list equivalents transliterated")
-                    f = t
+            for f in list_french(ranked(by_pos[pos][key], MAX_EQUIVALENTS), figures, "list"):
                 if f not in french:
                     french.append(f)
             if french:
@@ -1182,18 +1193,6 @@ def apply_false_friends(lines, main, friends, figures):
 # gave it, so that the look-up shows its base form's reviewed French, as it does for forms
 # without a line.
 
-def list_french(french, figures):
-    """A reviewed line's equivalents as ISO 8859-1, which the part-of-speech lists are in."""
-    out = []
-    for f in french:
-        f = f.replace("œ", "oe").replace("Œ", "Oe").replace("…", "...")
-        try:
-            f.encode("latin-1")
-        except UnicodeEncodeError:
-            figures.add("reviewed list equivalents dropped (not ISO 8859-1)")
-            continue
-        out.append(f)
-    return out
 
 
 def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
@@ -1203,7 +1202,7 @@ def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
         else:
             main.pop(word, None)
         for pos in LIST_FILES:
-            french = list_french(entry.get(pos, []), figures)
+            french = list_french(entry.get(pos, []), figures, "reviewed list")
             if french:
                 lines[pos][word] = french
             else:
