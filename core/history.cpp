@@ -57,7 +57,7 @@ constexpr char kHex[] = "0123456789ABCDEF";
 
 // A field's text as UTF-8 with escapes: "\\", "\t", "\n", "\r", and "\U" with eight hex
 // digits for a unit no UTF-8 can hold (an unpaired surrogate; where wchar_t is 32 bits, a value
-// past U+10FFFF).
+// past U+10FFFF) and for U+FEFF.
 std::string EncodeField(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
@@ -74,7 +74,8 @@ std::string EncodeField(std::wstring_view text) {
       case U'\n': out += "\\n"; break;
       case U'\r': out += "\\r"; break;
       default:
-        if (platform::IsSurrogate(c) || c > 0x10FFFF) {
+        // A byte-order mark at the start of the file would be taken for the file's own.
+        if (platform::IsSurrogate(c) || c > 0x10FFFF || c == 0xFEFF) {
           out += "\\U";
           for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 0xF];
         } else {
@@ -265,7 +266,9 @@ CHistory::Disk CHistory::ReadDisk() const {
   std::ifstream in(m_file, std::ios::binary);
   if (!in) return disk;
   // One byte past the cap tells a file that is longer.
-  std::string bytes(kMaxFileBytes + 1, '\0');
+  const std::uintmax_t size = std::filesystem::file_size(m_file, ec);
+  std::string bytes(ec ? kMaxFileBytes + 1 : std::min<std::uintmax_t>(size + 1, kMaxFileBytes + 1),
+                    '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (in.bad()) return disk;
   bytes.resize(static_cast<std::size_t>(in.gcount()));
