@@ -3,8 +3,9 @@
 // line that reads as the same entry, and whole files written from entries read without damage;
 // a time it reads is written back as the same text. The bytes also make an entry of any texts
 // (pairs of bytes as UTF-16 units, lone surrogates among them; on a 32-bit wchar_t some wider
-// values), whose line reads back as that very entry. One input in 64 also goes through Load
-// from a file, which must give what the parser gives.
+// values), whose line reads back as that very entry. An input that begins with 'Z' also goes
+// through Load from a file, which must give what the parser gives and set a damaged file aside
+// once.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
