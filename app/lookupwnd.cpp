@@ -45,6 +45,9 @@ void WritePref(const wchar_t* name, const std::wstring& value) {
   if (RegKey key = RegKey::Create(Hive::CurrentUser, kPrefsKey)) key.WriteWide(name, value);
 }
 
+// How long a second start waits for the running instance to take its word.
+constexpr UINT kAnswerMs = 10000;
+
 // %APPDATA%\QV\history.tsv
 std::filesystem::path HistoryPath() {
   std::filesystem::path dir;
@@ -108,7 +111,10 @@ std::span<const ui::MsgEntry<CLookUpWindow>> CLookUpWindow::MessageTable() {
 
 CHistory& CLookUpWindow::History() {
   if (!m_history) {
-    m_history.emplace(HistoryPath());
+    m_history.emplace(HistoryPath(), [wnd = m_troubleWnd](CHistory::Trouble trouble) {
+      // Called on the history's writing thread too.
+      if (wnd) PostMessageW(wnd, kHistoryTroubleMessage, static_cast<WPARAM>(trouble), 0);
+    });
     m_history->Load();
     m_history->SetEnabled(ReadPref(kHistoryValue).value_or(L"1") != L"0");
   }
@@ -152,21 +158,18 @@ void CLookUpWindow::Open(const std::wstring& word) {
 }
 
 bool CLookUpWindow::OnCopyData(const COPYDATASTRUCT* data) {
-  if (!data || data->dwData != kCopyDataLookup || data->cbData % sizeof(wchar_t) != 0 ||
-      data->cbData > kMaxTypedWord * sizeof(wchar_t) || (data->cbData && !data->lpData))
-    return false;
-  std::wstring text(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
-  std::optional<std::wstring> word = AcceptableWord(text);
-  if (!word && !text.empty()) return false;
-  Open(word.value_or(L""));
+  if (!data) return false;
+  std::optional<std::wstring> word = CopyDataWord(data->dwData, data->lpData, data->cbData);
+  if (!word) return false;
+  Open(*word);
   return true;
 }
 
-bool CLookUpWindow::SendToRunningInstance(const std::wstring& word) noexcept {
+CLookUpWindow::Delivery CLookUpWindow::SendToRunningInstance(const std::wstring& word) noexcept {
   struct Ctx {
     const std::wstring* word;
-    bool sent;
-  } ctx{&word, false};
+    Delivery result;
+  } ctx{&word, Delivery::NoWindow};
   EnumWindows(
       [](HWND wnd, LPARAM lp) -> BOOL {
         auto* c = reinterpret_cast<Ctx*>(lp);
@@ -181,16 +184,15 @@ bool CLookUpWindow::SendToRunningInstance(const std::wstring& word) noexcept {
         COPYDATASTRUCT cds{kCopyDataLookup, static_cast<DWORD>(c->word->size() * sizeof(wchar_t)),
                            const_cast<wchar_t*>(c->word->data())};
         DWORD_PTR answer = 0;
-        if (SendMessageTimeoutW(wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                                SMTO_ABORTIFHUNG, 10000, &answer) &&
-            answer) {
-          c->sent = true;
-          return FALSE;
-        }
-        return TRUE;
+        if (!SendMessageTimeoutW(wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                                 SMTO_ABORTIFHUNG, kAnswerMs, &answer))
+          c->result = Delivery::NoAnswer;
+        else
+          c->result = answer ? Delivery::Acknowledged : Delivery::Refused;
+        return FALSE;  // sent once: never to a second window, never again
       },
       reinterpret_cast<LPARAM>(&ctx));
-  return ctx.sent;
+  return ctx.result;
 }
 
 void CLookUpWindow::StartLoadingWords() {
@@ -386,6 +388,7 @@ void CLookUpWindow::FillList() {
   std::vector<std::wstring> items;
   m_listed.clear();
   if (history) {
+    History().Refresh();  // with what another instance has written meanwhile
     for (const HistoryEntry& e : History().Entries()) {
       m_listed.push_back(e.word);
       items.push_back(e.french.empty() ? e.word : e.word + L"  \u2013  " + e.french);
@@ -460,8 +463,11 @@ LRESULT CLookUpWindow::OnListChosen(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CLookUpWindow::OnClear(UINT, WPARAM, LPARAM) {
-  History().Clear();
+  const bool cleared = History().Clear();
   FillList();
+  if (!cleared)
+    MessageBoxW(m_hWnd, Text(L"The history could not be cleared.").c_str(),
+                Text(L"QV Look Up").c_str(), MB_ICONHAND);
   return 0;
 }
 

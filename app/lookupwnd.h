@@ -30,8 +30,9 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   static constexpr const wchar_t* kClassName = L"QvLookUpWindow";
   enum Control : int { kWord = 100, kList = 101, kResult = 102, kClear = 103, kExport = 104 };
   static constexpr UINT_PTR kWordListTimer = 19;
-  // WM_COPYDATA from a second start ("QV.exe /lookup WORD"): the word as UTF-16, no null.
-  static constexpr ULONG_PTR kCopyDataLookup = 0x51564C55;  // "QVLU"
+  // Posted to the trouble window when the history file cannot be read or written (wParam: the
+  // CHistory::Trouble), at most once in the program's run.
+  static constexpr UINT kHistoryTroubleMessage = WM_APP + 22;
 
   // `lookup` composes the entries; it is the main dialog's, so the window shows what the popup
   // shows. The history is read from the user's application-data folder at the first use.
@@ -43,6 +44,8 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   void Open(const std::wstring& word);
   // WM_COPYDATA sent to the main dialog; true when it was a valid look-up request.
   bool OnCopyData(const COPYDATASTRUCT* data);
+  // Where trouble with the history file is reported; set before the history's first use.
+  void SetTroubleWindow(HWND wnd) { m_troubleWnd = wnd; }
 
   void RecordLookup(const std::wstring& captured, const LookupResult& result) override;
   void SetHistoryEnabled(bool enabled);
@@ -55,8 +58,10 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   const std::vector<std::wstring>& ListedWords() const { return m_listed; }
 
   // What a second start does with "/lookup WORD": hands the word to the running instance's
-  // main dialog (found by its title). False when no running instance took it.
-  static bool SendToRunningInstance(const std::wstring& word) noexcept;
+  // main dialog (found by its title), once: a receiver that does not answer in time may still
+  // have taken it.
+  enum class Delivery { Acknowledged, Refused, NoAnswer, NoWindow };
+  static Delivery SendToRunningInstance(const std::wstring& word) noexcept;
 
  private:
   LRESULT OnCreate(UINT, WPARAM, LPARAM);
@@ -88,6 +93,7 @@ class CLookUpWindow : public ui::CWindowImpl<CLookUpWindow>,
   HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
   CLookup& m_lookup;
+  HWND m_troubleWnd = nullptr;
   std::optional<CHistory> m_history;
   std::optional<CWordList> m_words;
   std::future<CWordList> m_loading;

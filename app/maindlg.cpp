@@ -25,6 +25,7 @@ constexpr UINT_PTR kTrayRetryTimerId = 124;
 constexpr UINT kTrayRetryDelaysMs[] = {1000, 2000, 4000, 8000, 15000, 30000};
 // How long the capture notice stays over the tray icon.
 constexpr UINT kNoticeMs = 20000;
+constexpr wchar_t kCaptureNotice[] = L"Text capture unavailable";
 
 }  // namespace
 
@@ -51,6 +52,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
       OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
       OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
+      OnMessage<CMainDlg>(CLookUpWindow::kHistoryTroubleMessage, &CMainDlg::OnHistoryTrouble),
       OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
       OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
@@ -76,6 +78,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
+  m_LookUpWindow.SetTroubleWindow(m_hWnd);
   ui::CenterWindow(m_hWnd);
   SetWindowIcons(m_hWnd);
 
@@ -114,7 +117,7 @@ void CMainDlg::RetryTrayIcon() {
   KillTimer(m_hWnd, kTrayRetryTimerId);
   ++m_nTrayAttempts;
   if (AddTrayIcon()) {
-    if (m_bNoticePending) ShowCaptureNotice();
+    if (m_PendingNotice) ShowNotice(m_PendingNotice);
     return;
   }
   if (m_nTrayAttempts < std::size(kTrayRetryDelaysMs)) {
@@ -135,7 +138,7 @@ void CMainDlg::CreateCaptureEngine() {
 void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
   if (enable && FAILED(m_Capture.CreateEngine())) {
     if (fromCheckBox) SetEnableCheck(false);
-    ShowCaptureNotice();
+    ShowNotice(kCaptureNotice);
     return;
   }
   m_Activation.SetEnabled(enable, fromCheckBox);
@@ -145,14 +148,14 @@ void CMainDlg::CaptureUnavailable() {
   if (!m_Activation.Enabled()) return;  // already told; look-ups stay off until switched on
   ClosePopup();
   m_Activation.SetEnabled(false);
-  ShowCaptureNotice();
+  ShowNotice(kCaptureNotice);
 }
 
-void CMainDlg::ShowCaptureNotice() {
-  m_bNoticePending = !m_TrayIcon.IsCreated();
-  if (m_bNoticePending) return;
+void CMainDlg::ShowNotice(const wchar_t* key) {
+  m_PendingNotice = m_TrayIcon.IsCreated() ? nullptr : key;
+  if (m_PendingNotice) return;
   CLocalizer localizer(kMainSection);
-  m_TrayIcon.ShowBalloon(localizer.GetText(L"Text capture unavailable").c_str(),
+  m_TrayIcon.ShowBalloon(localizer.GetText(key).c_str(),
                          localizer.GetText(L"Brantel QV Dictionary").c_str(),
                          CTrayIcon::BalloonStyle::Warning, kNoticeMs);
 }
@@ -160,6 +163,13 @@ void CMainDlg::ShowCaptureNotice() {
 void CMainDlg::Quit(int code) {
   DestroyWindow();
   PostQuitMessage(code);
+}
+
+LRESULT CMainDlg::OnHistoryTrouble(UINT, WPARAM wp, LPARAM) {
+  ShowNotice(static_cast<CHistory::Trouble>(wp) == CHistory::Trouble::Unreadable
+                 ? L"History unreadable"
+                 : L"History not saved");
+  return 0;
 }
 
 LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {

@@ -67,6 +67,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
   LRESULT OnAbout(UINT, WPARAM, LPARAM);
   LRESULT OnCaptureFailed(UINT, WPARAM, LPARAM);
+  LRESULT OnHistoryTrouble(UINT, WPARAM, LPARAM);
   LRESULT OnOpenLookUp(UINT, WPARAM, LPARAM);
   LRESULT OnCopyData(UINT, WPARAM, LPARAM);
   LRESULT OnHistoryClicked(UINT, WPARAM, LPARAM);
@@ -80,7 +81,9 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SwitchLookups(bool enable, bool fromCheckBox);
   // The capture component is missing or failing: look-ups go off and the user is told once.
   void CaptureUnavailable();
-  void ShowCaptureNotice();
+  // A warning in the tray balloon, by its text's key; it waits for the icon when the icon is
+  // not there yet.
+  void ShowNotice(const wchar_t* key);
   // Ends the program through its message loop, which hands `code` to the process's exit.
   void Quit(int code);
 
@@ -123,8 +126,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   bool m_bInLookup = false;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_nTrayAttempts = 0;
-  // The capture notice waits for the tray icon when the component failed before it was there.
-  bool m_bNoticePending = false;
+  // The notice that waits for the tray icon (the capture component failed before it was there).
+  const wchar_t* m_PendingNotice = nullptr;
 };
 
 }  // namespace qv

@@ -33,13 +33,23 @@ inline bool AlreadyRunning(DWORD openError, bool created, DWORD createError) noe
   return createError == ERROR_ACCESS_DENIED;
 }
 
-// Shows and brings forward every top-level window titled exactly kSettingsTitle (hidden ones
-// too) that carries kReadyProperty: what a second start does before it exits. The first instance
-// may still show its splash, before its settings window is ready: it is waited for, up to
-// `waitMs`. A second start with "/lookup [WORD]" hands the word to the running instance instead,
-// which opens its look-up window.
+// Exit codes of a second start with "/lookup WORD": 0 only when the running instance took the
+// word.
+enum LookupExit : int {
+  kLookupTaken = 0,
+  kLookupNoWindow = 2,     // no running instance's window could be found on this desktop
+  kLookupRefused = 3,      // the running instance, or this start, found the word unacceptable
+  kLookupNoAnswer = 4,     // the running instance did not answer in time (it may still open it)
+};
+
+// What a second start does before it exits, returning its exit code: shows and brings forward
+// every top-level window titled exactly kSettingsTitle (hidden ones too) that carries
+// kReadyProperty, or with "/lookup [WORD]" hands the word to the running instance, which opens
+// its look-up window. The first instance may still show its splash, before its settings window
+// is ready: it is waited for, up to `waitMs`, but only when it runs on this desktop (it marks
+// its desktop): a window on another desktop can never be found from here.
 inline constexpr DWORD kWaitForSettingsMs = 30000;
-void ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
+int ShowRunningInstance(DWORD waitMs = kWaitForSettingsMs) noexcept;
 
 // The process entry: the single-instance check, COM, the common controls, then
 // Run(tail, show); its result is the exit code.

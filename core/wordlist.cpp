@@ -65,9 +65,9 @@ std::vector<std::string_view> Tokens(std::string_view line) {
 }
 
 // Sense-tag counts per lemma, summed over its senses: "lemma%sense-key sense-number count".
-Counts ReadTagCounts(const std::string& path) {
+Counts ReadTagCounts(const std::string& text) {
   Counts counts;
-  ForEachLine(ReadAll(path), [&](std::string_view line) {
+  ForEachLine(text, [&](std::string_view line) {
     std::vector<std::string_view> t = Tokens(line);
     if (t.size() != 3) return;
     std::size_t pct = t[0].find('%');
@@ -115,17 +115,22 @@ void CWordList::Finish() {
 }
 
 CWordList CWordList::Load(const std::string& home, const std::string& wordNetDir) {
+  return Load(home, wordNetDir, ReadAll);
+}
+
+CWordList CWordList::Load(const std::string& home, const std::string& wordNetDir,
+                          const FileReader& read) {
   CWordList list;
   const std::string wn = wordNetDir.empty() || wordNetDir.back() == '\\' ? wordNetDir
                                                                          : wordNetDir + "\\";
-  Counts counts = ReadTagCounts(wn + "cntlist.rev");
+  Counts counts = ReadTagCounts(read(wn + "cntlist.rev"));
   const bool haveCounts = !counts.empty();
 
   // WordNet's index: "lemma pos synset_cnt p_cnt [ptr_symbol...] sense_cnt tagsense_cnt ...".
   // Its licence lines begin with a space.
   std::vector<std::string> lemmas;
   for (const char* name : kIndexFiles) {
-    ForEachLine(ReadAll(wn + name), [&](std::string_view line) {
+    ForEachLine(read(wn + name), [&](std::string_view line) {
       if (line.empty() || line.front() == ' ') return;
       std::vector<std::string_view> t = Tokens(line);
       if (t.size() < 6) return;
@@ -145,7 +150,7 @@ CWordList CWordList::Load(const std::string& home, const std::string& wordNetDir
   // key WordNet has no count for takes the frequency of the line before it.
   for (const char* name : kPartOfSpeechFiles) {
     std::uint32_t carry = 0;
-    ForEachLine(ReadAll(home + name), [&](std::string_view line) {
+    ForEachLine(read(home + name), [&](std::string_view line) {
       std::string key(KeyOf(line));
       std::uint32_t f = CountOf(counts, key);
       if (f == 0) f = carry;
@@ -156,7 +161,7 @@ CWordList CWordList::Load(const std::string& home, const std::string& wordNetDir
 
   // The main dictionary: the blocks the catalog names ("a=#223" ... "other=#235").
   std::vector<std::string> blocks;
-  ForEachLine(ReadAll(home + "dict\\qvdict.catalog"), [&](std::string_view line) {
+  ForEachLine(read(home + "dict\\qvdict.catalog"), [&](std::string_view line) {
     std::size_t eq = line.find('=');
     if (eq == std::string_view::npos || eq + 1 >= line.size() || line[eq + 1] != '#') return;
     std::string name(line.substr(eq + 1));

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,10 @@ class CWordList {
   // (where a database lacks that file, the index's tagged-sense counts). Missing sources add
   // nothing. home ends with a separator; both are 8-bit paths in Windows form.
   static CWordList Load(const std::string& home, const std::string& wordNetDir);
+  // The same with the files' contents from `read` (a path in, the whole file or nothing out).
+  using FileReader = std::function<std::string(const std::string& path)>;
+  static CWordList Load(const std::string& home, const std::string& wordNetDir,
+                        const FileReader& read);
 
   // Adds one key with its frequency; Finish() must follow the last one.
   void Add(std::string_view key, std::uint32_t frequency);

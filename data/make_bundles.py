@@ -70,6 +70,19 @@ MAIN = [
     ("Tab-separated text", "Tab-separated text", "Texte séparé par des tabulations"),
     ("The word list could not be written.", "The word list could not be written.",
      "La liste de mots n'a pas pu être écrite."),
+    ("The history could not be cleared.", "The history could not be cleared.",
+     "L'historique n'a pas pu être effacé."),
+    # The tray balloon when the history file cannot be read or written (at most 255 characters).
+    ("History unreadable",
+     "QV cannot read its history (history.tsv in %APPDATA%\\QV): another program holds it or "
+     "its access is denied. QV leaves the file as it is and saves no words until it can read it.",
+     "QV ne peut pas lire son historique (history.tsv dans %APPDATA%\\QV) : un autre programme le "
+     "tient ou son accès est refusé. QV n'y touche pas et n'enregistre aucun mot d'ici là."),
+    ("History not saved",
+     "QV cannot save its history (history.tsv in %APPDATA%\\QV): the file or its folder cannot "
+     "be written. The words looked up are kept until QV closes and saved as soon as it can.",
+     "QV ne peut pas enregistrer son historique (history.tsv dans %APPDATA%\\QV) : le fichier ou "
+     "son dossier est protégé. Les mots sont gardés jusqu'à la fermeture de QV."),
 ]
 ABOUT = [
     ("About", "About QV", "À propos de QV"),

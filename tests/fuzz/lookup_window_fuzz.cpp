@@ -1,0 +1,116 @@
+// Fuzzer for what the look-up window takes from outside and reads of a composition: the
+// "/lookup" command line, the words it accepts, WM_COPYDATA's checks, and the facts, first
+// sense and flash-card export read from any title and body. The first byte picks the reader;
+// texts are the rest as UTF-16LE units (lone surrogates among them).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/captured_word.h"
+#include "core/lookup_window.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+using qv::fuzz::Fail;
+
+std::wstring Units(std::string_view b) {
+  std::wstring out;
+  for (std::size_t i = 0; i + 2 <= b.size(); i += 2)
+    out += static_cast<wchar_t>(static_cast<unsigned char>(b[i]) |
+                                static_cast<unsigned char>(b[i + 1]) << 8);
+  return out;
+}
+
+// An accepted word is accepted again as it is: trimmed, short, nothing invisible in it.
+void CheckAccepted(const std::wstring& word) {
+  if (word.empty() || word.size() > qv::kMaxTypedWord || word.front() == L' ' ||
+      word.back() == L' ' || qv::AcceptableWord(word) != word)
+    Fail("lookup_window_fuzz", "an accepted word is not acceptable");
+  for (wchar_t c : word)
+    if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 ||
+        c == 0x202E || c == 0xFEFF)
+      Fail("lookup_window_fuzz", "a control or format character accepted");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::wstring text = Units(rest);
+  switch (data[0] % 6) {
+    case 0:
+      if (std::optional<std::wstring> w = qv::ParseLookupCommand(text); w && !w->empty())
+        CheckAccepted(*w);
+      break;
+    case 1:
+      if (std::optional<std::wstring> w = qv::AcceptableWord(text)) CheckAccepted(*w);
+      break;
+    case 2: {
+      // Tag: the first four bytes, or the real one when they are all zero.
+      std::uint64_t tag = 0;
+      for (std::size_t i = 0; i < 4 && i < rest.size(); ++i)
+        tag |= static_cast<std::uint64_t>(static_cast<unsigned char>(rest[i])) << (8 * i);
+      if (tag == 0) tag = qv::kCopyDataLookup;
+      const std::string_view payload = rest.substr(std::min<std::size_t>(4, rest.size()));
+      std::optional<std::wstring> w = qv::CopyDataWord(tag, payload.data(), payload.size());
+      if (w && !w->empty()) CheckAccepted(*w);
+      if (w && (tag != qv::kCopyDataLookup || payload.size() % 2 || payload.size() > 200))
+        Fail("lookup_window_fuzz", "a malformed message taken");
+      break;
+    }
+    case 3: {
+      // Captured text, title and body, separated by U+0001.
+      const std::size_t a = text.find(L'\x01');
+      const std::size_t b = a == std::wstring::npos ? a : text.find(L'\x01', a + 1);
+      const std::wstring captured = text.substr(0, a);
+      qv::LookupResult r;
+      if (a != std::wstring::npos) r.title = text.substr(a + 1, b == std::wstring::npos ? b : b - a - 1);
+      if (b != std::wstring::npos) r.body = text.substr(b + 1);
+      const qv::LookupFacts facts = qv::FactsOf(captured, r);
+      if (facts.word != qv::TrimDelimiters(captured)) Fail("lookup_window_fuzz", "facts' word");
+      if (facts.base.size() > r.title.size() || facts.french.size() > r.body.size())
+        Fail("lookup_window_fuzz", "facts longer than their source");
+      break;
+    }
+    case 4: {
+      const std::wstring sense = qv::FirstSense(text);
+      if (sense.find(L'\n') != std::wstring::npos || sense.size() > text.size())
+        Fail("lookup_window_fuzz", "a first sense over several lines");
+      break;
+    }
+    case 5: {
+      // Entries of the texts between U+0001 marks, in threes; the sense is the body's.
+      std::vector<qv::HistoryEntry> entries;
+      std::vector<std::wstring> fields;
+      for (std::size_t pos = 0;;) {
+        const std::size_t next = text.find(L'\x01', pos);
+        fields.push_back(text.substr(pos, next == std::wstring::npos ? next : next - pos));
+        if (next == std::wstring::npos) break;
+        pos = next + 1;
+      }
+      for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
+        entries.push_back({fields[i], L"", fields[i + 1], 1, 0});
+      const std::wstring body = fields.back();
+      const std::string out =
+          qv::FlashCardExport(entries, [&](const qv::HistoryEntry&) { return qv::FirstSense(body); });
+      // One line per entry, three fields each.
+      std::size_t lines = 0, tabs = 0;
+      for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] == '\t') ++tabs;
+        if (out[i] == '\n') {
+          if (i == 0 || out[i - 1] != '\r') Fail("lookup_window_fuzz", "a bare line feed");
+          ++lines;
+        }
+        if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n'))
+          Fail("lookup_window_fuzz", "a bare carriage return");
+      }
+      if (lines != entries.size() || tabs != 2 * entries.size())
+        Fail("lookup_window_fuzz", "export lines or fields");
+      break;
+    }
+  }
+  return 0;
+}
