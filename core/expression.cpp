@@ -17,6 +17,9 @@ constexpr std::size_t kLongestObject = 2;  // words between a verb and its parti
 // only when WordNet's corpus tagged it at least this often, and only when it takes an object
 // («looked out the window» is no «look out»).
 constexpr int kMinCountBeforeObject = 1;
+// A verb of motion and a particle followed by "of" is a way out of somewhere unless tagged
+// this often: «ran out of milk» (12), «jumped out of the window» (1).
+constexpr int kMinCountPathOutOf = 10;
 // A prepositional phrase of its own («on the table», «on the hook») is read as an idiom only
 // when tagged this often: «on the whole», «in the end».
 constexpr int kMinCountPrepositionalPhrase = 2;
@@ -220,9 +223,14 @@ std::optional<Match> Contiguous(const std::vector<Word>& words, std::size_t k,
         const bool beforeObject = c == WordClass::Verb && IsPreposition(words[last].key) &&
                                   last + 1 < words.size() && !words[last + 1].breakBefore &&
                                   OpensNounPhrase(words[last + 1].key);
-        if (beforeObject &&
-            ((IsMotionVerb(lemma.substr(0, lemma.find(' '))) && IsPathParticle(words[last].key)) ||
-             lexicon.TaggedCount(lemma) < kMinCountBeforeObject || !lexicon.TakesObject(lemma)))
+        const bool path = c == WordClass::Verb && IsPathParticle(words[last].key) &&
+                           IsMotionVerb(lemma.substr(0, lemma.find(' ')));
+        if (beforeObject && (path || lexicon.TaggedCount(lemma) < kMinCountBeforeObject ||
+                             !lexicon.TakesObject(lemma)))
+          continue;
+        // «jumped out of the window», but «ran out of milk».
+        if (path && last + 1 < words.size() && !words[last + 1].breakBefore &&
+            words[last + 1].key == "of" && lexicon.TaggedCount(lemma) < kMinCountPathOutOf)
           continue;
         if (c != WordClass::Verb && IsPrepositionalPhrase(lemma) &&
             lexicon.TaggedCount(lemma) < kMinCountPrepositionalPhrase)

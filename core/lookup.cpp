@@ -141,7 +141,7 @@ LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long 
   if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size())
     expression = FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical);
 
-  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, temp);
+  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
   std::wstring title = sIn;
   if (!strPronounce.empty() && !expression) title += L"  " + strPronounce + L" *";
 
@@ -176,6 +176,7 @@ LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long 
     std::wstring senses;
     m_Word.BuildLexicalText(lemma, senses);
     FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
+    while (senses.ends_with(L'\n')) senses.pop_back();
     std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma);
     sOut = (strTTL.empty() ? std::wstring() : TranslationBlock(lemma, strTTL)) + senses +
            L"\n\n" + wordBlock;

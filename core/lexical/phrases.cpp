@@ -116,18 +116,6 @@ bool TakesObject(const std::string& verbLemma) {
   return takes;
 }
 
-bool IsKnown(const std::string& word) {
-  std::string key = Swapped(word, ' ', '_');
-  if (!FitsLibrary(key) || !OpenDatabase()) return false;
-  for (int pos = 1; pos <= NUMPARTS; ++pos) {
-    if (IndexPtr idx = getindex(key.data(), pos)) {
-      free_index(idx);
-      return true;
-    }
-    if (morphstr(key.data(), pos)) return true;
-  }
-  return false;
-}
 
 int TaggedCount(const std::string& lemma) {
   static const std::unordered_map<std::string, int> counts = ReadCounts();

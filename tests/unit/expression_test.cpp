@@ -48,7 +48,8 @@ TEST_F(ExpressionFinder, LongestLemmaOfTheSentenceOrNone) {
       {L"She is |looking after her brother.", "looking after -> look after"},
       {L"We \u201C|ran out\u201D of milk.", "ran out -> run out"},
       {L"They bought two |ice creams.", "ice creams -> ice cream"},
-      {L"the |White House", "White House -> white house"},
+      {L"the |White House", "White House -> White House"},
+      {L"I saw a |white house on the hill.", ""},
       // The longest lemma, not the shorter one inside it.
       {L"We must |get rid of it.", "get rid of -> get rid of"},
       // A phrasal verb split by a short object; the object itself is no part of it.
@@ -58,7 +59,7 @@ TEST_F(ExpressionFinder, LongestLemmaOfTheSentenceOrNone) {
       // Never across a sentence end, a comma, or a line that starts anew.
       {L"He gave. |Up there, it is cold.", ""},
       {L"He |gave, up to a point, his share.", ""},
-      {L"He gave\nUp", ""},
+      {L"He gave\n|Up", ""},
       // Conservative: function words alone, a preposition before its object, a rare reading.
       {L"She lives |in the house.", ""},
       {L"What did you |do in the morning?", ""},
