@@ -127,23 +127,14 @@ std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
 
 LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long contextStart) {
   IDictionary& dict = m_Services.dictionary;
+  const std::wstring link = DisableLink(m_Services.captions.GetText(kDisableKey));
   std::wstring sOut;
   if (sIn.empty()) {
     m_Word.BuildLexicalText(sIn, sOut);
-    return {kEmptyTitle, sOut + DisableLink(m_Services.captions.GetText(kDisableKey))};
+    return {kEmptyTitle, sOut + link};
   }
   const std::wstring written = WordOfToken(sIn);
   const std::wstring temp = SpellingWithEntry(written);
-  m_Word.BuildLexicalText(temp, sOut);
-  FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
-
-  std::optional<Expression> expression;
-  if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size())
-    expression = FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical);
-
-  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
-  std::wstring title = sIn;
-  if (!strPronounce.empty() && !expression) title += L"  " + strPronounce + L" *";
 
   std::wstring morphedWordS;
   std::string sNarrow = m_Word.ToNarrowWord(temp);
@@ -153,12 +144,6 @@ LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long 
   }
   // A possessive or another spelling shows the word it was looked up as.
   if (morphedWordS.empty() && temp != written) morphedWordS = temp;
-  if (!morphedWordS.empty() && !expression) {
-    // The base form's pronunciation replaces the word's, even when it has none.
-    strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
-    title += L" --> " + morphedWordS;
-    if (!strPronounce.empty()) title += L" " + strPronounce + L" *";
-  }
 
   // The word's own French: its line, else its base form's.
   std::wstring wordBlock;
@@ -168,25 +153,45 @@ LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long 
     if (strTTL = dict.Lookup(DictSource::Translation, morphedWordS); !strTTL.empty())
       wordBlock = TranslationBlock(morphedWordS, strTTL);
 
-  if (expression) {
-    // The expression's block replaces the word's senses; the word's French closes it.
-    const std::wstring lemma = platform::AnsiToWide(expression->lemma);
-    title = expression->written;
-    if (!EqualIgnoringCase(expression->written, lemma)) title += L" --> " + lemma;
-    std::wstring senses;
-    m_Word.BuildLexicalText(lemma, senses);
-    FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
-    while (senses.ends_with(L'\n')) senses.pop_back();
-    std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma);
-    sOut = (strTTL.empty() ? std::wstring() : TranslationBlock(lemma, strTTL)) + senses +
-           L"\n\n" + wordBlock;
-    while (sOut.ends_with(L'\n')) sOut.pop_back();
-  } else {
-    if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
-    sOut = wordBlock + sOut;
+  if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size()) {
+    if (std::optional<Expression> expression =
+            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical))
+      return ComposeExpression(*expression, std::move(wordBlock), link);
   }
-  sOut += DisableLink(m_Services.captions.GetText(kDisableKey));
-  return {std::move(title), std::move(sOut)};
+
+  m_Word.BuildLexicalText(temp, sOut);
+  FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
+  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
+  std::wstring title = sIn;
+  if (!strPronounce.empty()) title += L"  " + strPronounce + L" *";
+  if (!morphedWordS.empty()) {
+    // The base form's pronunciation replaces the word's, even when it has none.
+    strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
+    title += L" --> " + morphedWordS;
+    if (!strPronounce.empty()) title += L" " + strPronounce + L" *";
+  }
+  if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
+  return {std::move(title), wordBlock + sOut + link};
+}
+
+LookupResult CLookup::ComposeExpression(const Expression& expression, std::wstring wordBlock,
+                                        const std::wstring& link) {
+  IDictionary& dict = m_Services.dictionary;
+  const std::wstring lemma = platform::AnsiToWide(expression.lemma);
+  std::wstring title = expression.written;
+  if (!EqualIgnoringCase(expression.written, lemma)) title += L" --> " + lemma;
+  std::wstring body;
+  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma); !strTTL.empty())
+    body = TranslationBlock(lemma, strTTL);
+  std::wstring senses;
+  m_Word.BuildLexicalText(lemma, senses);
+  FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
+  body += senses;
+  // The pointed word's own French closes it, one blank line below.
+  while (body.ends_with(L'\n')) body.pop_back();
+  while (wordBlock.ends_with(L'\n')) wordBlock.pop_back();
+  if (!wordBlock.empty()) body += L"\n\n" + wordBlock;
+  return {std::move(title), body + link};
 }
 
 }  // namespace qv

@@ -116,6 +116,9 @@ class CLookup {
   // spelling of a compound that has an entry.
   std::wstring SpellingWithEntry(const std::wstring& written);
   bool HasTranslation(const std::wstring& word);
+  // The expression's French line and senses, then the pointed word's French (wordBlock).
+  LookupResult ComposeExpression(const Expression& expression, std::wstring wordBlock,
+                                 const std::wstring& link);
 
   LookupServices m_Services;
   CCapturedWord m_Word;

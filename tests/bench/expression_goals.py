@@ -9,6 +9,7 @@ usage: expression_goals.py QV_LOOKUP [SENTENCES]"""
 import collections
 import json
 import pathlib
+import re
 import subprocess
 import sys
 
@@ -30,10 +31,11 @@ def expression_of(popup):
 
 
 def first_french(body, lemma):
-    head = "[%s]\nFR : " % lemma
-    if not body.startswith(head):
+    """The first word of the expression's FR line, which opens the body: "[lemma]\nFR : ..."."""
+    head = re.match(r"\[([^\]\n]+)\]\nFR : ([^,\r\n]*)", body)
+    if not head or head.group(1).lower() != lemma.lower():
         return ""
-    return body[len(head):].split("\n")[0].split(",")[0].strip()
+    return head.group(2).strip()
 
 
 def main():
