@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "core/lexical/wnutil.h"
 #include "core/lookup_config.h"
@@ -51,11 +54,69 @@ std::unordered_map<std::string, int> ReadCounts() {
   return counts;
 }
 
+// What the multi-word lemmas of each part of speech allow, read once from the index files, so
+// that the library is asked only about a phrase that may be one: a verb's words after its
+// first (which the morphology changes: "gave up" -> "give up"), a noun's words before its last
+// ("ice creams" -> "ice cream"), an adjective or adverb as it is. Kept as sorted hashes, about
+// a megabyte: a rare collision only costs a question to the library.
+using Hashes = std::vector<std::uint64_t>;
+
+std::uint64_t Hash(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return h;
+}
+
+struct PhraseShapes {
+  Hashes verbTails, nounHeads, whole[NUMPARTS + 1];
+};
+
+PhraseShapes ReadShapes() {
+  PhraseShapes shapes;
+  const std::string dir = CurrentLookupConfig().WordNetDir();
+  for (int pos = 1; pos <= NUMPARTS; ++pos) {
+    std::FILE* fp = std::fopen(platform::NativePath(dir + "\\index." + partnames[pos]).c_str(), "rb");
+    if (!fp) continue;
+    char line[4096];
+    while (std::fgets(line, sizeof line, fp)) {
+      const char* space = std::strchr(line, ' ');
+      const char* under = std::strchr(line, '_');
+      if (line[0] == ' ' || !space || !under || under > space) continue;
+      const std::string_view lemma(line, static_cast<std::size_t>(space - line));
+      if (pos == VERB) shapes.verbTails.push_back(Hash(lemma.substr(lemma.find('_') + 1)));
+      if (pos == NOUN) shapes.nounHeads.push_back(Hash(lemma.substr(0, lemma.rfind('_'))));
+      shapes.whole[pos].push_back(Hash(lemma));
+    }
+    std::fclose(fp);
+  }
+  for (Hashes* h : {&shapes.verbTails, &shapes.nounHeads, &shapes.whole[1], &shapes.whole[2],
+                    &shapes.whole[3], &shapes.whole[4]}) {
+    std::sort(h->begin(), h->end());
+    h->erase(std::unique(h->begin(), h->end()), h->end());
+    h->shrink_to_fit();
+  }
+  return shapes;
+}
+
+bool MayBeLemma(std::string_view key, int pos) {
+  static const PhraseShapes shapes = ReadShapes();
+  auto has = [](const Hashes& h, std::string_view s) {
+    return std::binary_search(h.begin(), h.end(), Hash(s));
+  };
+  if (pos < 1 || pos > NUMPARTS) return false;
+  if (has(shapes.whole[pos], key)) return true;
+  if (pos == VERB) return has(shapes.verbTails, key.substr(key.find('_') + 1));
+  if (pos == NOUN) return has(shapes.nounHeads, key.substr(0, key.rfind('_')));
+  return false;
+}
+
 }  // namespace
 
 std::string PhraseLemma(const std::string& phrase, int pos) {
   std::string key = KeyOf(phrase);
-  if (key.find('_') == std::string::npos || !FitsLibrary(key) || !OpenDatabase()) return {};
+  if (key.find('_') == std::string::npos || !FitsLibrary(key) || !OpenDatabase() ||
+      !MayBeLemma(key, pos))
+    return {};
   IndexPtr idx = index_lookup(key.data(), pos);
   if (!idx) {
     const char* base = morphstr(key.data(), pos);
