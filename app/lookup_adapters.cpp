@@ -57,7 +57,7 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   if (!check(m_request->put_hWnd(hwnd)) || !check(m_request->put_FromX(m_ptMouse.x)) ||
       !check(m_request->put_FromY(m_ptMouse.y)) || !check(m_request->put_ToX(m_ptMouse.x)) ||
       !check(m_request->put_ToY(m_ptMouse.y)) ||
-      !check(m_request->put_Options(static_cast<SHORT>(options))))
+      !check(m_request->put_Options(static_cast<SHORT>(options | WCO_CONTEXT))))
     return result;
   if (!m_engine) {
     result.error = ComponentError{static_cast<std::uint32_t>(E_POINTER), std::nullopt};
@@ -68,6 +68,17 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
   platform::UniqueBstr text;
   if (check(captured->get_Text(text.put())) && text)
     result.text.assign(text.get(), SysStringLen(text.get()));
+  // The text around the word finds the expression it stands in; a component without it gives
+  // the word alone.
+  Microsoft::WRL::ComPtr<IWCaptureResult2> withContext;
+  platform::UniqueBstr context;
+  LONG start = -1;
+  if (!result.text.empty() && SUCCEEDED(captured.As(&withContext)) &&
+      SUCCEEDED(withContext->get_Context(context.put())) && context &&
+      SUCCEEDED(withContext->get_ContextStart(&start))) {
+    result.context.assign(context.get(), SysStringLen(context.get()));
+    result.contextStart = start;
+  }
   return result;
 }
 

@@ -7,6 +7,8 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <functional>
+
 #include "platform/kernel_win.h"
 
 namespace qv::capture {
@@ -25,6 +27,9 @@ constexpr IID kIidIUIAutomationTextPattern = {
     0x32EBA289, 0x3583, 0x42C9, {0x9C, 0x59, 0x3B, 0x6D, 0x9A, 0x1E, 0x9B, 0x6A}};
 constexpr int kTextPatternId = 10014;
 constexpr int kTextUnitWord = 2;
+constexpr int kTextUnitLine = 3;
+constexpr int kEndpointStart = 0;
+constexpr int kEndpointEnd = 1;
 
 struct IUiaTextRange : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Clone(void**) = 0;                        // 3
@@ -37,6 +42,10 @@ struct IUiaTextRange : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetBoundingRectangles(SAFEARRAY**) = 0;   // 10
   virtual HRESULT STDMETHODCALLTYPE GetEnclosingElement(void**) = 0;          // 11
   virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;   // 12
+  virtual HRESULT STDMETHODCALLTYPE Move(int, int, int*) = 0;                 // 13
+  virtual HRESULT STDMETHODCALLTYPE MoveEndpointByUnit(int, int, int, int*) = 0;  // 14
+  virtual HRESULT STDMETHODCALLTYPE MoveEndpointByRange(int endpoint, IUiaTextRange* range,
+                                                        int targetEndpoint) = 0;  // 15
 };
 
 struct IUiaTextPattern : IUnknown {
@@ -92,6 +101,32 @@ bool RangeHolds(IUiaTextRange* range, POINT pt) {
   return holds;
 }
 
+std::wstring TextOf(IUiaTextRange* range, int maxChars) {
+  platform::UniqueBstr text;
+  if (FAILED(range->GetText(maxChars, text.put())) || !text) return {};
+  return std::wstring(text.get(), SysStringLen(text.get()));
+}
+
+// The line that holds the word range, and where the word starts in it: the line from its start
+// to the word's start, measured. Nothing when a request fails or the budget is spent.
+void LineAround(IUiaTextRange* word, size_t maxChars, const std::function<bool()>& inTime,
+                CaptureOutcome& out) {
+  Microsoft::WRL::ComPtr<IUiaTextRange> line, before;
+  if (FAILED(word->Clone(reinterpret_cast<void**>(line.GetAddressOf()))) || !line || !inTime() ||
+      FAILED(line->ExpandToEnclosingUnit(kTextUnitLine)) || !inTime() ||
+      FAILED(line->Clone(reinterpret_cast<void**>(before.GetAddressOf()))) || !before || !inTime() ||
+      FAILED(before->MoveEndpointByRange(kEndpointEnd, word, kEndpointStart)) || !inTime())
+    return;
+  const std::wstring text = TextOf(line.Get(), static_cast<int>(maxChars));
+  if (!inTime()) return;
+  const size_t start = TextOf(before.Get(), static_cast<int>(maxChars)).size();
+  // The word range may begin with the spaces before the word.
+  const size_t at = text.find(out.text, start);
+  if (at == std::wstring::npos || at > start + 8) return;
+  out.context = text;
+  out.contextStart = static_cast<long>(at);
+}
+
 }  // namespace
 
 bool AutomationAvailable() {
@@ -103,7 +138,7 @@ bool AutomationAvailable() {
   return present;
 }
 
-CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs) {
+CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs, bool withContext) {
   if (!AutomationAvailable() || budgetMs == 0) return {};
   // Without IUIAutomation2 (Windows 7) the waits could not be bounded: a program that does not
   // answer would hold the thread for seconds (2 s to connect, 20 s per request by default).
@@ -138,7 +173,9 @@ CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs) {
   while (!word.empty() && iswspace(word.back())) word.pop_back();
   while (!word.empty() && iswspace(word.front())) word.erase(word.begin());
   if (word.empty()) return {};
-  return {std::move(word), WCS_AUTOMATION, -1};
+  CaptureOutcome out{std::move(word), WCS_AUTOMATION, -1};
+  if (withContext && inTime()) LineAround(range.Get(), maxChars, inTime, out);
+  return out;
 }
 
 }  // namespace qv::capture

@@ -11,7 +11,7 @@ namespace qv::capture {
 
 // Call only when AutomationAvailable(): under Wine 8 the UI Automation stubs end the process.
 // The word whose bounding rectangles hold the point; empty when there is none, or when the
-// program does not answer within budgetMs.
-CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs);
+// program does not answer within budgetMs. withContext: also the line that holds it.
+CaptureOutcome AutomationTextAt(POINT pt, size_t maxChars, DWORD budgetMs, bool withContext = false);
 
 }  // namespace qv::capture

@@ -149,7 +149,8 @@ CaptureOutcome CaptureAt(const CaptureRequest& req, OcrRecognizer* ocr) {
   h = DeepestChild(h, req.pt);
   if (std::optional<CaptureOutcome> out = FromWindow(h, req, deadline)) return *out;
   // Browsers, word processors and modern programs draw their text themselves.
-  if (AutomationAvailable()) return AutomationTextAt(req.pt, req.maxChars, deadline.Remaining());
+  if (AutomationAvailable())
+    return AutomationTextAt(req.pt, req.maxChars, deadline.Remaining(), req.options & WCO_CONTEXT);
   return {};
 }
 

@@ -48,6 +48,8 @@ struct CaptureOutcome {
   std::wstring text;           // empty: nothing under the point
   long source = WCS_NONE;
   long start = -1;             // index of the text in the element's text, when known
+  std::wstring context{};      // with WCO_CONTEXT: the line or item around the text
+  long contextStart = -1;      // index of the text in the context
 };
 
 // Never throws for a missing or uncooperative window; only std::bad_alloc escapes. Returns the

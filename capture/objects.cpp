@@ -70,7 +70,7 @@ class DualObject : public Itf, public ISupportErrorInfo {
   RefCount m_refs;
 };
 
-class CResult final : public DualObject<IWCaptureResult> {
+class CResult final : public DualObject<IWCaptureResult2> {
  public:
   explicit CResult(CaptureOutcome o) : m_outcome(std::move(o)) {}
 
@@ -89,9 +89,21 @@ class CResult final : public DualObject<IWCaptureResult> {
     *index = m_outcome.start;
     return S_OK;
   }
+  HRESULT STDMETHODCALLTYPE get_Context(BSTR* text) override {
+    if (!text) return Error(E_POINTER, L"get_Context: the text argument is a null pointer.");
+    *text = SysAllocStringLen(m_outcome.context.data(), static_cast<UINT>(m_outcome.context.size()));
+    return *text ? S_OK : Error(E_OUTOFMEMORY, L"get_Context: out of memory.");
+  }
+  HRESULT STDMETHODCALLTYPE get_ContextStart(LONG* index) override {
+    if (!index) return Error(E_POINTER, L"get_ContextStart: the index argument is a null pointer.");
+    *index = m_outcome.contextStart;
+    return S_OK;
+  }
 
  protected:
-  bool Answers(REFIID iid) const override { return iid == IID_IWCaptureResult; }
+  bool Answers(REFIID iid) const override {
+    return iid == IID_IWCaptureResult || iid == IID_IWCaptureResult2;
+  }
   REFIID MainIid() const override { return IID_IWCaptureResult; }
 
  private:

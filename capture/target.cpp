@@ -59,7 +59,19 @@ bool TokenAt(std::wstring_view text, size_t index, size_t& start, size_t& end) {
 CaptureOutcome Pick(std::wstring_view text, size_t index, long source, const CaptureRequest& req) {
   if ((req.options & WCO_LINE) && !(req.options & WCO_WORD))
     return Line(text, index, source, req.maxChars);
-  return Token(text, index, source, req.maxChars);
+  CaptureOutcome out = Token(text, index, source, req.maxChars);
+  if ((req.options & WCO_CONTEXT) && !out.text.empty()) {
+    // The line is already read: the context costs no further message to the control.
+    CaptureOutcome line = Line(text, index, source, text.size());
+    if (!line.text.empty() && out.start >= line.start) {
+      // A long line is cut around the token.
+      const size_t from = static_cast<size_t>(out.start - line.start);
+      const size_t cut = from > req.maxChars / 2 ? from - req.maxChars / 2 : 0;
+      out.context = line.text.substr(cut, req.maxChars);
+      out.contextStart = static_cast<long>(from - cut);
+    }
+  }
+  return out;
 }
 
 Target::Target(HWND h, DWORD timeoutMs, const Deadline& deadline)

@@ -23,11 +23,14 @@ inline constexpr IID IID_IWInputRequest = {
     0xC91076D6, 0x8F23, 0x4D34, {0xB7, 0x66, 0x14, 0xC5, 0xCB, 0xE2, 0xF2, 0xC1}};
 inline constexpr IID IID_IWCaptureResult = {
     0x6629A892, 0x8148, 0x4501, {0xB9, 0xFA, 0x30, 0xA1, 0xF3, 0xE6, 0x98, 0x3C}};
+inline constexpr IID IID_IWCaptureResult2 = {
+    0x3D0F8C21, 0x6B5E, 0x4C7A, {0x9E, 0x12, 0x5A, 0x47, 0xC0, 0x1B, 0x8D, 0x63}};
 
 // Request option bits (put_Options).
 enum WCaptureOptions : unsigned short {
   WCO_WORD = 0x0001,  // the token under the point, with the punctuation that touches it
   WCO_LINE = 0x0002,  // the whole text of the element under the point (lines of EDIT controls)
+  WCO_CONTEXT = 0x0004,  // with WCO_WORD, also the line or item around the token (IWCaptureResult2)
   WCO_OCR = 0x0100,   // recognise the screen around the point instead (language: put_OCRLanguage)
 };
 
@@ -50,6 +53,14 @@ struct IWCaptureResult : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE get_Text(BSTR* text) = 0;        // 7
   virtual HRESULT STDMETHODCALLTYPE get_Source(LONG* source) = 0;    // 8
   virtual HRESULT STDMETHODCALLTYPE get_Start(LONG* index) = 0;      // 9  token start in the element's text, -1 if unknown
+};
+
+// The result with the text around the token, where the request asked for it (WCO_CONTEXT) and
+// the element gives it: the line of an edit or rich edit, the item of a list or tree, the
+// line of a UI Automation text or of the recognised screen. Empty context, start -1 elsewhere.
+struct IWCaptureResult2 : public IWCaptureResult {
+  virtual HRESULT STDMETHODCALLTYPE get_Context(BSTR* text) = 0;        // 10
+  virtual HRESULT STDMETHODCALLTYPE get_ContextStart(LONG* index) = 0;  // 11 token start in it
 };
 
 // The capture request: get/put pairs, put at the even positions 8 to 16 and 22, put_OCRLanguage
@@ -89,6 +100,8 @@ struct IWCapture : public IDispatch {
 #ifdef __CRT_UUID_DECL
 __CRT_UUID_DECL(IWCaptureResult, 0x6629A892, 0x8148, 0x4501, 0xB9, 0xFA, 0x30, 0xA1, 0xF3, 0xE6,
                 0x98, 0x3C)
+__CRT_UUID_DECL(IWCaptureResult2, 0x3D0F8C21, 0x6B5E, 0x4C7A, 0x9E, 0x12, 0x5A, 0x47, 0xC0, 0x1B,
+                0x8D, 0x63)
 __CRT_UUID_DECL(IWInput, 0x9544B959, 0x24EC, 0x477E, 0x81, 0x6E, 0xDD, 0x14, 0x31, 0x41, 0x69,
                 0x62)
 __CRT_UUID_DECL(IWCapture, 0xC8C5926E, 0x1113, 0x4A03, 0xB8, 0x95, 0x82, 0x0F, 0xFA, 0xE4, 0xE7,

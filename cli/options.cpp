@@ -31,9 +31,37 @@ Options ParseOptions(const std::vector<std::wstring>& args, std::wstring default
     else if (a == L"--install-dir") opt.installDir = value();
     else if (a == L"--lang") opt.lang = value();
     else if (a == L"--blocks") opt.blocks = value();
+    else if (a == L"--marked") opt.marked = true;
+    else if (a == L"--context") opt.context = value();
+    else if (a == L"--at") {
+      const std::wstring n = value();
+      if (n.empty() || n.size() > 9 || n.find_first_not_of(L"0123456789") != std::wstring::npos)
+        throw Failure("--at: not a character position: " + platform::WideToUtf8(n));
+      opt.at = std::stol(n);
+    }
     else throw Failure("unknown option " + platform::WideToUtf8(a) + " (see --help)");
   }
+  if (opt.context.has_value() != (opt.at >= 0))
+    throw Failure("--context and --at go together");
   return opt;
+}
+
+PointedText TokenAt(const std::wstring& context, long at) {
+  auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r' || c == 0xA0; };
+  const std::size_t i = static_cast<std::size_t>(at);
+  if (at < 0 || i >= context.size() || blank(context[i]))
+    throw Failure("no word at position " + std::to_string(at) + " of the context");
+  std::size_t start = i, end = i;
+  while (start > 0 && !blank(context[start - 1])) --start;
+  while (end < context.size() && !blank(context[end])) ++end;
+  return {context.substr(start, end - start), context, static_cast<long>(start)};
+}
+
+PointedText MarkedToken(const std::wstring& marked) {
+  const std::size_t bar = marked.find(L'|');
+  if (bar == std::wstring::npos) throw Failure("no \"|\" before a pointed word");
+  const std::wstring context = marked.substr(0, bar) + marked.substr(bar + 1);
+  return TokenAt(context, static_cast<long>(bar));
 }
 
 std::optional<std::wstring> DecodeStrictUtf8(const std::string& bytes) {

@@ -7,15 +7,6 @@
 
 namespace qv {
 
-std::wstring TrimDelimiters(std::wstring_view text) {
-  auto isDelim = [](wchar_t c) { return WordDelimiters.find(c) != std::wstring_view::npos; };
-  for (int pass = 0; pass < 2; ++pass) {
-    while (!text.empty() && isDelim(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isDelim(text.back())) text.remove_suffix(1);
-  }
-  return std::wstring(text);
-}
-
 std::string CCapturedWord::ToNarrowWord(std::wstring word) {
   word.resize(std::min(word.size(), word.find(L'\0')));
   std::string sOut;
@@ -34,7 +25,7 @@ std::string CCapturedWord::ToNarrowWord(std::wstring word) {
 
 void CCapturedWord::BuildLexicalText(const std::wstring& captured, std::wstring& out) {
   m_HeadingForms.clear();
-  std::string sWord = ToNarrowWord(TrimDelimiters(captured));
+  std::string sWord = ToNarrowWord(WordOfToken(captured));
   if (ConversionStatus != 0) return;
   std::optional<std::string> sDesc = m_Lexical.DescribeWord(sWord);
   if (!sDesc) return;

@@ -7,23 +7,24 @@
 #include <string_view>
 #include <vector>
 
+#include "core/expression.h"
 #include "core/lexical/search.h"
+#include "core/real_text.h"
 
 namespace qv {
 
-// Trimmed from both ends of a captured text. Tab, line breaks, digits and letters of any
-// script are not in the set.
-inline constexpr std::wstring_view WordDelimiters = L"< ~`!@#$%^&*()_-+=}]{[;:'\"?/>.<,|\\";
-
-// Removes leading, then trailing, then leading and trailing delimiters once more; nothing is
-// removed from inside the text.
-std::wstring TrimDelimiters(std::wstring_view text);
 
 // What the lexical block asks of the English lexical analysis (8-bit text in the ANSI code
-// page). nullopt from DescribeWord means no text was obtained.
-class ILexicalAnalysis {
+// page; the words of an expression separated by spaces). nullopt from DescribeWord means no
+// text was obtained. The expression finder's questions answer "nothing" unless overridden.
+class ILexicalAnalysis : public IPhraseLexicon {
  public:
   virtual ~ILexicalAnalysis() = default;
+  std::string PhraseLemma(const std::string&, WordClass) override { return {}; }
+  int TaggedCount(const std::string&) override { return 0; }
+  bool TakesObject(const std::string&) override { return true; }
+  // True when the analysis knows the word, as written or inflected.
+  virtual bool Knows(const std::string&) { return false; }
   virtual std::optional<std::string> DescribeWord(std::string word) = 0;
   virtual std::optional<std::string> BaseForm(std::string word) = 0;
   // The form whose senses each part-of-speech heading of the last DescribeWord introduces, in
@@ -55,7 +56,7 @@ class CCapturedWord {
   // gives "" and a nonzero ConversionStatus. The text ends at its first null character.
   std::string ToNarrowWord(std::wstring word);
 
-  // Sets out to the lexical summary of the trimmed captured text, with the no-word and
+  // Sets out to the lexical summary of the captured text's word (WordOfToken), with the no-word and
   // no-database messages replaced by their localised captions and every double quote removed. out is left as it is
   // when the word cannot be converted to 8-bit text or no summary is obtained.
   void BuildLexicalText(const std::wstring& captured, std::wstring& out);

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwctype>
 #include <iterator>
 #include <map>
 #include <vector>
 
+#include "core/real_text.h"
 #include "core/textbundle.h"
 #include "platform/codepage.h"
 #include "platform/errortext.h"
@@ -41,6 +43,11 @@ void FillHeadings(std::wstring& text, const std::wstring& word,
   }
 }
 
+bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+
 std::wstring DisableLink(const std::wstring& strDisable) {
   return L"\n\t\t\t\t\t\t\t\t<A>" + strDisable + L"</A>";
 }
@@ -72,70 +79,119 @@ void CLookup::LookupUnderCursor() {
     m_Services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
     return;  // a popup already on screen stays
   }
-  std::wstring sIn;
+  std::wstring sIn, context;
+  long contextStart = -1;
   ITextCapture::Result r = capture.Capture(kCaptureOptions, L"");
   if (!r.error && r.text.empty())
     r = capture.Capture(kCaptureOptions | kCaptureRecognition, kRecognitionLanguage);
-  if (r.error)
+  if (r.error) {
     m_Services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
-  else
+  } else {
     sIn = std::move(r.text);
+    context = std::move(r.context);
+    contextStart = r.contextStart;
+  }
 
+  // The same word in another sentence may stand in another expression.
+  std::wstring key = sIn;
+  if (contextStart >= 0 && !context.empty())
+    key += L'\n' + std::to_wstring(contextStart) + L'\n' + context;
   if (m_Cache) {
-    if (const auto* kept = m_Cache->Find(sIn)) {
+    if (const auto* kept = m_Cache->Find(key)) {
       m_Services.popup.Show(kept->first, kept->second);
       return;
     }
   }
-  std::wstring captured = m_Cache ? sIn : std::wstring();
-  LookupResult result = Compose(std::move(sIn));
-  if (m_Cache) m_Cache->Add(captured, result.title, result.body);
+  LookupResult result = Compose(std::move(sIn), context, contextStart);
+  if (m_Cache) m_Cache->Add(key, result.title, result.body);
   m_Services.popup.Show(result.title, result.body);
 }
 
-LookupResult CLookup::Compose(std::wstring sIn) {
-  IDictionary& dict = m_Services.dictionary;
-  std::wstring sOut;
-  bool bLinked = false;
-  m_Word.BuildLexicalText(sIn, sOut);
+bool CLookup::HasTranslation(const std::wstring& word) {
+  return !m_Services.dictionary.Lookup(DictSource::Translation, word).empty();
+}
 
-  if (sIn.empty()) {
-    sIn = kEmptyTitle;
-  } else {
-    std::wstring temp = TrimDelimiters(sIn);
-
-    FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
-
-    std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, temp);
-    if (!strPronounce.empty()) sIn += L"  " + strPronounce + L" *";
-
-    std::wstring morphedWordS;
-    std::string sNarrow = m_Word.ToNarrowWord(temp);
-    if (m_Word.ConversionStatus == 0) {
-      if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(sNarrow)))
-        morphedWordS = platform::AnsiToWide(*base);
-    }
-    if (!morphedWordS.empty()) {
-      // The base form's pronunciation replaces the word's, even when it has none.
-      strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
-      sIn += L" --> " + morphedWordS;
-      if (!strPronounce.empty()) sIn += L" " + strPronounce + L" *";
-    }
-
-    if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
-    sOut += DisableLink(m_Services.captions.GetText(kDisableKey));
-    bLinked = true;
-
-    std::wstring strTTL = dict.Lookup(DictSource::Translation, temp);
-    if (!strTTL.empty()) {
-      sOut = TranslationBlock(temp, strTTL) + sOut;
-    } else if (!morphedWordS.empty()) {
-      strTTL = dict.Lookup(DictSource::Translation, morphedWordS);
-      if (!strTTL.empty()) sOut = TranslationBlock(morphedWordS, strTTL) + sOut;
-    }
+std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
+  std::vector<std::wstring> spellings{written};
+  if (std::wstring stem = PossessiveStem(written); !stem.empty()) spellings.push_back(stem);
+  for (std::wstring& v : CompoundVariants(written)) spellings.push_back(std::move(v));
+  if (spellings.size() == 1) return written;
+  for (const std::wstring& s : spellings)
+    if (HasTranslation(s)) return s;
+  for (const std::wstring& s : spellings) {
+    std::string narrow = m_Word.ToNarrowWord(s);
+    if (m_Word.ConversionStatus == 0 && m_Services.lexical.Knows(narrow)) return s;
   }
-  if (!bLinked) sOut += DisableLink(m_Services.captions.GetText(kDisableKey));
-  return {std::move(sIn), std::move(sOut)};
+  return written;
+}
+
+LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long contextStart) {
+  IDictionary& dict = m_Services.dictionary;
+  const std::wstring link = DisableLink(m_Services.captions.GetText(kDisableKey));
+  std::wstring sOut;
+  if (sIn.empty()) {
+    m_Word.BuildLexicalText(sIn, sOut);
+    return {kEmptyTitle, sOut + link};
+  }
+  const std::wstring written = WordOfToken(sIn);
+  const std::wstring temp = SpellingWithEntry(written);
+
+  std::wstring morphedWordS;
+  std::string sNarrow = m_Word.ToNarrowWord(temp);
+  if (m_Word.ConversionStatus == 0) {
+    if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(sNarrow)))
+      morphedWordS = platform::AnsiToWide(*base);
+  }
+  // A possessive or another spelling shows the word it was looked up as.
+  if (morphedWordS.empty() && temp != written) morphedWordS = temp;
+
+  // The word's own French: its line, else its base form's.
+  std::wstring wordBlock;
+  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, temp); !strTTL.empty())
+    wordBlock = TranslationBlock(temp, strTTL);
+  else if (!morphedWordS.empty())
+    if (strTTL = dict.Lookup(DictSource::Translation, morphedWordS); !strTTL.empty())
+      wordBlock = TranslationBlock(morphedWordS, strTTL);
+
+  if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size()) {
+    if (std::optional<Expression> expression =
+            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical))
+      return ComposeExpression(*expression, std::move(wordBlock), link);
+  }
+
+  m_Word.BuildLexicalText(temp, sOut);
+  FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
+  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
+  std::wstring title = sIn;
+  if (!strPronounce.empty()) title += L"  " + strPronounce + L" *";
+  if (!morphedWordS.empty()) {
+    // The base form's pronunciation replaces the word's, even when it has none.
+    strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
+    title += L" --> " + morphedWordS;
+    if (!strPronounce.empty()) title += L" " + strPronounce + L" *";
+  }
+  if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
+  return {std::move(title), wordBlock + sOut + link};
+}
+
+LookupResult CLookup::ComposeExpression(const Expression& expression, std::wstring wordBlock,
+                                        const std::wstring& link) {
+  IDictionary& dict = m_Services.dictionary;
+  const std::wstring lemma = platform::AnsiToWide(expression.lemma);
+  std::wstring title = expression.written;
+  if (!EqualIgnoringCase(expression.written, lemma)) title += L" --> " + lemma;
+  std::wstring body;
+  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma); !strTTL.empty())
+    body = TranslationBlock(lemma, strTTL);
+  std::wstring senses;
+  m_Word.BuildLexicalText(lemma, senses);
+  FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
+  body += senses;
+  // The pointed word's own French closes it, one blank line below.
+  while (body.ends_with(L'\n')) body.pop_back();
+  while (wordBlock.ends_with(L'\n')) wordBlock.pop_back();
+  if (!wordBlock.empty()) body += L"\n\n" + wordBlock;
+  return {std::move(title), body + link};
 }
 
 }  // namespace qv

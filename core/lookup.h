@@ -36,6 +36,10 @@ class ITextCapture {
   struct Result {
     std::wstring text;
     std::optional<ComponentError> error;  // set when a call of the component failed
+    // The text around the captured one (its line, its item) where the control gives it, and
+    // where the captured text starts in it; empty and -1 elsewhere.
+    std::wstring context{};
+    long contextStart = -1;
   };
   virtual ~ITextCapture() = default;
   // Creates the capture request for the point under the pointer; false when the component
@@ -97,8 +101,10 @@ class CLookup {
   // The whole request: capture (with one recognition retry), composition, popup.
   void LookupUnderCursor();
 
-  // The composition alone, for a text already captured (empty: nothing was captured).
-  LookupResult Compose(std::wstring sIn);
+  // The composition alone, for a text already captured (empty: nothing was captured). With
+  // the text around it and where the captured text starts there, the expression it stands in
+  // («gave» in «He gave up smoking») comes first, then the word's own French.
+  LookupResult Compose(std::wstring sIn, std::wstring_view context = {}, long contextStart = -1);
 
   CCapturedWord& Word() { return m_Word; }
 
@@ -106,6 +112,14 @@ class CLookup {
   void UseCache(CComposeCache* cache) { m_Cache = cache; }
 
  private:
+  // The spelling of the word to look up: as written, else its possessive's noun or another
+  // spelling of a compound that has an entry.
+  std::wstring SpellingWithEntry(const std::wstring& written);
+  bool HasTranslation(const std::wstring& word);
+  // The expression's French line and senses, then the pointed word's French (wordBlock).
+  LookupResult ComposeExpression(const Expression& expression, std::wstring wordBlock,
+                                 const std::wstring& link);
+
   LookupServices m_Services;
   CCapturedWord m_Word;
   CComposeCache* m_Cache = nullptr;

@@ -20,6 +20,10 @@ class CWordNetAnalysis : public ILexicalAnalysis {
   std::optional<std::string> DescribeWord(std::string word) override;
   std::optional<std::string> BaseForm(std::string word) override;
   std::vector<std::string> HeadingForms() override { return m_HeadingForms; }
+  bool Knows(const std::string& word) override;
+  std::string PhraseLemma(const std::string& phrase, WordClass wordClass) override;
+  int TaggedCount(const std::string& lemma) override;
+  bool TakesObject(const std::string& verbLemma) override;
   lexical::Answer LastAnswer() override { return m_LastAnswer; }
 
  private:
@@ -32,8 +36,12 @@ class CWordNetAnalysis : public ILexicalAnalysis {
 class CGivenText : public ITextCapture {
  public:
   std::wstring text;
+  std::wstring context;  // the text around it, when given
+  long contextStart = -1;
   bool CreateRequest() override { return true; }
-  Result Capture(std::uint32_t, std::wstring_view) override { return {text, std::nullopt}; }
+  Result Capture(std::uint32_t, std::wstring_view) override {
+    return {text, std::nullopt, context, contextStart};
+  }
 };
 
 class CKeptPopup : public IPopup {

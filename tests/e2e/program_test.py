@@ -20,15 +20,18 @@ import unittest
 import qvwine
 
 KEY = r"HKLM\Software\Brantel\QV-fr"
-TEXT = "The houses were running along the river.\r\nA cat saw the mat.\r\nIt didn't rain.\r\n"
+TEXT = ("The houses were running along the river.\r\nA cat saw the mat.\r\nIt didn't rain.\r\n"
+        "He gave up smoking.\r\n")
 NOTEPAD = "sample.txt - Notepad"
 ARGS = None
 
 
-def expected_popup(lookup, captured):
+def expected_popup(lookup, captured, marked=False):
     """What the popup's window text must be for a captured text: the title, a line feed and the
-    body without its link tags, as qv-lookup composes them from the same data."""
-    out = subprocess.run([lookup, "--json", "--", captured], check=True, stdout=subprocess.PIPE)
+    body without its link tags, as qv-lookup composes them from the same data. marked: the
+    captured text is the line around the pointed word, marked by a "|" before it."""
+    out = subprocess.run([lookup, "--json"] + (["--marked"] if marked else []) + ["--", captured],
+                         check=True, stdout=subprocess.PIPE)
     result = json.loads(out.stdout.decode("utf-8").splitlines()[0])
     return result["title"] + "\n" + re.sub(r"</?A>", "", result["body"])
 
@@ -168,6 +171,14 @@ class Program(unittest.TestCase):
         shown = self.hover_with("ctrl", self.word_point(TEXT.index("didn't") + 2), expected)
         self.assertEqual(shown, expected)
         self.assertIn("FR : ne \u2026 pas", shown)
+        self.wine.xdo("mousemove", 690, 510, "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        # A word of an expression: the capture gives its line, the popup the expression.
+        expected = expected_popup(ARGS.lookup, "He |gave up smoking.", marked=True)
+        shown = self.hover_with("ctrl", self.word_point(TEXT.index("gave") + 1), expected)
+        self.assertEqual(shown, expected)
+        self.assertTrue(shown.startswith("gave up --> give up\n"), shown)
+        self.assertTrue("renoncer" in shown or "abandonner" in shown, shown)
         self.wine.xdo("mousemove", 690, 510, "click", 1)
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
 

@@ -63,6 +63,11 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
     auto it = bases.find(word);
     return it == bases.end() ? std::nullopt : std::optional(it->second);
   }
+  std::map<std::string, std::string> verbPhrases;  // phrase -> its verb lemma
+  std::string PhraseLemma(const std::string& phrase, WordClass c) override {
+    auto it = verbPhrases.find(phrase);
+    return c == WordClass::Verb && it != verbPhrases.end() ? it->second : "";
+  }
 };
 
 const std::wstring kLink = L"\n\t\t\t\t\t\t\t\t<A>Désactiver QV</A>";
@@ -95,7 +100,7 @@ TEST(CapturedWord, TrimsFourPassesAndNeverInside) {
       {L"(hello),", L"hello"}, {L"--well--", L"well"},   {L"'tis", L"tis"},
       {L"rock'n'roll", L"rock'n'roll"}, {L"a.m", L"a.m"}, {L"\"<word>\"", L"word"},
       {L"...", L""},           {L" \tword", L"\tword"}, {L"word\t.", L"word\t"},
-      {L"«mot»", L"«mot»"},    {L"12.", L"12"},         {L"~`!@#$%^&*x_+=;:?/>.<,[{(}])|\\", L"x"}};
+      {L"«mot»", L"mot"},    {L"12.", L"12"},         {L"~`!@#$%^&*x_+=;:?/>.<,[{(}])|\\", L"x"}};
   for (const auto& [in, out] : kCases) EXPECT_EQ(TrimDelimiters(in), out) << ::testing::PrintToString(in);
 }
 
@@ -179,6 +184,51 @@ TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
   Run(L"cœur");
   EXPECT_EQ(Body(), L"[cœur]\nFR : cœur\r\n\n[cœur]\n" + kLink);
   EXPECT_TRUE(f.based.empty());
+}
+
+TEST(RealText, PublishedFormsReadAsPlainWords) {
+  const std::pair<std::wstring, std::wstring> kWords[] = {
+      {L"\u201Chouse\u201D", L"house"},        {L"didn\u2019t", L"didn't"},
+      {L"\u2018tis", L"tis"},                  {L"\u00ABmaison\u00BB,", L"maison"},
+      {L"\uFB01nd", L"find"},                  {L"\uFB00\uFB02\uFB03\uFB04", L"ffflffiffl"},
+      {L"con\u00ADtext", L"context"},          {L"well\u2011known", L"well-known"},
+      {L"U.S.", L"U.S."},                      {L"(e.g.,", L"e.g."},
+      {L"end.", L"end"},                       {L"3.14.", L"3.14"},
+      {L"\u0436\u0438\u0437\u043d\u044c.", L"\u0436\u0438\u0437\u043d\u044c"}};
+  for (const auto& [token, word] : kWords)
+    EXPECT_EQ(WordOfToken(token), word) << ::testing::PrintToString(token);
+  EXPECT_EQ(PossessiveStem(L"house's"), L"house");
+  EXPECT_EQ(PossessiveStem(L"children's"), L"children");
+  EXPECT_EQ(PossessiveStem(L"'s"), L"");
+  EXPECT_EQ(PossessiveStem(L"house"), L"");
+  EXPECT_EQ(CompoundVariants(L"Ice-cream"), (std::vector<std::wstring>{L"Ice cream", L"Icecream"}));
+  EXPECT_EQ(CompoundVariants(L"ice cream"), (std::vector<std::wstring>{L"ice-cream", L"icecream"}));
+  EXPECT_TRUE(CompoundVariants(L"ice").empty());
+}
+
+TEST_F(Lookup, ExpressionBlockThenTheWordsOwnFrenchAndRespelledWords) {
+  f.verbPhrases = {{"gave up", "give up"}};
+  f.summaries = {{"give up", "-verb#VERB#\n1. stop"}, {"house", "-noun#NOUN#\n1. a building"}};
+  f.bases = {{"gave", "give"}};
+  f.dict = {{{DictSource::Translation, L"give up"}, L"FR : renoncer"},
+            {{DictSource::Verb, L"give up"}, L"renoncer"},
+            {{DictSource::Translation, L"give"}, L"FR : donner"},
+            {{DictSource::Pronounce, L"gave"}, L"GAYV"},
+            {{DictSource::Translation, L"house"}, L"FR : maison"},
+            {{DictSource::Translation, L"ice cream"}, L"FR : glace"}};
+  LookupResult r = CLookup(services).Compose(L"gave", L"He gave up smoking.", 3);
+  EXPECT_EQ(r.title, L"gave up --> give up");
+  EXPECT_EQ(r.body, L"[give up]\nFR : renoncer\n[give up]\n-verb\t\t\t\trenoncer\n1. stop\n\n"
+                    L"[give]\nFR : donner\n[give]" + kLink);
+  // Without the text around it, the word alone.
+  r = CLookup(services).Compose(L"gave");
+  EXPECT_EQ(r.title, L"gave  GAYV * --> give");
+
+  r = CLookup(services).Compose(L"house\u2019s");
+  EXPECT_EQ(r.title, L"house\u2019s --> house");
+  EXPECT_EQ(r.body, L"[house]\nFR : maison\n[house]\n-noun\t\t\t\t\n1. a building" + kLink);
+  r = CLookup(services).Compose(L"ice-cream");
+  EXPECT_EQ(r.title, L"ice-cream --> ice cream");
 }
 
 TEST_F(Lookup, EmptyCapturesRetryWithRecognitionThenShowTheNoWordCaption) {

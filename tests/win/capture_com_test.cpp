@@ -242,6 +242,12 @@ TEST(CaptureOcr, PicksTheWordWhoseBoxHoldsThePoint) {
   EXPECT_EQ(L"", at(163, 210).text);
   EXPECT_EQ(L"", at(120, 222).text);          // between lines
   EXPECT_EQ(L"second", at(120, 230).text);
+  // Asked for, the recognised line around the word: the words of its height, one space apart.
+  req.options |= WCO_CONTEXT;
+  o = at(170, 210);
+  EXPECT_EQ(L"Bonjour, monde", o.context);
+  EXPECT_EQ(9, o.contextStart);
+  EXPECT_EQ(L"second", at(120, 230).context);
   fake.words.clear();
   EXPECT_EQ(L"", at(120, 230).text);
 }
