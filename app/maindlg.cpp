@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "core/lookup_config.h"
 #include "core/textbundle.h"
 #include "platform/trace.h"
 #include "app/aboutdlg.h"
@@ -33,6 +34,7 @@ CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
 // Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
 // (its own destruction removes the icon).
 CMainDlg::~CMainDlg() {
+  if (m_WarmUp.joinable()) m_WarmUp.join();
   m_Capture.ReleaseEngine();
   m_Tooltip.Destroy();
   m_HotKeys.clear();
@@ -90,7 +92,24 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
   InitSettingsControls();
   m_Activation.ApplyTrigger();
   CreateCaptureEngine();
+  StartWarmUp();
   return 0;
+}
+
+void CMainDlg::StartWarmUp() {
+  try {
+    // The thread reads its own copy of the configuration: the registry stays this thread's.
+    m_WarmUp = std::thread([config = CurrentLookupConfig()]() noexcept {
+      try {
+        WarmUpLookupData(config);
+      } catch (...) {
+        platform::TraceFailure(L"warming the look-up data");
+      }
+    });
+  } catch (...) {
+    // No thread: the first look-up fills the caches itself.
+    platform::TraceFailure(L"starting the warm-up");
+  }
 }
 
 bool CMainDlg::AddTrayIcon() {
@@ -326,7 +345,7 @@ LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
 
 // What the activation decisions ask of the dialog.
 
-int CMainDlg::KeyStateCode() { return GetKeyStateCode(); }
+bool CMainDlg::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 int CMainDlg::TriggerSelection() {
   return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));

@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/activation.h"
@@ -74,6 +75,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void InitSettingsControls();
   void AttachLocalizedMenu();
   void CreateCaptureEngine();
+  void StartWarmUp();
   bool AddTrayIcon();
   void RetryTrayIcon();
   // Look-ups switched on or off by the user; switching on tries the capture component again.
@@ -85,7 +87,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void Quit(int code);
 
   // What the activation decisions ask of the dialog.
-  int KeyStateCode() override;
+  bool KeyDown(int virtualKey) override;
   int TriggerSelection() override;
   int HotKeySelection() override;
   void SelectTrigger(int trigger) override;
@@ -125,6 +127,9 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   size_t m_nTrayAttempts = 0;
   // The capture notice waits for the tray icon when the component failed before it was there.
   bool m_bNoticePending = false;
+  // Fills the data cache and opens WordNet right after the start, so that the first popup is
+  // not the slow one; joined before the window's owner goes.
+  std::thread m_WarmUp;
 };
 
 }  // namespace qv

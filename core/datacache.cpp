@@ -71,26 +71,13 @@ class CKeyFile {
     raw.resize(out);
     raw.shrink_to_fit();
     m_text = std::move(raw);
-    for (std::size_t pos = 0; pos < m_text.size();) {
-      std::size_t nl = m_text.find('\n', pos);
-      std::size_t next = nl == std::string::npos ? m_text.size() : nl + 1;
-      // A line the reader would deliver in pieces is not indexed.
-      if (next - pos + 2 >= kLineBufferChars || m_text.size() > UINT32_MAX) {
-        m_lines.clear();
-        m_text.clear();
-        return;
-      }
-      m_lines.push_back({static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(next - pos)});
-      pos = next;
-    }
-    m_lines.shrink_to_fit();
-    m_indexed = true;
+    m_readable = m_text.size() <= UINT32_MAX;
   }
 
   // FindKeyInFile's answer; nullopt when the index cannot give it.
   std::optional<std::wstring> Find(std::wstring_view key) const {
     if (!m_opened) return std::wstring();
-    if (!m_indexed) return std::nullopt;
+    if (!m_readable) return std::nullopt;
     const std::string prefix = EncodeKeyPrefix(key, m_encoding);
     std::optional<std::wstring> best;
     std::uint32_t bestStart = UINT32_MAX;
@@ -101,19 +88,31 @@ class CKeyFile {
         bestStart = line.start;
       }
     };
+    if (!prefix.empty() && !m_sorted && m_uses++ == 0) {
+      // A file asked once (the command-line tool's single look-up) is scanned in file order up
+      // to the first line that answers, without indexing its lines: that would cost more than
+      // the one scan. A line the reader would deliver in pieces, met before, leaves it to the
+      // reader.
+      for (std::size_t pos = 0; pos < m_text.size();) {
+        const std::size_t nl = m_text.find('\n', pos);
+        const std::size_t next = nl == std::string::npos ? m_text.size() : nl + 1;
+        if (next - pos + 2 >= kLineBufferChars) return std::nullopt;
+        const Line line{static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(next - pos)};
+        if (line.size > prefix.size() &&
+            std::memcmp(m_text.data() + pos, prefix.data(), prefix.size()) == 0) {
+          consider(line);
+          if (best) break;
+        }
+        pos = next;
+      }
+      return best ? std::move(*best) : std::wstring();
+    }
+    if (!Indexed()) return std::nullopt;
     if (prefix.empty()) {
       // No decoded ISO 8859-1 line holds such a character; in UTF-8 a U+FFFD may stand for
       // any invalid byte, so every line is decoded.
       if (m_encoding == TextEncoding::Utf8)
         for (const Line& line : m_lines) consider(line);
-    } else if (!m_sorted && m_uses++ == 0) {
-      // A file asked once (the command-line tool's single look-up) is scanned in file order:
-      // sorting its lines would cost more than the one scan.
-      for (const Line& line : m_lines) {
-        if (line.size > prefix.size() && std::memcmp(m_text.data() + line.start, prefix.data(), prefix.size()) == 0)
-          consider(line);
-        if (best) break;
-      }
     } else {
       if (!m_sorted) {
         std::stable_sort(m_lines.begin(), m_lines.end(),
@@ -150,9 +149,32 @@ class CKeyFile {
     return out;
   }
 
+  // The lines' index, made at the second look-up; false when a line is one the reader would
+  // deliver in pieces, which the index cannot answer for.
+  bool Indexed() const {
+    if (m_linesMade) return m_indexed;
+    m_linesMade = true;
+    for (std::size_t pos = 0; pos < m_text.size();) {
+      std::size_t nl = m_text.find('\n', pos);
+      std::size_t next = nl == std::string::npos ? m_text.size() : nl + 1;
+      if (next - pos + 2 >= kLineBufferChars) {
+        m_lines.clear();
+        m_lines.shrink_to_fit();
+        return false;
+      }
+      m_lines.push_back({static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(next - pos)});
+      pos = next;
+    }
+    m_lines.shrink_to_fit();
+    m_indexed = true;
+    return true;
+  }
+
   TextEncoding m_encoding;
   bool m_opened = false;
-  bool m_indexed = false;
+  bool m_readable = false;  // a UTF-8 file (or Latin-1) that the index may answer for
+  mutable bool m_linesMade = false;
+  mutable bool m_indexed = false;
   // The lines are sorted at the second look-up; until then they are in file order.
   mutable bool m_sorted = false;
   mutable int m_uses = 0;
@@ -275,6 +297,7 @@ const CKeyFile& CDataCache::File(const std::string& path, TextEncoding encoding)
 }
 
 std::uint64_t CDataCache::Refresh() {
+  std::lock_guard<std::mutex> lock(m_mutex);
   const Clock::time_point now = m_now();
   for (auto it = m_files.begin(); it != m_files.end();) {
     Entry* entry = it->second.get();
@@ -293,6 +316,7 @@ std::uint64_t CDataCache::Refresh() {
 
 std::wstring CDataCache::FindKey(const std::string& path, TextEncoding encoding, std::wstring_view key) {
   if (key.empty() || key.find(L'\0') != std::wstring_view::npos) return {};
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (std::optional<std::wstring> value = File(path, encoding).Find(key)) return std::move(*value);
   return FindKeyInFile(platform::TextFile::Open(path, encoding), key);
 }
@@ -300,6 +324,7 @@ std::wstring CDataCache::FindKey(const std::string& path, TextEncoding encoding,
 std::wstring CDataCache::FindInBlock(const std::wstring& name, std::wstring_view word) {
   std::optional<std::string_view> block = platform::FindBlock(L"DICT", name);
   if (!block) return {};
+  std::lock_guard<std::mutex> lock(m_mutex);
   // A block is indexed at its second look-up: for a single one, the scan costs less.
   BlockEntry& entry = m_blocks[name];
   if (entry.data != block->data() || entry.size != block->size()) entry = {block->data(), block->size(), 0, nullptr};
@@ -310,6 +335,7 @@ std::wstring CDataCache::FindInBlock(const std::wstring& name, std::wstring_view
 }
 
 std::size_t CDataCache::MemoryBytes() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::size_t bytes = 0;
   for (const auto& [key, entry] : m_files)
     if (entry) bytes += key.first.capacity() + sizeof(Entry) + entry->file->MemoryBytes();

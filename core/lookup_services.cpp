@@ -19,6 +19,26 @@ std::uint64_t LookupDataGeneration() {
   return LookupConfigGeneration() + SharedDataCache().Refresh() + RefreshKeptProfiles();
 }
 
+void WarmUpLookupData(const LookupConfig& config) {
+  // A file or block is read at its first look-up and indexed at its second; the
+  // pronunciations and translations lie in a file or block per first letter.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (DictSource source : {DictSource::Verb, DictSource::Noun, DictSource::Adj, DictSource::Adv})
+      CDictSource(source, config).Lookup(L"the");
+    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
+      CDictSource(DictSource::Pronounce, config).Lookup(std::wstring(1, letter));
+      CDictSource(DictSource::Translation, config).Lookup(std::wstring(1, letter));
+    }
+  }
+  if (!lexical::OpenDatabase(config.WordNetDir())) return;
+  for (const char* word : {"running", "houses", "quickly", "better"}) {
+    std::string text = word;
+    lexical::DescribeWord(text);
+    text = word;
+    lexical::BaseForm(text);
+  }
+}
+
 std::optional<std::string> CWordNetAnalysis::DescribeWord(std::string word) {
   return lexical::DescribeWord(word, 5, true, &m_HeadingForms, &m_LastAnswer);
 }

@@ -15,6 +15,12 @@ class CStoreDictionary : public IDictionary {
 // CComposeCache::kUncacheable while the WordNet database is not open, so that its arrival shows.
 std::uint64_t LookupDataGeneration();
 
+// Fills what the first look-ups would otherwise fill while the user waits: the WordNet database
+// opened and a word described, the data cache's lists and blocks read and indexed. It reads
+// only `config` (the caller's copy), never the registry, and the pieces it fills take one
+// thread at a time: the program runs it on a thread of its own right after its start.
+void WarmUpLookupData(const LookupConfig& config);
+
 class CWordNetAnalysis : public ILexicalAnalysis {
  public:
   std::optional<std::string> DescribeWord(std::string word) override;
