@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/lookup.h"
+#include "core/lookup_config.h"
 
 namespace qv {
 

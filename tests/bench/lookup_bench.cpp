@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,8 +26,57 @@
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "tests/unit/frequent_lemmas.h"
+#ifdef _WIN32
+#include <windows.h>
+#include <psapi.h>
+#endif
 
 namespace {
+
+// The processor time this thread has used, in microseconds: on a shared machine a request may
+// wait for a processor in the middle, which its wall time counts and this does not.
+double ThreadCpuMicros() {
+#ifdef _WIN32
+  FILETIME created, exited, kernel, user;
+  GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+  auto value = [](const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(value(kernel) + value(user)) / 10;
+#else
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) / 1e3;
+#endif
+}
+
+// The process's private memory and its working set (resident pages, the mapped files' among
+// them), in KiB.
+void PrintProcessMemory(const char* when) {
+#ifdef _WIN32
+  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  pmc.cb = sizeof pmc;
+  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                           sizeof pmc))
+    std::printf("process memory %s: private bytes %zu KiB, working set %zu KiB\n", when,
+                static_cast<std::size_t>(pmc.PrivateUsage / 1024),
+                static_cast<std::size_t>(pmc.WorkingSetSize / 1024));
+#else
+  std::string status;
+  if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, f))
+      for (const char* field : {"RssAnon:", "RssFile:", "VmRSS:"})
+        if (std::strncmp(line, field, std::strlen(field)) == 0) {
+          status += ' ';
+          status.append(line, std::strcspn(line, "\n"));
+        }
+    std::fclose(f);
+  }
+  std::printf("process memory %s (private: RssAnon, mapped files: RssFile):%s\n", when,
+              status.c_str());
+#endif
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -167,15 +217,23 @@ int main(int argc, char** argv) {
     for (const std::string& w : words) run(w);  // warm-up: file cache, open files
     for (Stage& s : g_stages) s = {s.name};
 
-    std::vector<double> micros;
+    std::vector<double> micros, cpu;
     micros.reserve(words.size() * rounds);
+    cpu.reserve(words.size() * rounds);
+    std::vector<std::pair<double, const std::string*>> slowest;
     for (int r = 0; r < rounds; ++r)
       for (const std::string& w : words) {
+        const double c0 = ThreadCpuMicros();
         Clock::time_point t0 = Clock::now();
         run(w);
         micros.push_back(elapsed(t0));
+        cpu.push_back(ThreadCpuMicros() - c0);
+        if (r == 0) slowest.emplace_back(cpu.back(), &w);
       }
     std::sort(micros.begin(), micros.end());
+    std::sort(cpu.begin(), cpu.end());
+    std::partial_sort(slowest.begin(), slowest.begin() + std::min<std::size_t>(5, slowest.size()),
+                      slowest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     double sum = 0;
     for (double m : micros) sum += m;
     auto pct = [&](double p) {
@@ -185,7 +243,17 @@ int main(int argc, char** argv) {
                 words.size(), rounds);
     std::printf("mean %.1f us  p50 %.1f us  p90 %.1f us  p99 %.1f us  max %.1f us\n",
                 sum / micros.size(), pct(0.50), pct(0.90), pct(0.99), micros.back());
-    std::printf("where the time goes (per request):\n");
+    double cpuSum = 0;
+    for (double c : cpu) cpuSum += c;
+    auto cpuPct = [&](double p) {
+      return cpu[std::min(cpu.size() - 1, static_cast<std::size_t>(p * cpu.size()))];
+    };
+    std::printf("thread processor time: mean %.1f us  p50 %.1f us  p99 %.1f us  max %.1f us\n",
+                cpuSum / cpu.size(), cpuPct(0.50), cpuPct(0.99), cpu.back());
+    std::printf("most processor time in the first round:");
+    for (std::size_t i = 0; i < 5 && i < slowest.size(); ++i)
+      std::printf(" %s %.0f us", slowest[i].second->c_str(), slowest[i].first);
+    std::printf("\nwhere the time goes (per request):\n");
     double staged = 0;
     for (const Stage& s : g_stages) {
       staged += s.micros;
@@ -195,6 +263,7 @@ int main(int argc, char** argv) {
     std::printf("  %-22s %8.1f us  %5.1f%%\n", "composition itself",
                 (sum - staged) / micros.size(), 100 * (sum - staged) / sum);
   }
+  PrintProcessMemory("after the look-ups");
 
   // The memory the program's caches take: the kept data files and blocks, and a full cache of
   // composed results.
