@@ -193,6 +193,7 @@ void CMainDlg::InitSettingsControls() {
   for (const HotKeyRow& row : m_HotKeys)
     SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
   SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
+  m_nHotKeySelection = static_cast<int>(SendMessageW(hotKeys, CB_GETCURSEL, 0, 0));
   for (const wchar_t* name : kTriggerNames)
     SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
@@ -351,9 +352,9 @@ int CMainDlg::TriggerSelection() {
   return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
 }
 
-int CMainDlg::HotKeySelection() {
-  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
-}
+// The hot-key list is hidden and disabled: only SelectHotKey changes it, so the timer's ticks
+// read the copy kept here instead of asking the list each time.
+int CMainDlg::HotKeySelection() { return m_nHotKeySelection; }
 
 void CMainDlg::SelectTrigger(int trigger) {
   SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
@@ -361,6 +362,7 @@ void CMainDlg::SelectTrigger(int trigger) {
 
 void CMainDlg::SelectHotKey(int hotKey) {
   SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
 }
 
 std::pair<int, int> CMainDlg::CursorPosition() {

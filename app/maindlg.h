@@ -123,6 +123,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
+  // The hot-key list's selection (see HotKeySelection).
+  int m_nHotKeySelection = 0;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_nTrayAttempts = 0;
   // The capture notice waits for the tray icon when the component failed before it was there.

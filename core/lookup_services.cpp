@@ -20,9 +20,9 @@ std::uint64_t LookupDataGeneration() {
 }
 
 void WarmUpLookupData(const LookupConfig& config) {
-  // A file or block is read at its first look-up and indexed at its second; the
+  // A file is read at its first look-up and indexed after a few, a block at its second; the
   // pronunciations and translations lie in a file or block per first letter.
-  for (int pass = 0; pass < 2; ++pass) {
+  for (int pass = 0; pass < 4; ++pass) {
     for (DictSource source : {DictSource::Verb, DictSource::Noun, DictSource::Adj, DictSource::Adv})
       CDictSource(source, config).Lookup(L"the");
     for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
