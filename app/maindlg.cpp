@@ -60,6 +60,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
       OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
       OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
+      OnCommand<CMainDlg>(IDC_HOTKEY, CBN_SELCHANGE, &CMainDlg::OnHotKeyChanged),
       OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
       OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
       OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
@@ -303,6 +304,11 @@ LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CMainDlg::OnHotKeyChanged(UINT, WPARAM, LPARAM) {
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+  return 0;
+}
+
 LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
   m_Activation.OnActivationSequenceChanged(
       static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
@@ -352,8 +358,8 @@ int CMainDlg::TriggerSelection() {
   return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
 }
 
-// The hot-key list is hidden and disabled: only SelectHotKey changes it, so the timer's ticks
-// read the copy kept here instead of asking the list each time.
+// The timer's ticks read the copy of the hot-key list's selection kept here instead of asking
+// the list each time; the copy follows SelectHotKey and the list's own change notices.
 int CMainDlg::HotKeySelection() { return m_nHotKeySelection; }
 
 void CMainDlg::SelectTrigger(int trigger) {

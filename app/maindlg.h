@@ -62,6 +62,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
   LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
   LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
   LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
