@@ -20,16 +20,14 @@ std::uint64_t LookupDataGeneration() {
 }
 
 void WarmUpLookupData(const LookupConfig& config) {
-  // A file is read at its first look-up and indexed after a few, a block at its second; the
-  // pronunciations and translations lie in a file or block per first letter.
-  for (int pass = 0; pass < 4; ++pass) {
-    for (DictSource source : {DictSource::Verb, DictSource::Noun, DictSource::Adj, DictSource::Adv})
+  // The part-of-speech lists and the catalogs, read and indexed (a file is indexed after a few
+  // look-ups, a block at its second). The pronunciation files and translation blocks, one per
+  // first letter, are left to the words that need them: all of them would take megabytes that
+  // most sessions never use.
+  for (int pass = 0; pass < 4; ++pass)
+    for (DictSource source : {DictSource::Verb, DictSource::Noun, DictSource::Adj, DictSource::Adv,
+                              DictSource::Pronounce, DictSource::Translation})
       CDictSource(source, config).Lookup(L"the");
-    for (wchar_t letter = L'a'; letter <= L'z'; ++letter) {
-      CDictSource(DictSource::Pronounce, config).Lookup(std::wstring(1, letter));
-      CDictSource(DictSource::Translation, config).Lookup(std::wstring(1, letter));
-    }
-  }
   if (!lexical::OpenDatabase(config.WordNetDir())) return;
   for (const char* word : {"running", "houses", "quickly", "better"}) {
     std::string text = word;

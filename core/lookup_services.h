@@ -17,8 +17,8 @@ class CStoreDictionary : public IDictionary {
 std::uint64_t LookupDataGeneration();
 
 // Fills what the first look-ups would otherwise fill while the user waits: the WordNet database
-// opened and a word described, the data cache's lists and blocks read and indexed. It reads
-// only `config` (the caller's copy), never the registry, and the pieces it fills take one
+// opened and a few words described, the part-of-speech lists and catalogs read and indexed. It
+// reads only `config` (the caller's copy), never the registry, and the pieces it fills take one
 // thread at a time: the program runs it on a thread of its own right after its start.
 void WarmUpLookupData(const LookupConfig& config);
 
