@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "core/lookup_config.h"
 #include "core/textbundle.h"
 #include "platform/trace.h"
 #include "app/aboutdlg.h"
@@ -34,6 +35,7 @@ CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
 // Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
 // (its own destruction removes the icon).
 CMainDlg::~CMainDlg() {
+  if (m_WarmUp.joinable()) m_WarmUp.join();
   m_Capture.ReleaseEngine();
   m_Tooltip.Destroy();
   m_HotKeys.clear();
@@ -60,6 +62,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
       OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
       OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
+      OnCommand<CMainDlg>(IDC_HOTKEY, CBN_SELCHANGE, &CMainDlg::OnHotKeyChanged),
       OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
       OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
       OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
@@ -93,7 +96,24 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
   InitSettingsControls();
   m_Activation.ApplyTrigger();
   CreateCaptureEngine();
+  StartWarmUp();
   return 0;
+}
+
+void CMainDlg::StartWarmUp() {
+  try {
+    // The thread reads its own copy of the configuration: the registry stays this thread's.
+    m_WarmUp = std::thread([config = CurrentLookupConfig()]() noexcept {
+      try {
+        WarmUpLookupData(config);
+      } catch (...) {
+        platform::TraceFailure(L"warming the look-up data");
+      }
+    });
+  } catch (...) {
+    // No thread: the first look-up fills the caches itself.
+    platform::TraceFailure(L"starting the warm-up");
+  }
 }
 
 bool CMainDlg::AddTrayIcon() {
@@ -184,6 +204,7 @@ void CMainDlg::InitSettingsControls() {
   for (const HotKeyRow& row : m_HotKeys)
     SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
   SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
+  m_nHotKeySelection = static_cast<int>(SendMessageW(hotKeys, CB_GETCURSEL, 0, 0));
   for (const wchar_t* name : kTriggerNames)
     SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
   SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
@@ -293,6 +314,11 @@ LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
+LRESULT CMainDlg::OnHotKeyChanged(UINT, WPARAM, LPARAM) {
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+  return 0;
+}
+
 LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
   m_Activation.OnActivationSequenceChanged(
       static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
@@ -336,15 +362,15 @@ LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
 
 // What the activation decisions ask of the dialog.
 
-int CMainDlg::KeyStateCode() { return GetKeyStateCode(); }
+bool CMainDlg::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
 
 int CMainDlg::TriggerSelection() {
   return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
 }
 
-int CMainDlg::HotKeySelection() {
-  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
-}
+// The timer's ticks read the copy of the hot-key list's selection kept here instead of asking
+// the list each time; the copy follows SelectHotKey and the list's own change notices.
+int CMainDlg::HotKeySelection() { return m_nHotKeySelection; }
 
 void CMainDlg::SelectTrigger(int trigger) {
   SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
@@ -352,6 +378,7 @@ void CMainDlg::SelectTrigger(int trigger) {
 
 void CMainDlg::SelectHotKey(int hotKey) {
   SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
 }
 
 std::pair<int, int> CMainDlg::CursorPosition() {

@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/activation.h"
@@ -61,6 +62,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
   LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
   LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
   LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
@@ -75,6 +77,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void InitSettingsControls();
   void AttachLocalizedMenu();
   void CreateCaptureEngine();
+  void StartWarmUp();
   bool AddTrayIcon();
   void RetryTrayIcon();
   // Look-ups switched on or off by the user; switching on tries the capture component again.
@@ -88,7 +91,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void Quit(int code);
 
   // What the activation decisions ask of the dialog.
-  int KeyStateCode() override;
+  bool KeyDown(int virtualKey) override;
   int TriggerSelection() override;
   int HotKeySelection() override;
   void SelectTrigger(int trigger) override;
@@ -124,10 +127,15 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
+  // The hot-key list's selection (see HotKeySelection).
+  int m_nHotKeySelection = 0;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_nTrayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).
   const wchar_t* m_PendingNotice = nullptr;
+  // Fills the data cache and opens WordNet right after the start, so that the first popup is
+  // not the slow one; joined before the window's owner goes.
+  std::thread m_WarmUp;
 };
 
 }  // namespace qv

@@ -8,7 +8,7 @@ namespace qv {
 bool CActivation::HotKeyHeld() {
   const int sel = m_host.HotKeySelection();
   if (sel < 0 || sel >= static_cast<int>(std::size(kHotKeys))) return false;
-  return m_host.KeyStateCode() == kHotKeys[sel].code;
+  return HotKeyCodeHeld(kHotKeys[sel].code, [this](int key) { return m_host.KeyDown(key); });
 }
 
 void CActivation::OnMouseHookMsg(unsigned msg) {
@@ -20,7 +20,7 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
     } else if (msg == mouse::kMove || msg == mouse::kWheel) {
       m_host.SetHoverTimer(m_nHoverDelay);
       m_nIdleMs = 0;
-      m_bSlow = false;
+      m_pace = Pace::Hover;
     }
     return;
   }
@@ -39,34 +39,39 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
     m_host.ClosePopup();
 }
 
-void CActivation::Wake() {
-  m_nIdleMs = 0;
-  if (!m_bSlow) return;
-  m_bSlow = false;
-  m_host.SetHoverTimer(m_nHoverDelay);
+void CActivation::SetPace(Pace pace) {
+  if (pace == m_pace) return;
+  m_pace = pace;
+  m_host.SetHoverTimer(pace == Pace::Idle        ? kIdleTickMs
+                       : pace == Pace::Recapture ? std::max(m_nHoverDelay, kRecaptureMs)
+                                                 : m_nHoverDelay);
 }
 
 void CActivation::OnHoverTimer(std::uintptr_t id) {
   if (!m_bEnabled || id != kHoverTimerId) return;
   if (HotKeyHeld()) {
-    Wake();
+    m_nIdleMs = 0;
     m_host.LookupUnderCursor();
+    // Until the pointer moves (OnMouseHookMsg), the next capture is due a period later.
+    SetPace(Pace::Recapture);
+    return;
+  }
+  // Released: the hot key is watched at the hover delay again.
+  if (m_pace == Pace::Recapture) {
+    SetPace(Pace::Hover);
     return;
   }
   // The system's timers tick at least every 10 ms.
-  const int period = m_bSlow ? kIdleTickMs : std::max(m_nHoverDelay, 10);
-  if (m_bSlow || period >= kIdleTickMs) return;
+  const int period = std::max(m_nHoverDelay, 10);
+  if (m_pace == Pace::Idle || period >= kIdleTickMs) return;
   m_nIdleMs += period;
-  if (m_nIdleMs >= kIdleAfterMs) {
-    m_bSlow = true;
-    m_host.SetHoverTimer(kIdleTickMs);
-  }
+  if (m_nIdleMs >= kIdleAfterMs) SetPace(Pace::Idle);
 }
 
 void CActivation::ApplyTrigger() {
   const int trigger = m_host.TriggerSelection();
   m_nIdleMs = 0;
-  m_bSlow = false;
+  m_pace = Pace::Hover;
   if (trigger == kHover)
     m_host.SetHoverTimer(m_nHoverDelay);
   else

@@ -20,6 +20,10 @@ inline constexpr int kStartHoverDelay = 20;  // milliseconds
 // a resting pointer is seen.
 inline constexpr int kIdleAfterMs = 1000;
 inline constexpr int kIdleTickMs = 80;
+// While the hot key stays held over a resting pointer, the word under it is captured again at
+// this period rather than at every tick: a text that changes under the pointer still shows
+// within it, and a move of the pointer brings the hover delay back at once.
+inline constexpr int kRecaptureMs = 250;
 
 // Virtual keys and mouse messages the decisions use, with the system's numbers.
 namespace vk {
@@ -69,10 +73,26 @@ int KeyStateCode(IsDown isDown) {
   return code;
 }
 
+// Whether the keys held now make exactly the hot key `code`. The key without which the code
+// cannot be made is asked first, and the others only when it is down: a timer that polls the
+// keys mostly finds none held, and each key asked costs a call into the system.
+template <class IsDown>
+bool HotKeyCodeHeld(int code, IsDown isDown) {
+  const int needed = code == 119  ? vk::kF8
+                     : code == 81 ? vk::kQ
+                     : code & 2   ? vk::kControl
+                     : code & 1   ? vk::kMenu
+                     : code & 4   ? vk::kShift
+                                  : 0;
+  if (needed && !isDown(needed)) return false;
+  return KeyStateCode(isDown) == code;
+}
+
 class IActivationHost {
  public:
   virtual ~IActivationHost() = default;
-  virtual int KeyStateCode() = 0;
+  // Whether the key (a virtual-key number) is held now.
+  virtual bool KeyDown(int virtualKey) = 0;
   // The current selections of the hidden trigger and hot-key lists, and changing them.
   virtual int TriggerSelection() = 0;
   virtual int HotKeySelection() = 0;
@@ -118,14 +138,16 @@ class CActivation {
  private:
   bool HotKeyHeld();
 
-  // The hover timer at the user's delay again, after an idle period.
-  void Wake();
+  // The hover timer's period: the user's delay, kRecaptureMs while the hot key is held over a
+  // resting pointer, kIdleTickMs after an idle period.
+  enum class Pace { Hover, Recapture, Idle };
+  void SetPace(Pace pace);
 
   IActivationHost& m_host;
   bool m_bEnabled = false;  // set when the settings controls are filled
   int m_nHoverDelay = kStartHoverDelay;
-  int m_nIdleMs = 0;     // time of the ticks without a hot key since the last event
-  bool m_bSlow = false;  // the timer runs at kIdleTickMs
+  int m_nIdleMs = 0;  // time of the ticks without a hot key since the last event
+  Pace m_pace = Pace::Hover;
   std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };
 

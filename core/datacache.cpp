@@ -35,62 +35,53 @@ std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
 }
 
 // A key/value file as the line reader delivers it: the bytes after a UTF-8 byte-order mark, up
-// to the first Ctrl-Z, with CR LF turned into LF; its lines indexed by their bytes.
+// to the first Ctrl-Z, with CR LF read as LF. The bytes stay as the file holds them: a line is
+// the bytes up to its LF, less the CR before it.
 class CKeyFile {
  public:
   CKeyFile(const std::string& path, TextEncoding encoding) : m_encoding(encoding) {
     platform::UniqueFile f(platform::detail::OpenForReading(path));
     if (!f) return;
     m_opened = true;
-    // Read in one piece when the size is known, so that no growing buffer is left behind.
-    std::string raw;
+    // Read in one piece when the size is known, into a buffer that is not cleared first.
+    std::size_t size = 0;
     if (std::fseek(f.get(), 0, SEEK_END) == 0) {
-      const long size = std::ftell(f.get());
-      if (size > 0) raw.reserve(static_cast<std::size_t>(size));
+      const long end = std::ftell(f.get());
       std::fseek(f.get(), 0, SEEK_SET);
+      if (end > 0) {
+        m_data.reset(new char[static_cast<std::size_t>(end)]);
+        size = std::fread(m_data.get(), 1, static_cast<std::size_t>(end), f.get());
+      }
     }
+    // The rest, when the size was not known or the file grew meanwhile.
+    std::string more;
     char buf[64 * 1024];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, f.get())) raw.append(buf, n);
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, f.get())) more.append(buf, n);
     f.reset();
+    if (!more.empty()) {
+      std::unique_ptr<char[]> all(new char[size + more.size()]);
+      if (size) std::memcpy(all.get(), m_data.get(), size);
+      std::memcpy(all.get() + size, more.data(), more.size());
+      m_data = std::move(all);
+      size += more.size();
+    }
+    const std::string_view text(m_data.get(), size);
     std::size_t start = 0;
     if (encoding == TextEncoding::Utf8) {
-      if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
-      else if (raw.compare(0, 2, "\xFF\xFE") == 0) return;  // UTF-16LE: left to the reader
+      if (text.substr(0, 3) == "\xEF\xBB\xBF") start = 3;
+      else if (text.substr(0, 2) == "\xFF\xFE") return;  // UTF-16LE: left to the reader
     }
-    std::size_t end = raw.find('\x1A', start);
-    if (end == std::string::npos) end = raw.size();
-    // CR LF becomes LF; a lone CR stays. Moved down a run at a time, in place.
-    std::size_t out = 0;
-    for (std::size_t i = start; i < end;) {
-      std::size_t crlf = raw.find("\r\n", i);
-      if (crlf == std::string::npos || crlf >= end) crlf = end;
-      std::memmove(raw.data() + out, raw.data() + i, crlf - i);
-      out += crlf - i;
-      i = crlf + 1;  // the LF after the CR starts the next run
-    }
-    raw.resize(out);
-    raw.shrink_to_fit();
-    m_text = std::move(raw);
-    for (std::size_t pos = 0; pos < m_text.size();) {
-      std::size_t nl = m_text.find('\n', pos);
-      std::size_t next = nl == std::string::npos ? m_text.size() : nl + 1;
-      // A line the reader would deliver in pieces is not indexed.
-      if (next - pos + 2 >= kLineBufferChars || m_text.size() > UINT32_MAX) {
-        m_lines.clear();
-        m_text.clear();
-        return;
-      }
-      m_lines.push_back({static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(next - pos)});
-      pos = next;
-    }
-    m_lines.shrink_to_fit();
-    m_indexed = true;
+    const std::size_t end = text.find('\x1A', start);
+    m_size = size;
+    m_begin = start;
+    m_end = end == std::string_view::npos ? size : end;
+    m_readable = size <= UINT32_MAX;
   }
 
   // FindKeyInFile's answer; nullopt when the index cannot give it.
   std::optional<std::wstring> Find(std::wstring_view key) const {
     if (!m_opened) return std::wstring();
-    if (!m_indexed) return std::nullopt;
+    if (!m_readable) return std::nullopt;
     const std::string prefix = EncodeKeyPrefix(key, m_encoding);
     std::optional<std::wstring> best;
     std::uint32_t bestStart = UINT32_MAX;
@@ -101,19 +92,32 @@ class CKeyFile {
         bestStart = line.start;
       }
     };
+    if (!prefix.empty() && !m_sorted && m_uses++ < kScannedUses) {
+      // A file asked a few times (the command-line tool's single look-up) is scanned in file
+      // order up to the first line that answers, without indexing its lines: that would cost
+      // more than the scans. A line the reader would deliver in pieces, met before, leaves it
+      // to the reader.
+      const std::size_t first = FirstLineStartingWith(prefix);
+      for (std::size_t pos = m_begin; pos < m_end;) {
+        const Line line = LineAt(pos);
+        if (line.ReadSize() + 2 >= kLineBufferChars) return std::nullopt;
+        if (pos == first) {
+          consider(line);
+          break;
+        }
+        // Lines before the first candidate are only measured, and only where one of them
+        // could be too long.
+        if (first - m_begin + 2 < kLineBufferChars) pos = first;
+        else pos += line.size;
+      }
+      return best ? std::move(*best) : std::wstring();
+    }
+    if (!Indexed()) return std::nullopt;
     if (prefix.empty()) {
       // No decoded ISO 8859-1 line holds such a character; in UTF-8 a U+FFFD may stand for
       // any invalid byte, so every line is decoded.
       if (m_encoding == TextEncoding::Utf8)
         for (const Line& line : m_lines) consider(line);
-    } else if (!m_sorted && m_uses++ == 0) {
-      // A file asked once (the command-line tool's single look-up) is scanned in file order:
-      // sorting its lines would cost more than the one scan.
-      for (const Line& line : m_lines) {
-        if (line.size > prefix.size() && std::memcmp(m_text.data() + line.start, prefix.data(), prefix.size()) == 0)
-          consider(line);
-        if (best) break;
-      }
     } else {
       if (!m_sorted) {
         std::stable_sort(m_lines.begin(), m_lines.end(),
@@ -127,19 +131,51 @@ class CKeyFile {
     return best ? std::move(*best) : std::wstring();
   }
 
-  std::size_t MemoryBytes() const { return m_text.capacity() + m_lines.capacity() * sizeof(Line); }
+  std::size_t MemoryBytes() const { return m_size + m_lines.capacity() * sizeof(Line); }
 
  private:
+  // The look-ups answered by a scan before the lines are indexed and sorted.
+  static constexpr int kScannedUses = 3;
+
   struct Line {
-    std::uint32_t start, size;  // the line feed included
+    std::uint32_t start;
+    std::uint32_t size : 30;   // the bytes up to the LF included
+    std::uint32_t ending : 2;  // how many of them end the line: 0, 1 (LF) or 2 (CR LF)
+    // The size the line reader sees, its CR LF read as LF.
+    std::size_t ReadSize() const { return size - (ending == 2 ? 1 : 0); }
   };
+  // Where the first line that starts with prefix (and goes on after it) starts; m_end when none.
+  std::size_t FirstLineStartingWith(const std::string& prefix) const {
+    const char* data = m_data.get();
+    if (m_end - m_begin >= prefix.size() &&
+        std::memcmp(data + m_begin, prefix.data(), prefix.size()) == 0 &&
+        LineAt(m_begin).ReadSize() > prefix.size())
+      return m_begin;
+    const std::string needle = "\n" + prefix;
+    const std::string_view text(data, m_end);
+    for (std::size_t hit = text.find(needle, m_begin); hit != std::string_view::npos;
+         hit = text.find(needle, hit + 1)) {
+      if (LineAt(hit + 1).ReadSize() > prefix.size()) return hit + 1;
+    }
+    return m_end;
+  }
+  Line LineAt(std::size_t pos) const {
+    const char* data = m_data.get();
+    const void* nl = std::memchr(data + pos, '\n', m_end - pos);
+    const std::size_t next =
+        nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1 : m_end;
+    std::uint32_t ending = nl ? 1 : 0;
+    if (nl && next - pos >= 2 && data[next - 2] == '\r') ending = 2;
+    // A line of 2^30 bytes or more is one the reader delivers in pieces: it is never indexed.
+    const std::size_t size = std::min<std::size_t>(next - pos, (1u << 30) - 1);
+    return {static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(size), ending};
+  }
+  // The line's text, without its line end.
   std::string_view Bytes(const Line& l) const {
-    std::string_view line(m_text.data() + l.start, l.size);
-    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-    return line;
+    return std::string_view(m_data.get() + l.start, l.size - l.ending);
   }
   std::wstring Decode(const Line& l) const {
-    std::string_view bytes(m_text.data() + l.start, l.size);
+    const std::string_view bytes = Bytes(l);
     std::wstring out;
     if (m_encoding == TextEncoding::Utf8) {
       platform::DecodeUtf8(bytes, out);
@@ -150,13 +186,37 @@ class CKeyFile {
     return out;
   }
 
+  // The lines' index, made at the first look-up after the scanned ones; false when a line is
+  // one the reader would deliver in pieces, which the index cannot answer for.
+  bool Indexed() const {
+    if (m_linesMade) return m_indexed;
+    m_linesMade = true;
+    for (std::size_t pos = m_begin; pos < m_end;) {
+      const Line line = LineAt(pos);
+      if (line.ReadSize() + 2 >= kLineBufferChars) {
+        m_lines.clear();
+        m_lines.shrink_to_fit();
+        return false;
+      }
+      m_lines.push_back(line);
+      pos += line.size;
+    }
+    m_lines.shrink_to_fit();
+    m_indexed = true;
+    return true;
+  }
+
   TextEncoding m_encoding;
   bool m_opened = false;
-  bool m_indexed = false;
-  // The lines are sorted at the second look-up; until then they are in file order.
+  bool m_readable = false;  // a file the index may answer for: not UTF-16, not too large
+  mutable bool m_linesMade = false;
+  mutable bool m_indexed = false;
+  // The lines are sorted once the scanned look-ups are done; until then they are in file order.
   mutable bool m_sorted = false;
   mutable int m_uses = 0;
-  std::string m_text;
+  std::unique_ptr<char[]> m_data;  // the file's bytes
+  std::size_t m_size = 0;
+  std::size_t m_begin = 0, m_end = 0;  // after the byte-order mark, before the first Ctrl-Z
   mutable std::vector<Line> m_lines;
 };
 
@@ -275,6 +335,7 @@ const CKeyFile& CDataCache::File(const std::string& path, TextEncoding encoding)
 }
 
 std::uint64_t CDataCache::Refresh() {
+  std::lock_guard<std::mutex> lock(m_mutex);
   const Clock::time_point now = m_now();
   for (auto it = m_files.begin(); it != m_files.end();) {
     Entry* entry = it->second.get();
@@ -293,6 +354,7 @@ std::uint64_t CDataCache::Refresh() {
 
 std::wstring CDataCache::FindKey(const std::string& path, TextEncoding encoding, std::wstring_view key) {
   if (key.empty() || key.find(L'\0') != std::wstring_view::npos) return {};
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (std::optional<std::wstring> value = File(path, encoding).Find(key)) return std::move(*value);
   return FindKeyInFile(platform::TextFile::Open(path, encoding), key);
 }
@@ -300,6 +362,7 @@ std::wstring CDataCache::FindKey(const std::string& path, TextEncoding encoding,
 std::wstring CDataCache::FindInBlock(const std::wstring& name, std::wstring_view word) {
   std::optional<std::string_view> block = platform::FindBlock(L"DICT", name);
   if (!block) return {};
+  std::lock_guard<std::mutex> lock(m_mutex);
   // A block is indexed at its second look-up: for a single one, the scan costs less.
   BlockEntry& entry = m_blocks[name];
   if (entry.data != block->data() || entry.size != block->size()) entry = {block->data(), block->size(), 0, nullptr};
@@ -310,6 +373,7 @@ std::wstring CDataCache::FindInBlock(const std::wstring& name, std::wstring_view
 }
 
 std::size_t CDataCache::MemoryBytes() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::size_t bytes = 0;
   for (const auto& [key, entry] : m_files)
     if (entry) bytes += key.first.capacity() + sizeof(Entry) + entry->file->MemoryBytes();

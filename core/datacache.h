@@ -1,5 +1,6 @@
 // The dictionary store's files and blocks, read once and kept in memory with an index, so that
-// a look-up neither opens a file nor scans one. A kept file is compared with the disk (its size
+// a look-up neither opens a file nor scans one. One thread at a time: the program fills it on
+// a warm-up thread while its window may already look a word up. A kept file is compared with the disk (its size
 // and last write time) at most once per check interval, and read again when it changed. The
 // answers are the ones FindKeyInFile and FindKeyInText give on the same bytes; a file the index
 // cannot answer exactly (a UTF-16 file, a line longer than the line buffer) is scanned as before.
@@ -11,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,14 +48,20 @@ class CDataCache {
   std::wstring FindInBlock(const std::wstring& name, std::wstring_view word);
 
   // Grows each time a kept file is found changed on disk.
-  std::uint64_t Generation() const { return m_generation; }
+  std::uint64_t Generation() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_generation;
+  }
   // Compares the kept files whose check is due with the disk, forgets the changed ones, and
   // returns the generation.
   std::uint64_t Refresh();
   // The memory the kept bytes and indexes take.
   std::size_t MemoryBytes() const;
   // How often a kept file is compared with the disk.
-  void SetCheckInterval(std::chrono::milliseconds interval) { m_interval = interval; }
+  void SetCheckInterval(std::chrono::milliseconds interval) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_interval = interval;
+  }
 
  private:
   struct Entry;
@@ -65,6 +73,7 @@ class CDataCache {
   };
   const CKeyFile& File(const std::string& path, platform::TextEncoding encoding);
 
+  mutable std::mutex m_mutex;
   std::function<Clock::time_point()> m_now;
   std::chrono::milliseconds m_interval = kCheckInterval;
   std::map<std::pair<std::string, platform::TextEncoding>, std::unique_ptr<Entry>> m_files;

@@ -22,6 +22,24 @@ std::uint64_t LookupDataGeneration() {
   return LookupConfigGeneration() + SharedDataCache().Refresh() + RefreshKeptProfiles();
 }
 
+void WarmUpLookupData(const LookupConfig& config) {
+  // The part-of-speech lists and the catalogs, read and indexed (a file is indexed after a few
+  // look-ups, a block at its second). The pronunciation files and translation blocks, one per
+  // first letter, are left to the words that need them: all of them would take megabytes that
+  // most sessions never use.
+  for (int pass = 0; pass < 4; ++pass)
+    for (DictSource source : {DictSource::Verb, DictSource::Noun, DictSource::Adj, DictSource::Adv,
+                              DictSource::Pronounce, DictSource::Translation})
+      CDictSource(source, config).Lookup(L"the");
+  if (!lexical::OpenDatabase(config.WordNetDir())) return;
+  for (const char* word : {"running", "houses", "quickly", "better"}) {
+    std::string text = word;
+    lexical::DescribeWord(text);
+    text = word;
+    lexical::BaseForm(text);
+  }
+}
+
 namespace {
 
 // WordNet spells the words of an expression with underscores, which are never shown.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/lookup.h"
+#include "core/lookup_config.h"
 
 namespace qv {
 
@@ -14,6 +15,12 @@ class CStoreDictionary : public IDictionary {
 // (the configuration, a kept data file, a text bundle), checked at most once a second per file;
 // CComposeCache::kUncacheable while the WordNet database is not open, so that its arrival shows.
 std::uint64_t LookupDataGeneration();
+
+// Fills what the first look-ups would otherwise fill while the user waits: the WordNet database
+// opened and a few words described, the part-of-speech lists and catalogs read and indexed. It
+// reads only `config` (the caller's copy), never the registry, and the pieces it fills take one
+// thread at a time: the program runs it on a thread of its own right after its start.
+void WarmUpLookupData(const LookupConfig& config);
 
 class CWordNetAnalysis : public ILexicalAnalysis {
  public:

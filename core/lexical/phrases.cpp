@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/lexical/wnutil.h"
+#include "core/lexical/wordnet.h"
 #include "core/lookup_config.h"
 #include "platform/files.h"
 
@@ -72,10 +73,11 @@ struct PhraseShapes {
 };
 
 PhraseShapes ReadShapes() {
+  static const char* const kPartNames[] = {"", "noun", "verb", "adj", "adv"};
   PhraseShapes shapes;
   const std::string dir = CurrentLookupConfig().WordNetDir();
   for (int pos = 1; pos <= NUMPARTS; ++pos) {
-    std::FILE* fp = std::fopen(platform::NativePath(dir + "\\index." + partnames[pos]).c_str(), "rb");
+    std::FILE* fp = std::fopen(platform::NativePath(dir + "\\index." + kPartNames[pos]).c_str(), "rb");
     if (!fp) continue;
     char line[4096];
     while (std::fgets(line, sizeof line, fp)) {
@@ -110,47 +112,54 @@ bool MayBeLemma(std::string_view key, int pos) {
   return false;
 }
 
+// The index entry of a key as it is, without the spelling variants the index look-up also tries.
+std::optional<IndexEntry> ExactIndex(WordNet& wn, const std::string& key, int pos) {
+  for (IndexEntry& entry : wn.Index(key, pos))
+    if (entry.word == key) return std::move(entry);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string PhraseLemma(const std::string& phrase, int pos) {
   std::string key = KeyOf(phrase);
-  if (key.find('_') == std::string::npos || !FitsLibrary(key) || !OpenDatabase() ||
-      !MayBeLemma(key, pos))
-    return {};
-  IndexPtr idx = index_lookup(key.data(), pos);
+  if (key.find('_') == std::string::npos || !FitsLibrary(key) || !MayBeLemma(key, pos)) return {};
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  WordNet& wn = ProgramWordNet();
+  if (!wn.Open()) return {};
+  std::optional<IndexEntry> idx = ExactIndex(wn, key, pos);
   if (!idx) {
-    const char* base = morphstr(key.data(), pos);
-    if (!base || !std::strchr(base, '_')) return {};
+    std::optional<std::string> base = wn.Morph(&key, pos);
+    if (!base || base->find('_') == std::string::npos) return {};
     // With a preposition in it, the verb morphology hands out its guesses unchecked.
-    key = base;
-    idx = index_lookup(key.data(), pos);
+    key = *base;
+    idx = ExactIndex(wn, key, pos);
     if (!idx) return {};
   }
   // Spelled as its first sense spells it: "White House", "give up".
   std::string lemma = key;
-  if (idx->off_cnt > 0) {
-    if (SynsetPtr synset = read_synset(pos, static_cast<long>(idx->offset[0]), key.data())) {
-      if (synset->whichword >= 1 && synset->whichword <= synset->wcount) {
-        std::string spelled = synset->words[synset->whichword - 1];
+  if (!idx->offsets.empty()) {
+    if (std::optional<SynsetEntry> synset =
+            wn.Synset(pos, static_cast<long>(idx->offsets[0]), key)) {
+      if (synset->whichWord >= 1 && synset->whichWord <= static_cast<int>(synset->words.size())) {
+        std::string spelled = synset->words[static_cast<std::size_t>(synset->whichWord - 1)];
         spelled = spelled.substr(0, spelled.find('('));
         if (spelled.size() == lemma.size()) lemma = spelled;
       }
-      free_synset(synset);
     }
   }
-  free_index(idx);
   return Swapped(lemma, '_', ' ');
 }
 
 bool IsKnown(const std::string& word) {
   std::string key = Swapped(word, ' ', '_');
-  if (!FitsLibrary(key) || !OpenDatabase()) return false;
+  if (!FitsLibrary(key)) return false;
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  WordNet& wn = ProgramWordNet();
+  if (!wn.Open()) return false;
   for (int pos = 1; pos <= NUMPARTS; ++pos) {
-    if (IndexPtr idx = getindex(key.data(), pos)) {
-      free_index(idx);
-      return true;
-    }
-    if (morphstr(key.data(), pos)) return true;
+    if (!wn.Index(key, pos).empty()) return true;
+    if (wn.Morph(&key, pos)) return true;
   }
   return false;
 }
@@ -160,21 +169,21 @@ bool TakesObject(const std::string& verbLemma) {
   // that go on from there.
   static constexpr int kTransitive[] = {5, 8, 9, 10, 11, 14, 15, 16, 17, 18, 19, 20, 21, 24, 25, 30, 31};
   std::string key = KeyOf(verbLemma);
-  if (!FitsLibrary(key) || !OpenDatabase()) return false;
-  IndexPtr idx = index_lookup(key.data(), VERB);
+  if (!FitsLibrary(key)) return false;
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  WordNet& wn = ProgramWordNet();
+  if (!wn.Open()) return false;
+  std::optional<IndexEntry> idx = ExactIndex(wn, key, VERB);
   if (!idx) return false;
-  bool takes = false;
-  for (int s = 0; s < idx->off_cnt && !takes; ++s) {
-    SynsetPtr synset = read_synset(VERB, static_cast<long>(idx->offset[s]), key.data());
+  for (unsigned long offset : idx->offsets) {
+    std::optional<SynsetEntry> synset = wn.Synset(VERB, static_cast<long>(offset), key);
     if (!synset) continue;
-    for (int f = 0; f < synset->fcount && !takes; ++f)
-      takes = (synset->frmto[f] == 0 || synset->frmto[f] == synset->whichword) &&
-              std::find(std::begin(kTransitive), std::end(kTransitive), synset->frmid[f]) !=
-                  std::end(kTransitive);
-    free_synset(synset);
+    for (const SynsetEntry::Frame& f : synset->frames)
+      if ((f.word == 0 || f.word == synset->whichWord) &&
+          std::find(std::begin(kTransitive), std::end(kTransitive), f.id) != std::end(kTransitive))
+        return true;
   }
-  free_index(idx);
-  return takes;
+  return false;
 }
 
 

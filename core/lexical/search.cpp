@@ -1,10 +1,12 @@
 #include "core/lexical/search.h"
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "core/lexical/search_steps.h"
 #include "core/lexical/wnutil.h"
+#include "core/lexical/wordnet.h"
 
 namespace qv::lexical {
 namespace {
@@ -43,9 +45,7 @@ bool SameWord(std::string_view a, std::string_view b) {
          });
 }
 
-bool IsAdjective(const Synset& synset) {
-  return synset.pos && (synset.pos[0] == 'a' || synset.pos[0] == 's');
-}
+bool IsAdjective(const SynsetEntry& synset) { return synset.kind == 'a' || synset.kind == 's'; }
 
 // The database marks some adjectives with their position: "(a)", "(p)" or "(ip)".
 std::string_view MarkerName(std::string_view marker) {
@@ -58,34 +58,25 @@ std::string_view MarkerName(std::string_view marker) {
 std::string_view CutAtParen(std::string_view word) { return word.substr(0, word.find('(')); }
 
 // " (vs. X)" for each direct antonym of the synset's word number wordIndex (0-based).
-std::string Antonyms(const Synset& synset, int wordIndex) {
+std::string Antonyms(WordNet& wn, const SynsetEntry& synset, int wordIndex) {
   std::string out;
-  for (int p = 0; p < synset.ptrcount; ++p) {
-    if (synset.ptrtyp[p] != ANTPTR || synset.pfrm[p] != wordIndex + 1) continue;
-    SynsetPtr other = read_synset(synset.ppos[p], synset.ptroff[p], const_cast<char*>(""));
+  for (const SynsetPointer& p : synset.pointers) {
+    if (p.type != kAntonymPointer || p.from != wordIndex + 1) continue;
+    std::optional<SynsetEntry> other = wn.Synset(p.pos, p.offset, "");
     if (!other) continue;
-    int to = synset.pto[p];
-    if (to >= 1 && to <= other->wcount) {
+    if (p.to >= 1 && static_cast<std::size_t>(p.to) <= other->words.size()) {
       out += " (vs. ";
-      out += CutAtParen(other->words[to - 1]);
+      out += CutAtParen(other->words[static_cast<std::size_t>(p.to - 1)]);
       out += ")";
     }
-    free_synset(other);
   }
   return out;
 }
 
-// The library's trace of an adjective's participle pointers: the verb with its sense number,
-// the verb synset and its direct hypernyms. The library heads its very first trace of a
-// process with the sense it was called for, which we already printed; the glosses it quotes are
-// rewritten like our own.
-std::string ParticipleTrace(Synset& synset) {
-  std::string trace = do_trace(&synset, PPLPTR, ADJ, 0);
-  if (trace.rfind("\nSense ", 0) == 0) {
-    std::size_t end = trace.find('\n', 1);
-    if (end != std::string::npos) end = trace.find('\n', end + 1);
-    trace.erase(0, end == std::string::npos ? trace.size() : end + 1);
-  }
+// The trace of an adjective's participle pointers: the verb with its sense number, the verb
+// synset and its direct hypernyms; the glosses it quotes are rewritten like our own.
+std::string ParticipleTrace(WordNet& wn, const SynsetEntry& synset) {
+  const std::string trace = wn.ParticipleTrace(synset);
   std::string out;
   std::size_t start = 0;
   while (start < trace.size()) {
@@ -159,11 +150,11 @@ std::string PrepareGloss(std::string_view gloss) {
   return out;
 }
 
-std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms,
-                        std::string_view form) {
+std::string FormatSense(WordNet& wn, const SynsetEntry& synset, int senseNumber,
+                        bool withSynonyms, std::string_view form) {
   std::string gloss;
-  if (synset.defn) {
-    std::string_view raw = synset.defn;
+  if (synset.gloss) {
+    std::string_view raw = *synset.gloss;
     if (!raw.empty() && raw.front() == '(') raw.remove_prefix(1);
     if (!raw.empty() && raw.back() == ')') raw.remove_suffix(1);
     gloss = PrepareGloss(raw);
@@ -176,8 +167,9 @@ std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms
 
   bool adjective = IsAdjective(synset);
   std::string words;
-  for (int i = 0; i < synset.wcount; ++i) {
-    std::string_view word = synset.words[i];
+  const int wordCount = static_cast<int>(synset.words.size());
+  for (int i = 0; i < wordCount; ++i) {
+    std::string_view word = synset.words[static_cast<std::size_t>(i)];
     if (SameWord(word, form)) continue;
     bool wrapped = (column - lastWrap) + word.size() >= kLineWidth;
     if (wrapped) words += kWrap;
@@ -185,9 +177,9 @@ std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms
     words += bare;
     if (adjective) {
       words += MarkerName(word.substr(bare.size()));
-      words += Antonyms(synset, i);
+      words += Antonyms(wn, synset, i);
     }
-    if (i != synset.wcount - 1) {
+    if (i != wordCount - 1) {
       column = words.size() + tail + 13;
       if (column - lastWrap < kLineWidth) {
         words += ", ";
@@ -200,7 +192,7 @@ std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms
   if (words.size() >= 2 && words[words.size() - 2] == ',') words.resize(words.size() - 2);
 
   std::string line;
-  if (synset.defn) {
+  if (synset.gloss) {
     line = std::to_string(senseNumber) + ". " + gloss;
     std::size_t first = line.find(". ") + 2;
     if (first < line.size()) line[first] = UpperAscii(line[first]);
@@ -219,33 +211,31 @@ std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms
   return line;
 }
 
-std::string ListSenses(const std::string& form, int pos, int maxSenses, bool withSynonyms,
-                       std::size_t limit) {
+namespace {
+
+std::string ListSenses(WordNet& wn, const std::string& form, int pos, int maxSenses,
+                       bool withSynonyms, std::size_t limit) {
   if (!FitsLibrary(form)) return {};
   BoundedText listing(limit);
   int senseLimit = maxSenses;
   std::vector<unsigned long> seen;
 
-  // getindex lower-cases the text it is given.
-  std::string search = form;
-  for (IndexPtr idx = getindex(search.data(), pos); idx; idx = getindex(nullptr, pos)) {
-    // Every entry is released, even those left unread after an overflow.
-    if (!listing.Overflowed() && idx->off_cnt > 0) {
-      listing.Append("\n");
-      if (senseLimit < 1 || idx->sense_cnt < senseLimit) senseLimit = idx->sense_cnt;
-      int last = std::min(senseLimit, idx->off_cnt);
-      for (int s = 1; s <= last && !listing.Overflowed(); ++s) {
-        unsigned long offset = idx->offset[s - 1];
-        if (std::find(seen.begin(), seen.end(), offset) != seen.end()) continue;
-        seen.push_back(offset);
-        SynsetPtr synset = read_synset(pos, static_cast<long>(offset), idx->wd);
-        if (!synset) continue;
-        listing.Append(FormatSense(*synset, s, withSynonyms, form));
-        if (pos == ADJ) listing.Append(ParticipleTrace(*synset));
-        free_synset(synset);
-      }
+  for (const IndexEntry& idx : wn.Index(form, pos)) {
+    if (listing.Overflowed()) break;
+    const int offsetCount = static_cast<int>(idx.offsets.size());
+    if (offsetCount == 0) continue;
+    listing.Append("\n");
+    if (senseLimit < 1 || idx.senseCount < senseLimit) senseLimit = idx.senseCount;
+    int last = std::min(senseLimit, offsetCount);
+    for (int s = 1; s <= last && !listing.Overflowed(); ++s) {
+      unsigned long offset = idx.offsets[static_cast<std::size_t>(s - 1)];
+      if (std::find(seen.begin(), seen.end(), offset) != seen.end()) continue;
+      seen.push_back(offset);
+      std::optional<SynsetEntry> synset = wn.Synset(pos, static_cast<long>(offset), idx.word);
+      if (!synset) continue;
+      listing.Append(FormatSense(wn, *synset, s, withSynonyms, form));
+      if (pos == ADJ) listing.Append(ParticipleTrace(wn, *synset));
     }
-    free_index(idx);
   }
   if (listing.Overflowed()) return kTooLargeText;
   std::string& text = listing.Text();
@@ -253,8 +243,9 @@ std::string ListSenses(const std::string& form, int pos, int maxSenses, bool wit
   return std::move(text);
 }
 
-void DescribePos(BoundedText& description, bool& firstBlock, const std::string& word, int pos,
-                 int maxSenses, bool withSynonyms, std::vector<std::string>* headingForms) {
+void DescribePos(WordNet& wn, BoundedText& description, bool& firstBlock, const std::string& word,
+                 int pos, int maxSenses, bool withSynonyms,
+                 std::vector<std::string>* headingForms) {
   const PartOfSpeech* part = nullptr;
   for (const PartOfSpeech& p : kParts)
     if (p.pos == pos) part = &p;
@@ -263,15 +254,14 @@ void DescribePos(BoundedText& description, bool& firstBlock, const std::string& 
   // All base forms are taken before any listing: the morphology keeps its place between calls.
   std::vector<std::string> forms{word};
   if (FitsLibrary(word)) {
-    std::string search = word;
-    const char* base = morphstr(search.data(), pos);
+    std::optional<std::string> base = wn.Morph(&word, pos);
     for (int n = 0; base && n < kMaxBaseForms; ++n) {
-      forms.emplace_back(base);
-      base = morphstr(nullptr, pos);
+      forms.push_back(std::move(*base));
+      base = wn.Morph(nullptr, pos);
     }
   }
   for (const std::string& form : forms) {
-    std::string listing = ListSenses(form, pos, maxSenses, withSynonyms);
+    std::string listing = ListSenses(wn, form, pos, maxSenses, withSynonyms, kListingLimit);
     if (listing.empty()) continue;
     std::string block = firstBlock ? "-" : "\n-";
     firstBlock = false;
@@ -283,8 +273,18 @@ void DescribePos(BoundedText& description, bool& firstBlock, const std::string& 
   }
 }
 
-std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
+}  // namespace
+
+std::string ListSenses(const std::string& form, int pos, int maxSenses, bool withSynonyms,
+                       std::size_t limit) {
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  if (!ProgramWordNet().Open()) return {};
+  return ListSenses(ProgramWordNet(), form, pos, maxSenses, withSynonyms, limit);
+}
+
+std::string DescribeWord(WordNet& wn, std::string& word, int maxSenses, bool withSynonyms,
                          std::vector<std::string>* headingForms, Answer* answer) {
+  std::lock_guard<std::mutex> lock(LexicalLock());
   if (headingForms) headingForms->clear();
   Answer unasked;
   Answer& what = answer ? *answer : unasked;
@@ -293,13 +293,14 @@ std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
   if (word.empty()) return kNoWordText;  // needs no database
   // A tray program must outlive a missing database: it says so, and the next word tries again.
   what = Answer::NoDatabase;
-  if (!OpenDatabase()) return kNoDatabaseText;
+  if (!wn.Open()) return kNoDatabaseText;
   what = Answer::Description;
 
   BoundedText description(kDescriptionLimit);
   bool firstBlock = true;
   for (const PartOfSpeech& part : kParts)
-    DescribePos(description, firstBlock, word, part.pos, maxSenses, withSynonyms, headingForms);
+    DescribePos(wn, description, firstBlock, word, part.pos, maxSenses, withSynonyms,
+                headingForms);
 
   if (description.Overflowed() && headingForms) headingForms->clear();
   std::string text = description.Overflowed() ? std::string(kTooLargeText)
@@ -309,14 +310,37 @@ std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
   return text;
 }
 
-std::optional<std::string> BaseForm(std::string& word) {
+std::string DescribeWord(std::string& word, int maxSenses, bool withSynonyms,
+                         std::vector<std::string>* headingForms, Answer* answer) {
+  return DescribeWord(ProgramWordNet(), word, maxSenses, withSynonyms, headingForms, answer);
+}
+
+std::optional<std::string> BaseForm(WordNet& wn, std::string& word) {
+  std::lock_guard<std::mutex> lock(LexicalLock());
   TrimSpaces(word);
-  if (!FitsLibrary(word) || !OpenDatabase()) return std::nullopt;
-  for (int pos : {VERB, NOUN, ADJ, ADV}) {
-    std::string search = word;
-    if (const char* base = morphstr(search.data(), pos)) return std::string(base);
-  }
+  if (!FitsLibrary(word) || !wn.Open()) return std::nullopt;
+  for (int pos : {VERB, NOUN, ADJ, ADV})
+    if (std::optional<std::string> base = wn.Morph(&word, pos)) return base;
   return std::nullopt;
+}
+
+std::optional<std::string> BaseForm(std::string& word) { return BaseForm(ProgramWordNet(), word); }
+
+// The readers keep the morphology's place between calls, and the program describes words on its
+// warm-up thread as well as on its window's: one question to the database at a time.
+std::mutex& LexicalLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+bool OpenDatabase() {
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  return ProgramWordNet().Open();
+}
+
+bool OpenDatabase(const std::string& windowsDir) {
+  std::lock_guard<std::mutex> lock(LexicalLock());
+  return ProgramWordNet().OpenIn(windowsDir);
 }
 
 }  // namespace qv::lexical

@@ -3,14 +3,21 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "core/lexical/search.h"
 
 extern "C" {
 #include <wn.h>
 }
 
 namespace qv::lexical {
+
+class WordNet;
+struct SynsetEntry;
 
 inline constexpr char kNoWordText[] =
     "No Word Has Been Captured. Please, move mouse slightly and try again";
@@ -39,19 +46,20 @@ class BoundedText {
   bool m_overflow = false;
 };
 
-// Appends to description the blocks of one part of speech: the word itself, then each base
-// form the morphology gives for pos. firstBlock is set once a block has been written.
-void DescribePos(BoundedText& description, bool& firstBlock, const std::string& word, int pos,
-                 int maxSenses, bool withSynonyms);
+// DescribeWord and BaseForm over a given reader of the database (wordnet.h).
+std::string DescribeWord(WordNet& wn, std::string& word, int maxSenses, bool withSynonyms,
+                         std::vector<std::string>* headingForms, Answer* answer);
+std::optional<std::string> BaseForm(WordNet& wn, std::string& word);
 
 // The senses of one form in one part of speech over all its index entries (the form and its
-// spelling variants), each synset once; empty when the form is unknown.
+// spelling variants), each synset once; empty when the form is unknown. The program's reader.
 std::string ListSenses(const std::string& form, int pos, int maxSenses, bool withSynonyms,
                        std::size_t limit = kListingLimit);
 
-// One sense line: "N. Gloss. synonyms: [a, b]\n", the synonyms wrapped at 75 columns.
-std::string FormatSense(const Synset& synset, int senseNumber, bool withSynonyms,
-                        std::string_view form);
+// One sense line: "N. Gloss. synonyms: [a, b]\n", the synonyms wrapped at 75 columns; the
+// reader gives the antonyms of adjectives.
+std::string FormatSense(WordNet& wn, const SynsetEntry& synset, int senseNumber,
+                        bool withSynonyms, std::string_view form);
 
 // The gloss as shown: examples introduced by a colon and separated by commas, a quoted example
 // starting with a capital, lines wrapped at 75 columns with "\n    ". gloss is the text without

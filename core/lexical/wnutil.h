@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
+#include <string>
 #include <string_view>
 
 namespace qv::lexical {
@@ -16,6 +18,11 @@ inline constexpr std::size_t kMaxLibraryWord = 100;
 // the default folder), read at this moment. Once open it stays open; after a failure the next
 // call tries again, so that a database installed later is found without a restart.
 bool OpenDatabase();
+// The same in the folder given (Windows form), for a thread that does not read the
+// configuration itself.
+bool OpenDatabase(const std::string& windowsDir);
+// Held by every question to the database: its readers keep the morphology's place between calls.
+std::mutex& LexicalLock();
 
 // True when the library may be given this word. It looks a word up lower-cased and cut at its
 // first "(", and also without hyphens and underscores, and without full stops; an empty key

@@ -18,9 +18,7 @@ struct Host : IActivationHost {
   std::pair<int, int> pointer{100, 100};
   std::wstring toggleText = L"Désactiver";
 
-  int KeyStateCode() override {
-    return qv::KeyStateCode([&](int key) { return down.count(key) > 0; });
-  }
+  bool KeyDown(int key) override { return down.count(key) > 0; }
   int TriggerSelection() override { return trigger; }
   int HotKeySelection() override { return hotKey; }
   void SelectTrigger(int t) override { trigger = t; }
@@ -168,18 +166,37 @@ TEST_F(Activation, DisabledIgnoresEverythingAndTheToggleTextOffersTheOppositeAct
 }
 
 // A second without a hot key or a mouse event slows the timer; the hot key pressed over the
-// resting pointer looks up at the next slow tick and restores the delay, as a move does.
+// resting pointer looks up at the next slow tick, and its release restores the delay, as a
+// move does.
 TEST_F(Activation, AnIdleTimerSlowsDownUntilTheHotKeyOrAMove) {
   for (int ms = 0; ms < kIdleAfterMs; ms += kStartHoverDelay) EXPECT_FALSE(TickWith({}));
   EXPECT_EQ(kIdleTickMs, host.timerDelay);
   EXPECT_FALSE(TickWith({}));
   EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_FALSE(TickWith({}));
   EXPECT_EQ(kStartHoverDelay, host.timerDelay);
 
   for (int ms = 0; ms < kIdleAfterMs; ms += kStartHoverDelay) TickWith({});
   EXPECT_EQ(kIdleTickMs, host.timerDelay);
   act.OnMouseHookMsg(mouse::kMove);
   EXPECT_EQ(kStartHoverDelay, host.timerDelay);
+}
+
+// The hot key held over a resting pointer: the word is captured again every kRecaptureMs, not at
+// every tick; a move brings the hover delay back for the next capture.
+TEST_F(Activation, AHeldHotKeyOverARestingPointerCapturesFourTimesASecond) {
+  EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_EQ(kRecaptureMs, host.timerDelay);
+  EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_EQ(kRecaptureMs, host.timerDelay);
+  act.OnMouseHookMsg(mouse::kMove);
+  EXPECT_EQ(kStartHoverDelay, host.timerDelay);
+  EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_EQ(kRecaptureMs, host.timerDelay);
+  act.SetHoverDelay(400);  // a longer delay is kept
+  act.OnMouseHookMsg(mouse::kMove);
+  EXPECT_TRUE(TickWith({vk::kControl}));
+  EXPECT_EQ(400, host.timerDelay);
 }
 
 }  // namespace

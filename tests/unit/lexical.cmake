@@ -15,7 +15,9 @@ endforeach()
 
 qv_add_test(lexical_test SOURCES lexical_test.cpp LIBS qv_lexical)
 qv_add_test(lexical_nodb_test SOURCES lexical_nodb_test.cpp LIBS qv_lexical)
-foreach(t lexical_test lexical_nodb_test)
+qv_add_test(lexical_reference_test SOURCES lexical_reference_test.cpp LIBS qv_lexical_library
+  TIMEOUT 1200)
+foreach(t lexical_test lexical_nodb_test lexical_reference_test)
   target_compile_definitions(${t} PRIVATE QV_LEXICAL_HOME="${lexical_home}/"
     QV_LEXICAL_PARTIAL_HOME="${lexical_partial_home}/")
   # Under Wine both tests write WNHome in the one registry of the session's prefix.

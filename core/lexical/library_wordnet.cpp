@@ -1,4 +1,6 @@
-#include "core/lexical/wnutil.h"
+// The WordNet library as a reader of the database (wordnet.h): the reference the program's own
+// reader is compared with.
+#include "core/lexical/library_wordnet.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/lookup_config.h"
+#include "core/lexical/wordnet.h"
 #include "platform/c_runtime.h"
 #include "platform/filestamp.h"
 #include "platform/files.h"
@@ -48,11 +50,10 @@ void CloseLeftovers() {
 // The index files' bytes where they are mapped into memory (Linux build), for the check below.
 std::string_view g_indexMaps[NUMPARTS + 1];
 
-// A look-up binary-searches the index files dozens of times: every step a seek and a read, which
-// should cost no more than the memory they touch. The files the library opened in text mode
-// are reopened in binary mode where that mode costs, and the index files are mapped into memory
-// where the system allows; the maps live as long as the process, as the database is never
-// closed once open.
+// A look-up binary-searches the index files dozens of times: every step a seek and a read. The
+// files the library opened in text mode are reopened in binary mode where that mode costs, and
+// the index files are mapped into memory where the system allows; the maps live as long as the
+// process, as the database is never closed once open.
 void SpeedUpSeeks(const std::string& windowsDir) {
   for (int i = 1; i <= NUMPARTS; ++i) {
     platform::ReopenBinary(indexfps[i], windowsDir + "\\index." + partnames[i]);
@@ -134,10 +135,11 @@ std::vector<platform::FileStamp> DatabaseStamps(const std::string& dir) {
   return stamps;
 }
 
-}  // namespace
 
-bool OpenDatabase() {
-  static bool open = false;
+bool g_open = false;
+
+bool OpenLibrary(const std::string& windowsDir) {
+  bool& open = g_open;
   static bool tried = false;
   // The folder and files of the last failed open: the verdict holds until one of them changes,
   // so that a missing or damaged database is not read again at every look-up.
@@ -145,7 +147,6 @@ bool OpenDatabase() {
   static std::vector<platform::FileStamp> failedStamps;
   if (open) return true;
 
-  const std::string windowsDir = CurrentLookupConfig().WordNetDir();
   std::vector<platform::FileStamp> stamps = DatabaseStamps(windowsDir);
   if (tried && windowsDir == failedDir && stamps == failedStamps) return false;
   std::string dir = platform::NativePath(windowsDir);
@@ -171,6 +172,81 @@ bool OpenDatabase() {
     failedStamps = std::move(stamps);
   }
   return open;
+}
+
+
+SynsetEntry ToEntry(const Synset& synset) {
+  SynsetEntry entry;
+  entry.offset = synset.hereiam;
+  entry.kind = synset.pos ? synset.pos[0] : 'n';
+  for (int i = 0; i < synset.wcount; ++i) entry.words.emplace_back(synset.words[i]);
+  for (int i = 0; i < synset.ptrcount; ++i)
+    entry.pointers.push_back(SynsetPointer{synset.ptrtyp[i], synset.ptroff[i], synset.ppos[i],
+                                           synset.pfrm[i], synset.pto[i]});
+  if (synset.defn) entry.gloss = synset.defn;
+  entry.whichWord = synset.whichword;
+  for (int i = 0; i < synset.fcount; ++i)
+    entry.frames.push_back(SynsetEntry::Frame{synset.frmid[i], synset.frmto[i]});
+  return entry;
+}
+
+class CLibraryWordNet final : public WordNet {
+ public:
+  bool OpenIn(const std::string& windowsDir) override { return OpenLibrary(windowsDir); }
+  bool IsOpen() const override { return g_open; }
+
+  std::optional<std::string> Morph(const std::string* word, int pos) override {
+    std::string search = word ? *word : std::string();
+    const char* base = morphstr(word ? search.data() : nullptr, pos);
+    if (!base) return std::nullopt;
+    return std::string(base);
+  }
+
+  std::vector<IndexEntry> Index(const std::string& form, int pos) override {
+    std::vector<IndexEntry> entries;
+    // getindex lower-cases the text it is given.
+    std::string search = form;
+    for (IndexPtr idx = getindex(search.data(), pos); idx; idx = getindex(nullptr, pos)) {
+      IndexEntry entry{idx->wd, idx->sense_cnt, {}};
+      entry.offsets.assign(idx->offset, idx->offset + idx->off_cnt);
+      entries.push_back(std::move(entry));
+      free_index(idx);
+    }
+    return entries;
+  }
+
+  std::optional<SynsetEntry> Synset(int pos, long offset, const std::string& word) override {
+    std::string search = word;
+    SynsetPtr synset = read_synset(pos, offset, search.data());
+    if (!synset) return std::nullopt;
+    SynsetEntry entry = ToEntry(*synset);
+    free_synset(synset);
+    return entry;
+  }
+
+  // The library heads its very first trace of a process with the sense it was called for,
+  // which the description already shows: it is left out.
+  std::string ParticipleTrace(const SynsetEntry& entry) override {
+    std::string none;
+    SynsetPtr synset = read_synset(ADJ, entry.offset, none.data());
+    if (!synset) return {};
+    synset->whichword = entry.whichWord;
+    std::string trace = do_trace(synset, PPLPTR, ADJ, 0);
+    free_synset(synset);
+    if (trace.rfind("\nSense ", 0) == 0) {
+      std::size_t end = trace.find('\n', 1);
+      if (end != std::string::npos) end = trace.find('\n', end + 1);
+      trace.erase(0, end == std::string::npos ? trace.size() : end + 1);
+    }
+    return trace;
+  }
+};
+
+}  // namespace
+
+WordNet& LibraryWordNet() {
+  static CLibraryWordNet library;
+  return library;
 }
 
 }  // namespace qv::lexical
