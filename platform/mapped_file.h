@@ -6,15 +6,27 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qv::platform {
 
 class MappedFile {
  public:
   MappedFile() = default;
-  ~MappedFile();
-  MappedFile(MappedFile&& other) noexcept;
-  MappedFile& operator=(MappedFile&& other) noexcept;
+  ~MappedFile() { Release(); }
+  MappedFile(MappedFile&& other) noexcept
+      : m_data(std::exchange(other.m_data, nullptr)),
+        m_size(std::exchange(other.m_size, 0)),
+        m_open(std::exchange(other.m_open, false)) {}
+  MappedFile& operator=(MappedFile&& other) noexcept {
+    if (this != &other) {
+      Release();
+      m_data = std::exchange(other.m_data, nullptr);
+      m_size = std::exchange(other.m_size, 0);
+      m_open = std::exchange(other.m_open, false);
+    }
+    return *this;
+  }
   MappedFile(const MappedFile&) = delete;
   MappedFile& operator=(const MappedFile&) = delete;
 
@@ -26,7 +38,14 @@ class MappedFile {
   std::string_view Bytes() const { return {static_cast<const char*>(m_data), m_size}; }
 
  private:
-  void Release();
+  void Release() {
+    if (m_data) Unmap(m_data, m_size);
+    m_data = nullptr;
+    m_size = 0;
+    m_open = false;
+  }
+  // The system's part: gives a view back.
+  static void Unmap(const void* data, std::size_t size);
   const void* m_data = nullptr;
   std::size_t m_size = 0;
   bool m_open = false;

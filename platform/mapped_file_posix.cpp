@@ -3,35 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <utility>
-
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 
 namespace qv::platform {
 
-MappedFile::~MappedFile() { Release(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_open(std::exchange(other.m_open, false)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_data = std::exchange(other.m_data, nullptr);
-    m_size = std::exchange(other.m_size, 0);
-    m_open = std::exchange(other.m_open, false);
-  }
-  return *this;
-}
-
-void MappedFile::Release() {
-  if (m_data) munmap(const_cast<void*>(m_data), m_size);
-  m_data = nullptr;
-  m_size = 0;
-  m_open = false;
+void MappedFile::Unmap(const void* data, std::size_t size) {
+  munmap(const_cast<void*>(data), size);
 }
 
 MappedFile MappedFile::Open(std::string_view path) {

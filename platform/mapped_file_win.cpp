@@ -1,34 +1,12 @@
 #include <windows.h>
 
-#include <utility>
-
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 
 namespace qv::platform {
 
-MappedFile::~MappedFile() { Release(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_open(std::exchange(other.m_open, false)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    Release();
-    m_data = std::exchange(other.m_data, nullptr);
-    m_size = std::exchange(other.m_size, 0);
-    m_open = std::exchange(other.m_open, false);
-  }
-  return *this;
-}
-
-void MappedFile::Release() {
-  if (m_data) UnmapViewOfFile(m_data);
-  m_data = nullptr;
-  m_size = 0;
-  m_open = false;
+void MappedFile::Unmap(const void* data, [[maybe_unused]] std::size_t size) {
+  UnmapViewOfFile(data);
 }
 
 MappedFile MappedFile::Open(std::string_view path) {
