@@ -979,8 +979,8 @@ LATIN1_SPELLINGS = {"œ": "oe", "Œ": "Oe", "€": "EUR", "…": "..."}
 
 
 def list_french(french, figures, what):
-    """Equivalents as ISO 8859-1, which the part-of-speech lists are in: œ is written oe, the
-    others that it cannot hold are dropped."""
+    """Equivalents as ISO 8859-1, which the part-of-speech lists are in: œ, € and … are spelt
+    out (oe, EUR, ...); an equivalent with another character it cannot hold is dropped."""
     out = []
     for f in french:
         t = f
@@ -1192,8 +1192,6 @@ def apply_false_friends(lines, main, friends, figures):
 # reviewed word that is no word of its own ("went", "houses") gives up the lines the sources
 # gave it, so that the look-up shows its base form's reviewed French, as it does for forms
 # without a line.
-
-
 
 def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
     for word, entry in sorted(reviewed.items()):
