@@ -76,7 +76,16 @@ class Wine:
             return out.read().decode("utf-8", "replace")
 
     def reg_set(self, key, name, value):
-        self.run("wine", "reg", "add", key, "/v", name, "/d", value, "/f", "/reg:64")
+        # A "reg add" started while another Wine program winds down can fail at once (status 1,
+        # nothing written): it is tried again after a pause.
+        for attempt in range(3):
+            try:
+                self.run("wine", "reg", "add", key, "/v", name, "/d", value, "/f", "/reg:64")
+                return
+            except subprocess.CalledProcessError:
+                if attempt == 2:
+                    raise
+                time.sleep(1)
 
     def reg_get(self, key, name):
         out = self.run("wine", "reg", "query", key, "/v", name, "/reg:64", check=False)
