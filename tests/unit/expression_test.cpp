@@ -7,28 +7,14 @@
 #include "core/expression.h"
 #include "core/lookup_services.h"
 #include "core/settings.h"
-#include "tests/unit/frequent_lemmas.h"  // HostPath
-#ifndef _WIN32
-#include "platform/registry_stub.h"
-#endif
+#include "tests/unit/lexical_home.h"
 
 namespace qv {
 namespace {
 
-using platform::Hive;
-using platform::RegKey;
-
 class ExpressionFinder : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-#ifndef _WIN32
-    platform::stub::ResetRegistry();
-#endif
-    std::string home = testing::HostPath(QV_LEXICAL_HOME);
-    RegKey key = RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);
-    ASSERT_TRUE(key);
-    ASSERT_TRUE(key.WriteWide(L"WNHome", std::wstring(home.begin(), home.end())));
-  }
+  static void SetUpTestSuite() { testing::UseTestLexicalHome(); }
   // "written -> lemma", or "" when the word stands alone.
   std::string Find(std::wstring marked) {
     const std::size_t bar = marked.find(L'|');

@@ -13,16 +13,10 @@
 #include "core/lexical/search_steps.h"
 #include "core/lexical/wordnet.h"
 #include "core/settings.h"
-#include "tests/unit/frequent_lemmas.h"  // HostPath
-#ifndef _WIN32
-#include "platform/registry_stub.h"
-#endif
+#include "tests/unit/lexical_home.h"
 
 namespace qv::lexical {
 namespace {
-
-using platform::Hive;
-using platform::RegKey;
 
 // The lemmas of the index files, in file order, each once.
 std::vector<std::string> IndexLemmas(const std::string& dict) {
@@ -65,13 +59,7 @@ Described Ask(WordNet& wn, const std::string& lemma, bool inflections) {
 }
 
 TEST(LexicalReference, TheMappedReaderAgreesWithTheLibraryOverTheWholeIndex) {
-#ifndef _WIN32
-  platform::stub::ResetRegistry();
-#endif
-  const std::string home = testing::HostPath(QV_LEXICAL_HOME);
-  RegKey key = RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);
-  ASSERT_TRUE(key);
-  ASSERT_TRUE(key.WriteWide(L"WNHome", std::wstring(home.begin(), home.end())));
+  testing::UseTestLexicalHome();
   const std::vector<std::string> lemmas =
       IndexLemmas(testing::HostPath(std::string(QV_WORDNET_DB) + "/"));
   ASSERT_GT(lemmas.size(), 140000u);

@@ -7,28 +7,14 @@
 #include "core/lexical/search.h"
 #include "core/lexical/search_steps.h"
 #include "core/settings.h"
-#include "tests/unit/frequent_lemmas.h"  // HostPath
-#ifndef _WIN32
-#include "platform/registry_stub.h"
-#endif
+#include "tests/unit/lexical_home.h"
 
 namespace qv::lexical {
 namespace {
 
-using platform::Hive;
-using platform::RegKey;
-
 class Lexical : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-#ifndef _WIN32
-    platform::stub::ResetRegistry();
-#endif
-    std::string home = testing::HostPath(QV_LEXICAL_HOME);
-    RegKey key = RegKey::Create(Hive::LocalMachine, kLexiconKeyPath);
-    ASSERT_TRUE(key);
-    ASSERT_TRUE(key.WriteWide(L"WNHome", std::wstring(home.begin(), home.end())));
-  }
+  static void SetUpTestSuite() { testing::UseTestLexicalHome(); }
   static std::string Describe(std::string word, int maxSenses = 5, bool withSynonyms = true) {
     return DescribeWord(word, maxSenses, withSynonyms);
   }
