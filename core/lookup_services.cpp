@@ -32,6 +32,7 @@ void WarmUpLookupData(const LookupConfig& config) {
                               DictSource::Pronounce, DictSource::Translation})
       CDictSource(source, config).Lookup(L"the");
   if (!lexical::OpenDatabase(config.WordNetDir())) return;
+  lexical::WarmUpPhrases(config.WordNetDir());
   for (const char* word : {"running", "houses", "quickly", "better"}) {
     std::string text = word;
     lexical::DescribeWord(text);

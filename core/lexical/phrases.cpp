@@ -36,9 +36,9 @@ std::string KeyOf(const std::string& lemma) {
 
 // The counts of the multi-word lemmas, read once: a line is "sense_key sense_number count",
 // the key starting with the lemma and '%'.
-std::unordered_map<std::string, int> ReadCounts() {
+std::unordered_map<std::string, int> ReadCounts(const std::string& dir) {
   std::unordered_map<std::string, int> counts;
-  const std::string path = platform::NativePath(CurrentLookupConfig().WordNetDir() + "\\cntlist.rev");
+  const std::string path = platform::NativePath(dir + "\\cntlist.rev");
   std::FILE* fp = std::fopen(path.c_str(), "rb");
   if (!fp) return counts;
   char line[512];
@@ -72,10 +72,9 @@ struct PhraseShapes {
   Hashes verbTails, nounHeads, whole[NUMPARTS + 1];
 };
 
-PhraseShapes ReadShapes() {
+PhraseShapes ReadShapes(const std::string& dir) {
   static const char* const kPartNames[] = {"", "noun", "verb", "adj", "adv"};
   PhraseShapes shapes;
-  const std::string dir = CurrentLookupConfig().WordNetDir();
   for (int pos = 1; pos <= NUMPARTS; ++pos) {
     std::FILE* fp = std::fopen(platform::NativePath(dir + "\\index." + kPartNames[pos]).c_str(), "rb");
     if (!fp) continue;
@@ -100,8 +99,20 @@ PhraseShapes ReadShapes() {
   return shapes;
 }
 
+// Both tables are read once, in the folder the warm-up gives or else the configuration's.
+const PhraseShapes& Shapes(const std::string* dir = nullptr) {
+  static const PhraseShapes shapes = ReadShapes(dir ? *dir : CurrentLookupConfig().WordNetDir());
+  return shapes;
+}
+
+const std::unordered_map<std::string, int>& Counts(const std::string* dir = nullptr) {
+  static const std::unordered_map<std::string, int> counts =
+      ReadCounts(dir ? *dir : CurrentLookupConfig().WordNetDir());
+  return counts;
+}
+
 bool MayBeLemma(std::string_view key, int pos) {
-  static const PhraseShapes shapes = ReadShapes();
+  const PhraseShapes& shapes = Shapes();
   auto has = [](const Hashes& h, std::string_view s) {
     return std::binary_search(h.begin(), h.end(), Hash(s));
   };
@@ -187,8 +198,13 @@ bool TakesObject(const std::string& verbLemma) {
 }
 
 
+void WarmUpPhrases(const std::string& wordnetDir) {
+  Shapes(&wordnetDir);
+  Counts(&wordnetDir);
+}
+
 int TaggedCount(const std::string& lemma) {
-  static const std::unordered_map<std::string, int> counts = ReadCounts();
+  const std::unordered_map<std::string, int>& counts = Counts();
   auto it = counts.find(KeyOf(lemma));
   return it == counts.end() ? 0 : it->second;
 }

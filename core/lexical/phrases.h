@@ -23,4 +23,8 @@ bool TakesObject(const std::string& verbLemma);
 // all parts of speech together; 0 when never, or when the file cannot be read.
 int TaggedCount(const std::string& lemma);
 
+// Reads the tables the questions above use from the database folder given (Windows form), so
+// that the first expression under the pointer does not pay for them.
+void WarmUpPhrases(const std::string& wordnetDir);
+
 }  // namespace qv::lexical
