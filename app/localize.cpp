@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "core/textbundle.h"
+#include "core/dictionary/text_bundle.h"
 #include "platform/trace.h"
 
 namespace qv {
 namespace {
 
-void LocalizeItems(const CLocalizer& local, HMENU hMenu) {
+void LocalizeItems(const CTextBundle& local, HMENU hMenu) {
   int count = GetMenuItemCount(hMenu);
   for (int pos = 0; pos < count; ++pos) {
     MENUITEMINFOW info{};
@@ -31,7 +31,7 @@ void LocalizeItems(const CLocalizer& local, HMENU hMenu) {
   }
 }
 
-void LocalizeText(const CLocalizer& local, HWND wnd) {
+void LocalizeText(const CTextBundle& local, HWND wnd) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
   SetWindowTextW(wnd, local.GetText(text).c_str());
@@ -41,7 +41,7 @@ void LocalizeText(const CLocalizer& local, HWND wnd) {
 
 void LocalizeMenu(HMENU hMenu) noexcept {
   try {
-    CLocalizer local(kMainSection);
+    CTextBundle local(kMainSection);
     LocalizeItems(local, hMenu);
   } catch (...) {
     // Out of memory while translating: the menu keeps the texts it has.
@@ -51,7 +51,7 @@ void LocalizeMenu(HMENU hMenu) noexcept {
 
 void LocalizeWindow(HWND wnd, std::wstring_view section, std::initializer_list<int> items) noexcept {
   try {
-    const CLocalizer local(section);
+    const CTextBundle local(section);
     LocalizeText(local, wnd);
     for (int id : items) LocalizeText(local, GetDlgItem(wnd, id));
   } catch (...) {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "core/lookup.h"
+#include "core/lookup/lookup.h"
 #include "app/tooltip.h"
 #include "capture/wcapture.h"
 

@@ -5,7 +5,7 @@
 
 #include "core/addresses.h"
 #include "core/settings.h"
-#include "core/textbundle.h"
+#include "core/dictionary/text_bundle.h"
 #include "platform/trace.h"
 
 namespace qv {
@@ -17,7 +17,7 @@ std::wstring ResolveAddress(std::wstring_view entry) {
 std::wstring TutorialAddress() { return ResolveAddress(kTutorialPage); }
 
 std::wstring FirstRunTutorialAddress() {
-  return ResolveAddress(CLocalizer(kMainSection).GetText(L"TutorialURL"));
+  return ResolveAddress(CTextBundle(kMainSection).GetText(L"TutorialURL"));
 }
 
 void OpenAddress(const std::wstring& address) noexcept {

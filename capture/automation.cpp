@@ -129,6 +129,11 @@ void LineAround(IUiaTextRange* word, size_t maxChars, const std::function<bool()
 
 }  // namespace
 
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 bool AutomationAvailable() {
   if (RunningUnderWine()) return false;
   // UI Automation's client side ships with Windows 7 and later; without the library there is

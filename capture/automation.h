@@ -5,9 +5,14 @@
 
 #include <string>
 
-#include "capture/capture.h"
+#include "capture/request.h"
 
 namespace qv::capture {
+
+// True when running under Wine, whose UI Automation stubs end the calling process.
+bool RunningUnderWine();
+// True only where the system really provides UI Automation.
+bool AutomationAvailable();
 
 // Call only when AutomationAvailable(): under Wine 8 the UI Automation stubs end the process.
 // The word whose bounding rectangles hold the point; empty when there is none, or when the

@@ -154,9 +154,4 @@ CaptureOutcome CaptureAt(const CaptureRequest& req, OcrRecognizer* ocr) {
   return {};
 }
 
-bool RunningUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 }  // namespace qv::capture

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "capture/capture.h"
+#include "capture/request.h"
 #include "platform/gdi_win.h"
 #include "platform/kernel_win.h"
 

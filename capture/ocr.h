@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -34,5 +35,21 @@ std::wstring OcrLanguageTag(const std::wstring& code);
 // Windows.Media.Ocr (Windows 10 and later). Where the runtime class cannot be activated (Wine,
 // older systems, language pack missing) it recognises nothing.
 OcrRecognizer& SystemRecognizer();
+
+// Remembers the point where recognition last found nothing, so that a pointer resting on a
+// blank spot is not recognised again at every tick of the hover timer.
+class BlankSpotMemo {
+ public:
+  // True when recognition at `pt` found nothing less than kRetryAfter ago.
+  bool Known(POINT pt) const;
+  void Remember(POINT pt, bool blank);
+
+  static constexpr std::chrono::milliseconds kRetryAfter{2000};
+
+ private:
+  bool m_set = false;
+  POINT m_pt{};
+  std::chrono::steady_clock::time_point m_at;
+};
 
 }  // namespace qv::capture

@@ -12,7 +12,7 @@
 #include "cli/block_files.h"
 #include "cli/console.h"
 #include "cli/options.h"
-#include "core/lookup_services.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/files.h"

@@ -13,7 +13,7 @@
 
 #include "core/lexical/wnutil.h"
 #include "core/lexical/wordnet.h"
-#include "core/lookup_config.h"
+#include "core/lookup/lookup_config.h"
 #include "platform/filestamp.h"
 #include "platform/mapped_file.h"
 

@@ -11,7 +11,7 @@
 
 #include "core/lexical/wnutil.h"
 #include "core/lexical/wordnet.h"
-#include "core/lookup_config.h"
+#include "core/lookup/lookup_config.h"
 #include "platform/files.h"
 
 extern "C" {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/dictstore.h"
+#include "core/dictionary/dict_store.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -94,14 +94,14 @@ int main(int argc, char** argv) {
   }
   std::vector<Case> cases = MakeCases();
   for (const Case& c : cases)
-    if (qv::CDictSource(c.src).Lookup(c.word).empty()) {
+    if (qv::CDictStore(c.src).Lookup(c.word).empty()) {
       std::fprintf(stderr, "%s: no result for its word\n", c.name.c_str());
       return 1;
     }
 #ifdef QV_HAVE_GBENCH
   for (const Case& c : cases)
     benchmark::RegisterBenchmark(("Lookup/" + c.name).c_str(), [c](benchmark::State& state) {
-      qv::CDictSource source(c.src);
+      qv::CDictStore source(c.src);
       for (auto _ : state) benchmark::DoNotOptimize(source.Lookup(c.word));
     })->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
   benchmark::Initialize(&argc, argv);
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   int rounds = argc > 1 ? std::atoi(argv[1]) : 2000;
   std::printf("%-32s %12s %12s\n", "Lookup", "median us", "p90 us");
   for (const Case& c : cases) {
-    qv::CDictSource source(c.src);
+    qv::CDictStore source(c.src);
     std::vector<double> us;
     for (int i = 0; i < rounds; ++i) {
       auto t0 = std::chrono::steady_clock::now();

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/lookup_services.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"

@@ -16,12 +16,12 @@
 #include <thread>
 #include <vector>
 
-#include "core/datacache.h"
+#include "core/dictionary/data_cache.h"
 #include "core/lexical/library_wordnet.h"
 #include "core/lexical/search_steps.h"
 #include "core/lexical/wordnet.h"
-#include "core/lookup_config.h"
-#include "core/lookup_services.h"
+#include "core/lookup/lookup_config.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/wordlist.h"
+#include "core/history/word_list.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 
 #include <unistd.h>
 
-#include "core/datacache.h"
-#include "core/dictstore.h"
+#include "core/dictionary/data_cache.h"
+#include "core/dictionary/key_line.h"
+#include "core/dictionary/dict_store.h"
 #include "platform/codepage.h"
 #include "platform/resources_builtin.h"
 

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "core/history.h"
+#include "core/history/history.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/lookup_services.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/captured_word.h"
+#include "core/lookup/captured_word.h"
 #include "core/lookup_window.h"
+#include "core/history/flash_cards.h"
+#include "core/lookup/lookup_command.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/settings.h"
-#include "core/textbundle.h"
+#include "core/dictionary/text_bundle.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 #include "tests/fuzz/fuzz_check.h"
@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fwrite(in.data(), 1, in.size(), f);
   std::fclose(f);
 
-  qv::CLocalizer localizer(section);
+  qv::CTextBundle localizer(section);
   std::wstring text = localizer.GetText(key);
   if (text.size() > 254) Fail("textbundle_fuzz", "text longer than 254 characters");
   if (localizer.BundlePath().empty()) Fail("textbundle_fuzz", "bundle path lost");

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dict_source.h"
-#include "core/wordlist.h"
+#include "core/dictionary/dict_source.h"
+#include "core/history/word_list.h"
 #include "platform/casemap.h"
 #include "platform/codepage.h"
 #include "tests/fuzz/fuzz_check.h"

@@ -100,7 +100,7 @@ TEST_F(Activation, HoverMovesRestartTheTimerAndClicksOutsideThePopupCloseIt) {
   EXPECT_EQ(0, host.lookups);  // a click in hover mode never looks up
 }
 
-TEST_F(Activation, ClickSequencesLookUpOnTheirButtonAndCloseThePopupOnOtherEvents) {
+TEST_F(Activation, ClickSequencesLookupOnTheirButtonAndCloseThePopupOnOtherEvents) {
   act.OnActivationSequenceChanged(4);  // left click + Alt
   EXPECT_EQ(kLeftClick, host.trigger);
   EXPECT_EQ(5, host.hotKey);

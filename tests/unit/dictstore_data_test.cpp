@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dictstore.h"
+#include "core/dictionary/dict_store.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
@@ -27,7 +27,7 @@ class GeneratedData : public ::testing::Test {
   }
   void TearDown() override { RegKey::DeleteTree(Hive::LocalMachine, L"Software\\Brantel"); }
   static std::wstring Look(DictSource src, const std::wstring& word) {
-    return CDictSource(src).Lookup(word);
+    return CDictStore(src).Lookup(word);
   }
 };
 

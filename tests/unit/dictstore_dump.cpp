@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dictstore.h"
+#include "core/dictionary/dict_store.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "tests/unit/frequent_lemmas.h"
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     std::fprintf(out, "== %s\n", word.c_str());
     for (const std::wstring& w : {wide, std::wstring(1, towupper(wide[0])) + wide.substr(1)})
       for (qv::DictSource src : sources) {
-        std::wstring text = qv::CDictSource(src).Lookup(w);
+        std::wstring text = qv::CDictStore(src).Lookup(w);
         found += !text.empty();
         std::fprintf(out, "%d %s\n", static_cast<int>(src), qv::platform::WideToUtf8(text).c_str());
       }

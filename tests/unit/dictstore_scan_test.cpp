@@ -9,7 +9,8 @@
 #include <vector>
 #include <string>
 
-#include "core/dictstore.h"
+#include "core/dictionary/dict_store.h"
+#include "core/dictionary/key_line.h"
 #include "platform/utf8.h"
 
 namespace qv {

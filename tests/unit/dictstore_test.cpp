@@ -8,8 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "core/datacache.h"
-#include "core/dictstore.h"
+#include "core/dictionary/data_cache.h"
+#include "core/dictionary/key_line.h"
+#include "core/dictionary/dict_store.h"
 #include "core/settings.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
@@ -264,7 +265,7 @@ class LookupTest : public ::testing::Test {
     ASSERT_TRUE(key.WriteAnsi("WNHome", home));
   }
   static std::wstring Look(DictSource src, std::wstring word) {
-    return CDictSource(src).Lookup(std::move(word));
+    return CDictStore(src).Lookup(std::move(word));
   }
   TempDir m_dir;
 };

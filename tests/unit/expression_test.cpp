@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/expression.h"
-#include "core/lookup_services.h"
+#include "core/lookup/expression.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "tests/unit/lexical_home.h"
 

@@ -9,8 +9,10 @@
 #include <iterator>
 #include <map>
 
-#include "core/history.h"
+#include "core/history/history.h"
 #include "core/lookup_window.h"
+#include "core/history/flash_cards.h"
+#include "core/lookup/lookup_command.h"
 
 namespace qv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "core/lookup.h"
+#include "core/lookup/lookup.h"
 #include "platform/errortext.h"
 
 namespace qv {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/profile_file.h"
+#include "core/dictionary/profile_file.h"
 #include "platform/codepage.h"
 #include "platform/profile.h"
 #include "platform/profile_parse.h"

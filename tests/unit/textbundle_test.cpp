@@ -9,7 +9,7 @@
 #include <set>
 
 #include "core/settings.h"
-#include "core/textbundle.h"
+#include "core/dictionary/text_bundle.h"
 #include "platform/codepage.h"
 #include "platform/registry.h"
 
@@ -69,21 +69,21 @@ class TextBundle : public ::testing::Test {
 TEST_F(TextBundle, PathIsTargetPrefixAndLanguageAndMustFitTheReader) {
   Set(L"Target", L"C:\\Program Files\\QV\\");
   Set(L"QVLang", L"fr");
-  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), Native(L"C:\\Program Files\\QV\\qv_rb.fr"));
+  EXPECT_EQ(CTextBundle(L"Main").BundlePath(), Native(L"C:\\Program Files\\QV\\qv_rb.fr"));
   Set(L"Target", std::wstring(126, L'd'));  // the longest that fits its 255-byte buffer
-  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), std::wstring(126, L'd') + L"qv_rb.fr");
+  EXPECT_EQ(CTextBundle(L"Main").BundlePath(), std::wstring(126, L'd') + L"qv_rb.fr");
   Set(L"Target", std::wstring(127, L'd'));
-  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), L"qv_rb.fr");
+  EXPECT_EQ(CTextBundle(L"Main").BundlePath(), L"qv_rb.fr");
 
   // QVLang names a bundle only as two lower-case letters: anything else names none (a path
   // such as "..\\x" would name another file).
   WriteUtf16(m_dirText + L"qv_rb.ll", L"[Main]\r\nHelp=Aide\r\n");
   Set(L"Target", m_dirText);
   Set(L"QVLang", L"ll");
-  EXPECT_EQ(CLocalizer(L"Main").GetText(L"Help"), L"Aide");
+  EXPECT_EQ(CTextBundle(L"Main").GetText(L"Help"), L"Aide");
   Set(L"QVLang", L"ll\\..\\ll");
-  EXPECT_EQ(CLocalizer(L"Main").BundlePath(), m_dirText + L"qv_rb.");
-  EXPECT_EQ(CLocalizer(L"Main").GetText(L"Help"), L"");
+  EXPECT_EQ(CTextBundle(L"Main").BundlePath(), m_dirText + L"qv_rb.");
+  EXPECT_EQ(CTextBundle(L"Main").GetText(L"Help"), L"");
 }
 
 TEST_F(TextBundle, ReaderRulesForEmptyLongAndUnknownKeys) {
@@ -94,7 +94,7 @@ TEST_F(TextBundle, ReaderRulesForEmptyLongAndUnknownKeys) {
                                      L"Smile=\U0001F600 œ\r\n[About]\r\nAbout=À propos de QV\r\n");
   Set(L"Target", m_dirText);
   Set(L"QVLang", L"xx");
-  CLocalizer main(L"Main");
+  CTextBundle main(L"Main");
   EXPECT_EQ(main.GetText(L"Empty"), L"");
   EXPECT_EQ(main.GetText(L"Absent"), L"");
   EXPECT_EQ(main.GetText(L"Long"), long300.substr(0, 254));
@@ -103,7 +103,7 @@ TEST_F(TextBundle, ReaderRulesForEmptyLongAndUnknownKeys) {
   EXPECT_EQ(main.GetText(L"Pronounciation "), L"Prononciation");
   EXPECT_EQ(main.GetText(L"Smile"), L"\U0001F600 œ");
   EXPECT_EQ(main.GetText(L"About"), L"");
-  EXPECT_EQ(CLocalizer(L"About").GetText(L"About"), L"À propos de QV");
+  EXPECT_EQ(CTextBundle(L"About").GetText(L"About"), L"À propos de QV");
   WriteUtf16(m_dir / "qv_rb.xx", L"[Main]\r\nE&xit=Sortir\r\n");  // read again at every call
   EXPECT_EQ(main.GetText(L"E&xit"), L"Sortir");
 }
@@ -168,13 +168,13 @@ TEST_F(TextBundle, ShippedBundlesHoldEveryKeyTheProgramAsksFor) {
   for (const wchar_t* lang : {L"fr", L"en"}) {
     Set(L"QVLang", lang);
     for (const auto& [section, key] : keys)
-      EXPECT_NE(CLocalizer(section).GetText(key), L"")
+      EXPECT_NE(CTextBundle(section).GetText(key), L"")
           << "qv_rb." << platform::WideToUtf8(lang) << " lacks [" << platform::WideToUtf8(section)
           << "] " << platform::WideToUtf8(key);
   }
-  EXPECT_EQ(CLocalizer(L"Main").GetText(L"Disable"), L"Disable");
+  EXPECT_EQ(CTextBundle(L"Main").GetText(L"Disable"), L"Disable");
   Set(L"QVLang", L"fr");
-  EXPECT_EQ(CLocalizer(L"Main").GetText(L"Disable"), L"Désactiver");
+  EXPECT_EQ(CTextBundle(L"Main").GetText(L"Disable"), L"Désactiver");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/wordlist.h"
+#include "core/history/word_list.h"
 
 namespace qv {
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/automation.h"
 #include "capture/capture.h"
 #include "capture/objects.h"
 #include "capture/ocr.h"

@@ -24,11 +24,11 @@
 #include "resources/dialogs/about_res.h"
 #include "resources/dialogs/pronounce_res.h"
 #include "resources/dialogs/splash_res.h"
-#include "app/aboutdlg.h"
+#include "app/about_dlg.h"
 #include "app/open_address.h"
 #include "app/program_icon.h"
-#include "app/pronouncehelp.h"
-#include "app/splashdlg.h"
+#include "app/pronounce_help.h"
+#include "app/splash_dlg.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "core/lookup_services.h"
+#include "core/lookup/lookup_services.h"
 #include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/bench_data.h"
-#include "app/lookupwnd.h"
+#include "app/lookup_window.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int wmain() {
   qv::CWordNetAnalysis lexical;
   qv::CLookup lookup({none, none, none, dictionary, captions, lexical});
   lookup.Compose(L"warm");  // the database opens once per process, before any window does
-  qv::CLookUpWindow window(lookup);
+  qv::CLookupWindow window(lookup);
 
   std::vector<double> open, openWord;
   for (int i = 0; i < 10; ++i) {
@@ -72,7 +72,7 @@ int wmain() {
 
   const auto t0 = Clock::now();
   window.Open(L"");
-  HWND edit = GetDlgItem(window.m_hWnd, qv::CLookUpWindow::kWord);
+  HWND edit = GetDlgItem(window.m_hWnd, qv::CLookupWindow::kWord);
   SetWindowTextW(edit, L"ho");
   while (window.ListedWords().empty() && Ms(t0, Clock::now()) < 60000) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);

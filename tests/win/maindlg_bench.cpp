@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "core/datacache.h"
+#include "core/dictionary/data_cache.h"
 #include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/bench_data.h"
 #include "tests/win/capture_host_window.h"
-#include "app/maindlg.h"
-#include "app/mousehook.h"
+#include "app/main_dlg.h"
+#include "app/mouse_hook.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "core/settings.h"
 #include "platform/registry.h"
-#include "app/maindlg.h"
+#include "app/main_dlg.h"
 #include "app/program_icon.h"
 
 namespace qv {

@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "core/lookup.h"
-#include "app/mousehook.h"
+#include "core/lookup/lookup.h"
+#include "app/mouse_hook.h"
 
 namespace qv {
 namespace {

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/startup.h"
+#include "app/single_instance.h"
 
 namespace qv::test {
 

@@ -141,7 +141,7 @@ int Link() {
   return 0;
 }
 
-int LookUpDump() {
+int LookupDump() {
   HWND h = FindWindowW(L"QvLookUpWindow", nullptr);
   if (!h) return 1;
   Out(std::wstring(L"visible=") + (IsWindowVisible(h) ? L"1" : L"0"));
@@ -404,7 +404,7 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"memory") rc = Memory();
   else if (cmd == L"balloon") rc = Balloon();
   else if (cmd == L"fileacl" && argc > 3) rc = FileAcl(argv[3]);
-  else if (cmd == L"lookup") rc = LookUpDump();
+  else if (cmd == L"lookup") rc = LookupDump();
   else if (cmd == L"timepopup" && argc > 5) {
     std::vector<POINT> points;
     for (int i = 4; i + 1 < argc; i += 2) points.push_back({_wtoi(argv[i]), _wtoi(argv[i + 1])});

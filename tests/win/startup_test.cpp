@@ -15,7 +15,7 @@
 #include "core/settings.h"
 #include "platform/registry.h"
 #include "tests/win/program_driver.h"
-#include "app/startup.h"
+#include "app/single_instance.h"
 
 namespace {
 

@@ -1,0 +1,416 @@
+#include "app/main_dlg.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <iterator>
+
+#include "core/lookup/lookup_config.h"
+#include "core/dictionary/text_bundle.h"
+#include "platform/trace.h"
+#include "app/about_dlg.h"
+#include "app/localize.h"
+#include "app/mouse_hook.h"
+#include "app/open_address.h"
+#include "app/program_icon.h"
+#include "app/pronounce_help.h"
+#include "app/single_instance.h"
+#include "app/ui/center_window.h"
+
+namespace qv {
+namespace {
+
+// The tray icon is tried again while the shell is not ready for it (at log-on it may come up
+// after QV): after these waits, a minute in all, the program gives up.
+constexpr UINT_PTR kTrayRetryTimerId = 124;
+constexpr UINT kTrayRetryDelaysMs[] = {1000, 2000, 4000, 8000, 15000, 30000};
+// How long the capture notice stays over the tray icon.
+constexpr UINT kNoticeMs = 20000;
+constexpr wchar_t kCaptureNotice[] = L"Text capture unavailable";
+
+}  // namespace
+
+CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
+
+// Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
+// (its own destruction removes the icon).
+CMainDlg::~CMainDlg() {
+  if (m_WarmUp.joinable()) m_WarmUp.join();
+  m_Capture.ReleaseEngine();
+  m_Tooltip.Destroy();
+  m_HotKeys.clear();
+  if (m_hWnd) DestroyWindow();
+}
+
+std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
+  using E = ui::MsgEntry<CMainDlg>;
+  using ui::OnCommand;
+  using ui::OnMessage;
+  static const E table[] = {
+      OnMessage<CMainDlg>(WM_INITDIALOG, &CMainDlg::OnInitDialog),
+      OnMessage<CMainDlg>(MouseHook::Instance().Message(), &CMainDlg::OnMouseHookMsg),
+      OnMessage<CMainDlg>(kTrayCallback, &CMainDlg::OnTrayNotification),
+      OnMessage<CMainDlg>(WM_DESTROY, &CMainDlg::OnDestroy),
+      OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
+      OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
+      OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
+      OnMessage<CMainDlg>(CLookupWindow::kHistoryTroubleMessage, &CMainDlg::OnHistoryTrouble),
+      OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
+      OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnExit),
+      OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
+      OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExit),
+      OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
+      OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
+      OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
+      OnCommand<CMainDlg>(IDC_HOTKEY, CBN_SELCHANGE, &CMainDlg::OnHotKeyChanged),
+      OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
+      OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
+      OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
+      OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
+      OnCommand<CMainDlg>(ID_ABOUT, 0, &CMainDlg::OnAbout),
+      // The tray menu's "Help": the tutorial page that ships with the program.
+      OnCommand<CMainDlg>(ID_TRAY_HELP, &CMainDlg::OnWebTutorial),
+      // The look-up window: tray menu, menu bar, and "QV.exe /lookup WORD" started again.
+      OnCommand<CMainDlg>(ID_LOOKUP_WINDOW, &CMainDlg::OnOpenLookup),
+      OnMessage<CMainDlg>(WM_COPYDATA, &CMainDlg::OnCopyData),
+      OnCommand<CMainDlg>(IDC_HISTORY, BN_CLICKED, &CMainDlg::OnHistoryClicked),
+  };
+  return table;
+}
+
+BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
+  m_LookupWindow.SetTroubleWindow(m_hWnd);
+  ui::CenterWindow(m_hWnd);
+  SetWindowIcons(m_hWnd);
+
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+  }
+
+  m_hTrayImage = LoadProgramIcon(IDI_QV_TRAY, true);
+  // Without its icon QV works on while the icon is tried again; it ends if the icon never comes.
+  if (!AddTrayIcon()) SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
+  MouseHook::Instance().Install(m_hWnd);
+  InitSettingsControls();
+  m_Activation.ApplyTrigger();
+  CreateCaptureEngine();
+  StartWarmUp();
+  return 0;
+}
+
+void CMainDlg::StartWarmUp() {
+  try {
+    // The thread reads its own copy of the configuration: the registry stays this thread's.
+    m_WarmUp = std::thread([config = CurrentLookupConfig()]() noexcept {
+      try {
+        WarmUpLookupData(config);
+      } catch (...) {
+        platform::TraceFailure(L"warming the look-up data");
+      }
+    });
+  } catch (...) {
+    // No thread: the first look-up fills the caches itself.
+    platform::TraceFailure(L"starting the warm-up");
+  }
+}
+
+bool CMainDlg::AddTrayIcon() {
+  const std::wstring tip = CTextBundle(kMainSection).GetText(L"Brantel QV Dictionary");
+  CTrayIcon::Options options;
+  options.notifyWindow = m_hWnd;
+  options.id = kTrayIconId;
+  options.callbackMessage = kTrayCallback;
+  options.icon = m_hTrayImage;
+  options.tooltip = tip;
+  options.defaultItem = TRAY_POS_SETTINGS;
+  // The name shows once in a balloon as the icon comes, without a sound.
+  options.balloonText = tip;
+  options.balloonTimeoutMs = 10;
+  options.balloonStyle = CTrayIcon::BalloonStyle::User;
+  options.balloonSilent = true;
+  return m_TrayIcon.Create(options);
+}
+
+void CMainDlg::RetryTrayIcon() {
+  KillTimer(m_hWnd, kTrayRetryTimerId);
+  ++m_nTrayAttempts;
+  if (AddTrayIcon()) {
+    if (m_PendingNotice) ShowNotice(m_PendingNotice);
+    return;
+  }
+  if (m_nTrayAttempts < std::size(kTrayRetryDelaysMs)) {
+    SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[m_nTrayAttempts], nullptr);
+    return;
+  }
+  // A QV without its icon could not be reached or ended by the user: it says so and ends.
+  CTextBundle localizer(kMainSection);
+  MessageBoxW(m_hWnd, localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon").c_str(),
+              localizer.GetText(L"Brantel QV Dictionary").c_str(), MB_ICONHAND);
+  Quit(1);
+}
+
+void CMainDlg::CreateCaptureEngine() {
+  if (FAILED(m_Capture.CreateEngine())) CaptureUnavailable();
+}
+
+void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
+  if (enable && FAILED(m_Capture.CreateEngine())) {
+    if (fromCheckBox) SetEnableCheck(false);
+    ShowNotice(kCaptureNotice);
+    return;
+  }
+  m_Activation.SetEnabled(enable, fromCheckBox);
+}
+
+void CMainDlg::CaptureUnavailable() {
+  if (!m_Activation.Enabled()) return;  // already told; look-ups stay off until switched on
+  ClosePopup();
+  m_Activation.SetEnabled(false);
+  ShowNotice(kCaptureNotice);
+}
+
+void CMainDlg::ShowNotice(const wchar_t* key) {
+  m_PendingNotice = m_TrayIcon.IsCreated() ? nullptr : key;
+  if (m_PendingNotice) return;
+  CTextBundle localizer(kMainSection);
+  m_TrayIcon.ShowBalloon(localizer.GetText(key).c_str(),
+                         localizer.GetText(L"Brantel QV Dictionary").c_str(),
+                         CTrayIcon::BalloonStyle::Warning, kNoticeMs);
+}
+
+void CMainDlg::Quit(int code) {
+  DestroyWindow();
+  PostQuitMessage(code);
+}
+
+LRESULT CMainDlg::OnHistoryTrouble(UINT, WPARAM wp, LPARAM) {
+  ShowNotice(static_cast<CHistory::Trouble>(wp) == CHistory::Trouble::Unreadable
+                 ? L"History unreadable"
+                 : L"History not saved");
+  return 0;
+}
+
+LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {
+  CaptureUnavailable();
+  return 0;
+}
+
+void CMainDlg::InitSettingsControls() {
+  HWND hotKeys = GetDlgItem(IDC_HOTKEY), triggers = GetDlgItem(IDC_TRIGGER),
+       sequences = GetDlgItem(IDC_SEQUENCE);
+  m_HotKeys.assign(std::begin(kHotKeys), std::end(kHotKeys));
+  for (const HotKeyRow& row : m_HotKeys)
+    SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
+  SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
+  m_nHotKeySelection = static_cast<int>(SendMessageW(hotKeys, CB_GETCURSEL, 0, 0));
+  for (const wchar_t* name : kTriggerNames)
+    SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+  SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
+  CTextBundle localizer(kMainSection);
+  for (const wchar_t* key : kSequenceKeys) {
+    const std::wstring text = localizer.GetText(key);
+    SendMessageW(sequences, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  SendMessageW(sequences, CB_SETCURSEL, 0, 0);
+  CheckDlgButton(m_hWnd, IDC_ENABLE, BST_CHECKED);
+  CheckDlgButton(m_hWnd, IDC_HISTORY, m_LookupWindow.HistoryEnabled() ? BST_CHECKED : BST_UNCHECKED);
+  m_Activation.Start();
+  m_Activation.SetHoverDelay(kStartHoverDelay);
+  SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
+  AttachLocalizedMenu();
+  LocalizeWindow(m_hWnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
+                                        IDCANCEL, IDC_EXIT, IDC_HISTORY});
+}
+
+void CMainDlg::AttachLocalizedMenu() {
+  HMENU menu = LoadMenuW(ui::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINMENU));
+  if (!menu) return;
+  SetMenu(m_hWnd, menu);  // destroyed with the window
+  LocalizeMenu(menu);
+  DrawMenuBar(m_hWnd);
+}
+
+void CMainDlg::LookupUnderCursor() {
+  if (m_bInLookup) return;
+  m_bInLookup = true;
+  try {
+    m_Lookup.LookupUnderCursor();
+  } catch (...) {
+    // Out of memory in the middle of a look-up: this one shows nothing.
+    platform::TraceFailure(L"looking up the word under the pointer");
+  }
+  m_bInLookup = false;
+}
+
+LRESULT CMainDlg::OnMouseHookMsg(UINT, WPARAM wp, LPARAM) {
+  m_Activation.OnMouseHookMsg(static_cast<unsigned>(wp));
+  return 1;
+}
+
+LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
+  m_TrayIcon.OnTrayNotification(wp, lp);
+  return 0;
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
+  RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
+  if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+  }
+  m_TrayIcon.DestroyWindow();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPopupLinkClick(UINT, WPARAM, LPARAM lp) {
+  const auto* nm = reinterpret_cast<const NMHDR*>(lp);
+  if (nm && nm->code == TTN_LINKCLICK) m_Activation.OnPopupLinkClick();
+  return 0;
+}
+
+LRESULT CMainDlg::OnHoverTimer(UINT, WPARAM wp, LPARAM) {
+  if (wp == kTrayRetryTimerId) {
+    RetryTrayIcon();
+    return 0;
+  }
+  m_Activation.OnHoverTimer(wp);
+  return 1;
+}
+
+LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
+  SwitchLookups(!m_Activation.Enabled(), false);
+  return 0;
+}
+
+LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
+  wchar_t text[64] = {};
+  GetDlgItemTextW(m_hWnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
+  // The leading decimal digits; none gives 0.
+  m_Activation.SetHoverDelay(static_cast<int>(std::wcstol(text, nullptr, 10)));
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+// The tray's Exit and the settings window's Quit: an orderly end through the loop, so that the
+// capture engine is released and COM shut down before the process ends.
+LRESULT CMainDlg::OnExit(UINT, WPARAM, LPARAM) {
+  Quit(0);
+  return 0;
+}
+
+LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_HIDE);
+  return 0;
+}
+
+LRESULT CMainDlg::OnShowSettings(UINT, WPARAM, LPARAM) {
+  ShowWindow(m_hWnd, SW_SHOWNORMAL);
+  return 0;
+}
+
+LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnTriggerChanged();
+  return 0;
+}
+
+LRESULT CMainDlg::OnHotKeyChanged(UINT, WPARAM, LPARAM) {
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+  return 0;
+}
+
+LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
+  m_Activation.OnActivationSequenceChanged(
+      static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
+  SwitchLookups(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
+  return 0;
+}
+
+LRESULT CMainDlg::OnWebTutorial(UINT, WPARAM, LPARAM) {
+  OpenTutorial();
+  return 0;
+}
+
+LRESULT CMainDlg::OnPronounceGuide(UINT, WPARAM, LPARAM) {
+  ShowPronounceHelp(GetActiveWindow());
+  return 0;
+}
+
+LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
+  ShowAbout(GetActiveWindow());
+  return 0;
+}
+
+LRESULT CMainDlg::OnOpenLookup(UINT, WPARAM, LPARAM) {
+  m_LookupWindow.Open(L"");
+  return 0;
+}
+
+// Another process's data: only a look-up request of the right shape is taken.
+LRESULT CMainDlg::OnCopyData(UINT, WPARAM, LPARAM lp) {
+  return m_LookupWindow.OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+}
+
+LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
+  m_LookupWindow.SetHistoryEnabled(IsDlgButtonChecked(m_hWnd, IDC_HISTORY) == BST_CHECKED);
+  return 0;
+}
+
+// What the activation decisions ask of the dialog.
+
+bool CMainDlg::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+int CMainDlg::TriggerSelection() {
+  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
+}
+
+// The timer's ticks read the copy of the hot-key list's selection kept here instead of asking
+// the list each time; the copy follows SelectHotKey and the list's own change notices.
+int CMainDlg::HotKeySelection() { return m_nHotKeySelection; }
+
+void CMainDlg::SelectTrigger(int trigger) {
+  SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
+}
+
+void CMainDlg::SelectHotKey(int hotKey) {
+  SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
+  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+}
+
+std::pair<int, int> CMainDlg::CursorPosition() {
+  POINT pt{};
+  GetCursorPos(&pt);
+  return {pt.x, pt.y};
+}
+
+bool CMainDlg::CursorOverPopup() {
+  POINT pt;
+  GetCursorPos(&pt);
+  return m_Tooltip.hwnd() && WindowFromPoint(pt) == m_Tooltip.hwnd();
+}
+
+void CMainDlg::ClosePopup() { m_Tooltip.Destroy(); }
+
+void CMainDlg::SetHoverTimer(int delayMs) {
+  SetTimer(m_hWnd, kHoverTimerId, static_cast<UINT>(delayMs), nullptr);
+}
+
+void CMainDlg::KillHoverTimer() { KillTimer(m_hWnd, kHoverTimerId); }
+
+void CMainDlg::EnableDelayField(bool enable) { EnableWindow(GetDlgItem(IDC_DELAY), enable); }
+
+void CMainDlg::SetEnableCheck(bool checked) {
+  CheckDlgButton(m_hWnd, IDC_ENABLE, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CMainDlg::SetToggleItemText(const std::wstring& text) {
+  m_TrayIcon.SetMenuItemText(TRAY_POS_TOGGLE, text.c_str());
+}
+
+std::wstring CMainDlg::GetText(std::wstring_view key) { return m_Captions.GetText(key); }
+
+}  // namespace qv

@@ -1,0 +1,141 @@
+// The hub of the running program. Its window is the settings window (dialog 129), created
+// modeless and usually hidden; it owns the tray icon, the translation popup and the capture
+// engine, receives the mouse hook's messages and the hover timer, and handles every command of
+// the tray menu and of its own menu bar.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/activation.h"
+#include "core/lookup/lookup.h"
+#include "core/lookup/lookup_services.h"
+#include "resources/maindlg_res.h"
+#include "app/lookup_adapters.h"
+#include "app/lookup_window.h"
+#include "app/tooltip.h"
+#include "app/tray/tray_icon.h"
+#include "app/ui/message_loop.h"
+#include "app/ui/window.h"
+
+namespace qv {
+
+class CMainDlg : public ui::CDialogImpl<CMainDlg>,
+                 public ui::CMessageFilter,
+                 private IActivationHost {
+ public:
+  static constexpr int IDD = IDD_MAINDLG;
+  static constexpr UINT kTrayCallback = WM_USER + 201;  // 1225
+  static constexpr UINT kTrayIconId = IDR_TRAYMENU;
+
+  CMainDlg();
+  ~CMainDlg() override;
+
+  BOOL PreTranslateMessage(MSG* pMsg) override;
+
+  // One look-up of the text under the pointer, shown in the popup.
+  void LookupUnderCursor() override;
+
+  std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
+
+  bool Enabled() const { return m_Activation.Enabled(); }
+  int HoverDelay() const { return m_Activation.HoverDelay(); }
+  const Tooltip& Popup() const { return m_Tooltip; }
+  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
+  // The look-up window, opened with the word looked up when it is not empty.
+  void OpenLookup(const std::wstring& word) { m_LookupWindow.Open(word); }
+
+ private:
+  LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
+  LRESULT OnMouseHookMsg(UINT, WPARAM, LPARAM);
+  LRESULT OnTrayNotification(UINT, WPARAM, LPARAM);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM);
+  LRESULT OnPopupLinkClick(UINT, WPARAM, LPARAM);
+  LRESULT OnHoverTimer(UINT, WPARAM, LPARAM);
+  LRESULT OnToggleEnabled(UINT, WPARAM, LPARAM);
+  LRESULT OnOK(UINT, WPARAM, LPARAM);
+  LRESULT OnExit(UINT, WPARAM, LPARAM);
+  LRESULT OnCancel(UINT, WPARAM, LPARAM);
+  LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
+  LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
+  LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
+  LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
+  LRESULT OnAbout(UINT, WPARAM, LPARAM);
+  LRESULT OnCaptureFailed(UINT, WPARAM, LPARAM);
+  LRESULT OnHistoryTrouble(UINT, WPARAM, LPARAM);
+  LRESULT OnOpenLookup(UINT, WPARAM, LPARAM);
+  LRESULT OnCopyData(UINT, WPARAM, LPARAM);
+  LRESULT OnHistoryClicked(UINT, WPARAM, LPARAM);
+
+  void InitSettingsControls();
+  void AttachLocalizedMenu();
+  void CreateCaptureEngine();
+  void StartWarmUp();
+  bool AddTrayIcon();
+  void RetryTrayIcon();
+  // Look-ups switched on or off by the user; switching on tries the capture component again.
+  void SwitchLookups(bool enable, bool fromCheckBox);
+  // The capture component is missing or failing: look-ups go off and the user is told once.
+  void CaptureUnavailable();
+  // A warning in the tray balloon, by its text's key; it waits for the icon when the icon is
+  // not there yet.
+  void ShowNotice(const wchar_t* key);
+  // Ends the program through its message loop, which hands `code` to the process's exit.
+  void Quit(int code);
+
+  // What the activation decisions ask of the dialog.
+  bool KeyDown(int virtualKey) override;
+  int TriggerSelection() override;
+  int HotKeySelection() override;
+  void SelectTrigger(int trigger) override;
+  void SelectHotKey(int hotKey) override;
+  std::pair<int, int> CursorPosition() override;
+  bool CursorOverPopup() override;
+  void ClosePopup() override;
+  void SetHoverTimer(int delayMs) override;
+  void KillHoverTimer() override;
+  void EnableDelayField(bool enable) override;
+  void SetEnableCheck(bool checked) override;
+  void SetToggleItemText(const std::wstring& text) override;
+  std::wstring GetText(std::wstring_view key) override;
+
+  CTrayIcon m_TrayIcon;
+  HICON m_hTrayImage = nullptr;  // shared: not destroyed
+  std::vector<HotKeyRow> m_HotKeys;
+  Tooltip m_Tooltip;
+  CActivation m_Activation{*this};
+
+  // The look-up's services and the request itself.
+  CComTextCapture m_Capture;
+  CDialogMessages m_Messages{m_hWnd};
+  CTooltipPopup m_Popup{m_Tooltip, m_hWnd};
+  CStoreDictionary m_Dictionary;
+  CBundleCaptions m_Captions;
+  CWordNetAnalysis m_Lexical;
+  CComposeCache m_ComposeCache{&LookupDataGeneration};
+  // The look-up window composes with the same request; the popup's look-ups reach its history
+  // through the tap around capture and popup.
+  CLookupWindow m_LookupWindow{m_Lookup};
+  CPopupHistoryTap m_HistoryTap{m_Capture, m_Popup, m_LookupWindow};
+  CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
+  // A look-up in progress does not start another one from a loop that it runs.
+  bool m_bInLookup = false;
+  // The hot-key list's selection (see HotKeySelection).
+  int m_nHotKeySelection = 0;
+  // The tray icon's attempts so far, while the shell is not ready to take it.
+  size_t m_nTrayAttempts = 0;
+  // The notice that waits for the tray icon (the capture component failed before it was there).
+  const wchar_t* m_PendingNotice = nullptr;
+  // Fills the data cache and opens WordNet right after the start, so that the first popup is
+  // not the slow one; joined before the window's owner goes.
+  std::thread m_WarmUp;
+};
+
+}  // namespace qv

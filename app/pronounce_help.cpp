@@ -1,0 +1,32 @@
+#include "app/pronounce_help.h"
+
+#include "app/ui/center_window.h"
+#include "app/ui/fit_picture.h"
+
+using qv::ui::MsgEntry;
+using qv::ui::OnMessage;
+
+std::span<const MsgEntry<CPronounceHelp>> CPronounceHelp::MessageTable() {
+  static constexpr MsgEntry<CPronounceHelp> kTable[] = {
+      OnMessage<CPronounceHelp>(WM_INITDIALOG, &CPronounceHelp::OnInitDialog),
+      OnMessage<CPronounceHelp>(WM_CLOSE, &CPronounceHelp::OnClose),
+  };
+  return kTable;
+}
+
+// Only the picture's size: the caption stays as the template has it.
+LRESULT CPronounceHelp::OnInitDialog(UINT, WPARAM, LPARAM) {
+  qv::ui::FitDialogToPicture(m_hWnd, GetWindow(m_hWnd, GW_CHILD));
+  qv::ui::CenterWindow(m_hWnd, /*onOwner=*/false);
+  return TRUE;
+}
+
+LRESULT CPronounceHelp::OnClose(UINT, WPARAM, LPARAM) {
+  EndDialog(IDCANCEL);
+  return 0;
+}
+
+void qv::ShowPronounceHelp(HWND owner) noexcept {
+  CPronounceHelp dlg;
+  dlg.DoModal(owner);
+}
