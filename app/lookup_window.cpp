@@ -44,20 +44,6 @@ void WritePref(const wchar_t* name, const std::wstring& value) {
   if (RegKey key = RegKey::Create(Hive::CurrentUser, kPrefsKey)) key.WriteWide(name, value);
 }
 
-// %APPDATA%\QV\history.tsv
-std::filesystem::path HistoryPath() {
-  std::filesystem::path dir;
-  PWSTR path = nullptr;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path)) && path)
-    dir = path;
-  CoTaskMemFree(path);
-  if (dir.empty()) {
-    wchar_t buf[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"APPDATA", buf, MAX_PATH) - 1 < MAX_PATH - 1) dir = buf;
-  }
-  return dir / L"QV" / L"history.tsv";
-}
-
 std::wstring WindowText(HWND h) {
   std::wstring s(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
   s.resize(static_cast<size_t>(GetWindowTextW(h, s.data(), static_cast<int>(s.size()))));
@@ -77,6 +63,19 @@ std::wstring WithCrLf(const std::wstring& text) {
 }
 
 }  // namespace
+
+std::filesystem::path UserHistoryPath() {
+  std::filesystem::path dir;
+  PWSTR path = nullptr;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path)) && path)
+    dir = path;
+  CoTaskMemFree(path);
+  if (dir.empty()) {
+    wchar_t buf[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"APPDATA", buf, MAX_PATH) - 1 < MAX_PATH - 1) dir = buf;
+  }
+  return dir / L"QV" / L"history.tsv";
+}
 
 CLookupWindow::~CLookupWindow() {
   if (m_hWnd) DestroyWindow();
@@ -105,33 +104,14 @@ std::span<const ui::MsgEntry<CLookupWindow>> CLookupWindow::MessageTable() {
   return table;
 }
 
-CHistory& CLookupWindow::History() {
-  if (!m_history) {
-    m_history.emplace(HistoryPath(), [wnd = m_troubleWnd](CHistory::Trouble trouble) {
-      // Called on the history's writing thread too.
-      if (wnd) PostMessageW(wnd, kHistoryTroubleMessage, static_cast<WPARAM>(trouble), 0);
-    });
-    m_history->Load();
-    m_history->SetEnabled(ReadPref(kHistoryValue).value_or(L"1") != L"0");
-  }
-  return *m_history;
-}
-
 void CLookupWindow::SetHistoryEnabled(bool enabled) {
-  if (m_history) m_history->SetEnabled(enabled);
+  m_history.SetEnabled(enabled);
   WritePref(kHistoryValue, enabled ? L"1" : L"0");
 }
 
-// The settings window asks at start-up: the switch alone, without reading the history.
-bool CLookupWindow::HistoryEnabled() {
-  return m_history ? m_history->Enabled() : ReadPref(kHistoryValue).value_or(L"1") != L"0";
-}
+bool CLookupWindow::HistoryEnabled() { return ReadPref(kHistoryValue).value_or(L"1") != L"0"; }
 
-void CLookupWindow::RecordLookup(const std::wstring& captured, const LookupResult& result) {
-  LookupFacts facts = FactsOf(captured, result);
-  if (!History().Record(facts.word, facts.base, facts.french,
-                        static_cast<std::int64_t>(std::time(nullptr))))
-    return;
+void CLookupWindow::HistoryChanged() {
   if (m_hWnd && m_showingHistory) FillList();
 }
 
@@ -354,8 +334,8 @@ void CLookupWindow::FillList() {
   std::vector<std::wstring> items;
   m_listed.clear();
   if (history) {
-    History().Refresh();  // with what another instance has written meanwhile
-    for (const HistoryEntry& e : History().Entries()) {
+    m_history.Refresh();  // with what another instance has written meanwhile
+    for (const HistoryEntry& e : m_history.Entries()) {
       m_listed.push_back(e.word);
       items.push_back(e.french.empty() ? e.word : e.word + L"  \u2013  " + e.french);
     }
@@ -378,8 +358,10 @@ void CLookupWindow::FillList() {
 
 void CLookupWindow::Lookup(const std::wstring& word, bool record) {
   LookupResult result = m_lookup.Compose(word);
-  SetWindowTextW(Item(kResult), WithCrLf(EntryText(result)).c_str());
-  if (record) RecordLookup(word, result);
+  SetWindowTextW(Item(kResult), WithCrLf(result.EntryText()).c_str());
+  if (record && m_history.Record(result.word, result.base, result.french,
+                                 static_cast<std::int64_t>(std::time(nullptr))))
+    HistoryChanged();
 }
 
 void CLookupWindow::LookupChosen() {
@@ -429,7 +411,7 @@ LRESULT CLookupWindow::OnListChosen(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CLookupWindow::OnClear(UINT, WPARAM, LPARAM) {
-  const bool cleared = History().Clear();
+  const bool cleared = m_history.Clear();
   FillList();
   if (!cleared)
     MessageBoxW(m_hWnd, Text(L"The history could not be cleared.").c_str(),
@@ -453,8 +435,8 @@ LRESULT CLookupWindow::OnExport(UINT, WPARAM, LPARAM) {
   if (!GetSaveFileNameW(&ofn)) return 0;
   HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   // The first sense comes from the same composition as the entry the user saw.
-  const std::string text = FlashCardExport(History().Entries(), [&](const HistoryEntry& e) {
-    return FirstSense(m_lookup.Compose(e.word).body);
+  const std::string text = FlashCardExport(m_history.Entries(), [&](const HistoryEntry& e) {
+    return FirstSense(m_lookup.Compose(e.word).Body());
   });
   const bool ok = WriteFileSafely(std::filesystem::path(file), text);
   SetCursor(old);

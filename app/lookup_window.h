@@ -2,12 +2,13 @@
 // begin with it (or the history while the box is empty, with "Clear history" and "Export..."),
 // and the entry of the chosen word, composed exactly as the popup composes it. Unlike the popup
 // it is an ordinary window that takes the focus; it remembers its size and place per user and
-// closes with Esc. It also keeps the history: the popup's look-ups reach it through the tap in
-// the main dialog's look-up (RecordLookup), its own directly.
+// closes with Esc. The history is the main dialog's: the window shows it, records its own
+// look-ups in it and follows the popup's.
 #pragma once
 
 #include <windows.h>
 
+#include <filesystem>
 #include <future>
 #include <optional>
 #include <span>
@@ -16,7 +17,6 @@
 
 #include "core/history/history.h"
 #include "core/lookup/lookup.h"
-#include "core/lookup_window.h"
 #include "core/history/flash_cards.h"
 #include "core/lookup/lookup_command.h"
 #include "core/history/word_list.h"
@@ -25,20 +25,18 @@
 
 namespace qv {
 
-class CLookupWindow : public ui::CWindowImpl<CLookupWindow>,
-                      public ui::CMessageFilter,
-                      public ILookupRecorder {
+// %APPDATA%\QV\history.tsv: the user's history of look-ups.
+std::filesystem::path UserHistoryPath();
+
+class CLookupWindow : public ui::CWindowImpl<CLookupWindow>, public ui::CMessageFilter {
  public:
   static constexpr const wchar_t* kClassName = L"QvLookUpWindow";
   enum Control : int { kWord = 100, kList = 101, kResult = 102, kClear = 103, kExport = 104 };
   static constexpr UINT_PTR kWordListTimer = 19;
-  // Posted to the trouble window when the history file cannot be read or written (wParam: the
-  // CHistory::Trouble), at most once in the program's run.
-  static constexpr UINT kHistoryTroubleMessage = WM_APP + 22;
 
   // `lookup` composes the entries; it is the main dialog's, so the window shows what the popup
-  // shows. The history is read from the user's application-data folder at the first use.
-  explicit CLookupWindow(CLookup& lookup) : m_lookup(lookup) {}
+  // shows. `history` is loaded by its owner before the window's first use.
+  CLookupWindow(CLookup& lookup, CHistory& history) : m_lookup(lookup), m_history(history) {}
   ~CLookupWindow() override;
 
   // Shows the window (creating it when needed) in front with the focus in its edit box, and
@@ -46,12 +44,11 @@ class CLookupWindow : public ui::CWindowImpl<CLookupWindow>,
   void Open(const std::wstring& word);
   // WM_COPYDATA sent to the main dialog; true when it was a valid look-up request.
   bool OnCopyData(const COPYDATASTRUCT* data);
-  // Where trouble with the history file is reported; set before the history's first use.
-  void SetTroubleWindow(HWND wnd) { m_troubleWnd = wnd; }
-
-  void RecordLookup(const std::wstring& captured, const LookupResult& result) override;
+  // A look-up recorded elsewhere (the popup's): the list follows when it shows the history.
+  void HistoryChanged();
+  // The history switch, kept per user: the history's own and the stored one.
   void SetHistoryEnabled(bool enabled);
-  bool HistoryEnabled();
+  static bool HistoryEnabled();
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
   std::span<const ui::MsgEntry<CLookupWindow>> MessageTable();
@@ -79,7 +76,6 @@ class CLookupWindow : public ui::CWindowImpl<CLookupWindow>,
   LRESULT OnCtlColorStatic(UINT, WPARAM, LPARAM);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM);
 
-  CHistory& History();
   void StartLoadingWords();
   void FillList();
   void Lookup(const std::wstring& word, bool record);
@@ -93,8 +89,7 @@ class CLookupWindow : public ui::CWindowImpl<CLookupWindow>,
   HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
   CLookup& m_lookup;
-  HWND m_troubleWnd = nullptr;
-  std::optional<CHistory> m_history;
+  CHistory& m_history;
   std::optional<CWordList> m_words;
   std::future<CWordList> m_loading;
   std::vector<std::wstring> m_listed;

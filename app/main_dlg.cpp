@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <iterator>
 
 #include "core/lookup/lookup_config.h"
@@ -30,7 +31,13 @@ constexpr wchar_t kCaptureNotice[] = L"Text capture unavailable";
 
 }  // namespace
 
-CMainDlg::CMainDlg() { m_Lookup.UseCache(&m_ComposeCache); }
+CMainDlg::CMainDlg()
+    : m_history(UserHistoryPath(), [this](CHistory::Trouble trouble) {
+        if (HWND wnd = m_historyTroubleWnd.load())
+          PostMessageW(wnd, kHistoryTroubleMessage, static_cast<WPARAM>(trouble), 0);
+      }) {
+  m_Lookup.UseCache(&m_ComposeCache);
+}
 
 // Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
 // (its own destruction removes the icon).
@@ -54,7 +61,7 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnMessage<CMainDlg>(WM_NOTIFY, &CMainDlg::OnPopupLinkClick),
       OnMessage<CMainDlg>(WM_TIMER, &CMainDlg::OnHoverTimer),
       OnMessage<CMainDlg>(kCaptureFailedMessage, &CMainDlg::OnCaptureFailed),
-      OnMessage<CMainDlg>(CLookupWindow::kHistoryTroubleMessage, &CMainDlg::OnHistoryTrouble),
+      OnMessage<CMainDlg>(kHistoryTroubleMessage, &CMainDlg::OnHistoryTrouble),
       OnCommand<CMainDlg>(ID_TRAY_TOGGLE, &CMainDlg::OnToggleEnabled),
       OnCommand<CMainDlg>(ID_TRAY_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDOK, &CMainDlg::OnOK),
@@ -81,7 +88,9 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
-  m_LookupWindow.SetTroubleWindow(m_hWnd);
+  m_historyTroubleWnd = m_hWnd;
+  m_history.SetEnabled(CLookupWindow::HistoryEnabled());
+  m_history.Load();
   ui::CenterWindow(m_hWnd);
   SetWindowIcons(m_hWnd);
 
@@ -236,7 +245,9 @@ void CMainDlg::LookupUnderCursor() {
   if (m_bInLookup) return;
   m_bInLookup = true;
   try {
-    m_Lookup.LookupUnderCursor();
+    if (std::optional<LookupResult> result = m_Lookup.LookupUnderCursor())
+      if (m_popupRecorder.Record(*result, static_cast<std::int64_t>(std::time(nullptr))))
+        m_LookupWindow.HistoryChanged();
   } catch (...) {
     // Out of memory in the middle of a look-up: this one shows nothing.
     platform::TraceFailure(L"looking up the word under the pointer");

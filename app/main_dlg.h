@@ -1,17 +1,20 @@
 // The hub of the running program. Its window is the settings window (dialog 129), created
-// modeless and usually hidden; it owns the tray icon, the translation popup and the capture
-// engine, receives the mouse hook's messages and the hover timer, and handles every command of
-// the tray menu and of its own menu bar.
+// modeless and usually hidden; it owns the tray icon, the translation popup, the capture engine
+// and the history of look-ups, receives the mouse hook's messages and the hover timer, and
+// handles every command of the tray menu and of its own menu bar.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/activation.h"
+#include "core/history/history.h"
+#include "core/history/popup_recorder.h"
 #include "core/lookup/lookup.h"
 #include "core/lookup/lookup_services.h"
 #include "resources/maindlg_res.h"
@@ -31,13 +34,16 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   static constexpr int IDD = IDD_MAINDLG;
   static constexpr UINT kTrayCallback = WM_USER + 201;  // 1225
   static constexpr UINT kTrayIconId = IDR_TRAYMENU;
+  // Posted when the history file cannot be read or written (wParam: the CHistory::Trouble), at
+  // most once in the program's run.
+  static constexpr UINT kHistoryTroubleMessage = WM_APP + 22;
 
   CMainDlg();
   ~CMainDlg() override;
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
 
-  // One look-up of the text under the pointer, shown in the popup.
+  // One look-up of the text under the pointer, shown in the popup and recorded in the history.
   void LookupUnderCursor() override;
 
   std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
@@ -120,11 +126,14 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CBundleCaptions m_Captions;
   CWordNetAnalysis m_Lexical;
   CComposeCache m_ComposeCache{&LookupDataGeneration};
-  // The look-up window composes with the same request; the popup's look-ups reach its history
-  // through the tap around capture and popup.
-  CLookupWindow m_LookupWindow{m_Lookup};
-  CPopupHistoryTap m_HistoryTap{m_Capture, m_Popup, m_LookupWindow};
-  CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
+  CLookup m_Lookup{{m_Capture, m_Messages, m_Popup, m_Dictionary, m_Captions, m_Lexical}};
+  // The history, read when the window is created. Its trouble is told from its writing thread
+  // too, to this window.
+  std::atomic<HWND> m_historyTroubleWnd{nullptr};
+  CHistory m_history;
+  CPopupRecorder m_popupRecorder{m_history};
+  // The look-up window composes with the same request and shows the same history.
+  CLookupWindow m_LookupWindow{m_Lookup, m_history};
   // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
   // The hot-key list's selection (see HotKeySelection).

@@ -2,7 +2,7 @@
 
 namespace qv {
 
-const std::pair<std::wstring, std::wstring>* CComposeCache::Find(const std::wstring& captured) {
+const LookupResult* CComposeCache::Find(const std::wstring& captured) {
   const std::uint64_t generation = m_generation();
   if (generation != m_current || generation == kUncacheable) {
     m_order.clear();
@@ -16,13 +16,13 @@ const std::pair<std::wstring, std::wstring>* CComposeCache::Find(const std::wstr
   return &it->second->second;
 }
 
-void CComposeCache::Add(const std::wstring& captured, std::wstring title, std::wstring body) {
+void CComposeCache::Add(const std::wstring& captured, LookupResult result) {
   if (m_current == kUncacheable) return;
   if (auto it = m_index.find(captured); it != m_index.end()) {
     m_order.erase(it->second);
     m_index.erase(it);
   }
-  m_order.emplace_front(captured, std::make_pair(std::move(title), std::move(body)));
+  m_order.emplace_front(captured, std::move(result));
   m_index.emplace(captured, m_order.begin());
   if (m_order.size() > kCapacity) {
     m_index.erase(m_order.back().first);
@@ -34,8 +34,7 @@ std::size_t CComposeCache::MemoryBytes() const {
   std::size_t bytes = 0;
   for (const Entry& e : m_order)
     bytes += 2 * (e.first.capacity() + 1) * sizeof(wchar_t) +  // the text, kept twice
-             (e.second.first.capacity() + e.second.second.capacity() + 2) * sizeof(wchar_t) +
-             sizeof(Entry) + 4 * sizeof(void*);
+             e.second.MemoryBytes() + sizeof(Entry) - sizeof(LookupResult) + 4 * sizeof(void*);
   return bytes;
 }
 

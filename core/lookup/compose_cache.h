@@ -12,9 +12,9 @@
 #include <unordered_map>
 #include <utility>
 
-namespace qv {
+#include "core/lookup/lookup_result.h"
 
-struct LookupResult;
+namespace qv {
 
 class CComposeCache {
  public:
@@ -27,14 +27,14 @@ class CComposeCache {
       : m_generation(std::move(generation)) {}
 
   // The result kept for the text, or null. Asks for the generation once per call.
-  const std::pair<std::wstring, std::wstring>* Find(const std::wstring& captured);
-  void Add(const std::wstring& captured, std::wstring title, std::wstring body);
+  const LookupResult* Find(const std::wstring& captured);
+  void Add(const std::wstring& captured, LookupResult result);
 
   std::size_t Size() const { return m_order.size(); }
   std::size_t MemoryBytes() const;
 
  private:
-  using Entry = std::pair<std::wstring, std::pair<std::wstring, std::wstring>>;
+  using Entry = std::pair<std::wstring, LookupResult>;
   std::function<std::uint64_t()> m_generation;
   std::uint64_t m_current = kUncacheable;
   std::list<Entry> m_order;  // most recently used first

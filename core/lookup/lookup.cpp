@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwctype>
-#include <iterator>
 #include <map>
 #include <vector>
 
@@ -15,45 +14,9 @@
 namespace qv {
 namespace {
 
-// Each part-of-speech heading gets the French of the form whose senses it introduces: the
-// captured word's own line, or for a block of one of its base forms ("see" under "saw") that
-// base form's line. Headings without a known form are the word's own.
-void FillHeadings(std::wstring& text, const std::wstring& word,
-                  const std::vector<std::wstring>& forms, IDictionary& dict) {
-  static constexpr std::pair<DictSource, std::wstring_view> kParts[] = {
-      {DictSource::Verb, L"#VERB#"}, {DictSource::Noun, L"#NOUN#"},
-      {DictSource::Adj, L"#ADJ#"},   {DictSource::Adv, L"#ADV#"}};
-  std::map<std::pair<DictSource, std::wstring>, std::wstring> looked;  // each line read once
-  std::size_t heading = 0;
-  for (std::size_t pos = text.find(L'#'); pos != std::wstring::npos; pos = text.find(L'#', pos)) {
-    const auto* part = std::find_if(std::begin(kParts), std::end(kParts), [&](const auto& p) {
-      return std::wstring_view(text).substr(pos).starts_with(p.second);
-    });
-    if (part == std::end(kParts)) {
-      ++pos;
-      continue;
-    }
-    const std::wstring& form =
-        heading < forms.size() && !forms[heading].empty() ? forms[heading] : word;
-    ++heading;
-    auto [it, fresh] = looked.try_emplace({part->first, form});
-    if (fresh) it->second = L"\t\t\t\t" + dict.Lookup(part->first, form);
-    text.replace(pos, part->second.size(), it->second);
-    pos += it->second.size();
-  }
-}
-
 bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
-}
-
-std::wstring DisableLink(const std::wstring& strDisable) {
-  return L"\n\t\t\t\t\t\t\t\t<A>" + strDisable + L"</A>";
-}
-
-std::wstring TranslationBlock(const std::wstring& word, const std::wstring& strTTL) {
-  return L"[" + word + L"]\n" + strTTL + L"\n[" + word + L"]\n";
 }
 
 }  // namespace
@@ -73,13 +36,13 @@ std::wstring ComponentErrorText(const ComponentError& error) {
   return platform::AnsiToWide(buf);
 }
 
-void CLookup::LookupUnderCursor() {
+std::optional<LookupResult> CLookup::LookupUnderCursor() {
   ITextCapture& capture = m_Services.capture;
   if (!capture.CreateRequest()) {
     m_Services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
-    return;  // a popup already on screen stays
+    return std::nullopt;  // a popup already on screen stays
   }
-  std::wstring sIn, context;
+  std::wstring captured, context;
   long contextStart = -1;
   ITextCapture::Result r = capture.Capture(kCaptureOptions, L"");
   if (!r.error && r.text.empty())
@@ -87,24 +50,25 @@ void CLookup::LookupUnderCursor() {
   if (r.error) {
     m_Services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
   } else {
-    sIn = std::move(r.text);
+    captured = std::move(r.text);
     context = std::move(r.context);
     contextStart = r.contextStart;
   }
 
   // The same word in another sentence may stand in another expression.
-  std::wstring key = sIn;
+  std::wstring key = captured;
   if (contextStart >= 0 && !context.empty())
     key += L'\n' + std::to_wstring(contextStart) + L'\n' + context;
   if (m_Cache) {
-    if (const auto* kept = m_Cache->Find(key)) {
-      m_Services.popup.Show(kept->first, kept->second);
-      return;
+    if (const LookupResult* kept = m_Cache->Find(key)) {
+      m_Services.popup.Show(kept->Title(), kept->Body());
+      return *kept;
     }
   }
-  LookupResult result = Compose(std::move(sIn), context, contextStart);
-  if (m_Cache) m_Cache->Add(key, result.title, result.body);
-  m_Services.popup.Show(result.title, result.body);
+  LookupResult result = Compose(std::move(captured), context, contextStart);
+  if (m_Cache) m_Cache->Add(key, result);
+  m_Services.popup.Show(result.Title(), result.Body());
+  return result;
 }
 
 bool CLookup::HasTranslation(const std::wstring& word) {
@@ -125,73 +89,79 @@ std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
   return written;
 }
 
-LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long contextStart) {
+LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context,
+                             long contextStart) {
   IDictionary& dict = m_Services.dictionary;
-  const std::wstring link = DisableLink(m_Services.captions.GetText(kDisableKey));
-  std::wstring sOut;
-  if (sIn.empty()) {
-    m_Word.BuildLexicalText(sIn, sOut);
-    return {kEmptyTitle, sOut + link};
+  LookupResult result;
+  result.link = m_Services.captions.GetText(kDisableKey);
+  if (captured.empty()) {
+    m_Word.BuildLexicalText(captured, result.senses.lead);
+    return result;
   }
-  const std::wstring written = WordOfToken(sIn);
-  const std::wstring temp = SpellingWithEntry(written);
+  result.captured = std::move(captured);
+  result.word = TrimDelimiters(result.captured);
+  const std::wstring written = WordOfToken(result.captured);
+  const std::wstring spelling = SpellingWithEntry(written);
 
-  std::wstring morphedWordS;
-  std::string sNarrow = m_Word.ToNarrowWord(temp);
+  std::string narrow = m_Word.ToNarrowWord(spelling);
   if (m_Word.ConversionStatus == 0) {
-    if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(sNarrow)))
-      morphedWordS = platform::AnsiToWide(*base);
+    if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(narrow)))
+      result.base = platform::AnsiToWide(*base);
   }
   // A possessive or another spelling shows the word it was looked up as.
-  if (morphedWordS.empty() && temp != written) morphedWordS = temp;
-
+  if (result.base.empty() && spelling != written) result.base = spelling;
   // The word's own French: its line, else its base form's.
-  std::wstring wordBlock;
-  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, temp); !strTTL.empty())
-    wordBlock = TranslationBlock(temp, strTTL);
-  else if (!morphedWordS.empty())
-    if (strTTL = dict.Lookup(DictSource::Translation, morphedWordS); !strTTL.empty())
-      wordBlock = TranslationBlock(morphedWordS, strTTL);
+  result.translation = TranslationOf(spelling);
+  if (!result.translation && !result.base.empty()) result.translation = TranslationOf(result.base);
 
   if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size()) {
     if (std::optional<Expression> expression =
-            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical))
-      return ComposeExpression(*expression, std::move(wordBlock), link);
+            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical)) {
+      // The expression's French and senses come first; the word's own French closes the body.
+      ExpressionBlock& block = result.expression.emplace();
+      block.written = expression->written;
+      block.lemma = platform::AnsiToWide(expression->lemma);
+      result.base = EqualIgnoringCase(block.written, block.lemma) ? L"" : block.lemma;
+      block.translation = TranslationOf(block.lemma);
+      block.senses = SensesOf(block.lemma);
+      if (block.translation) result.french = MainFrenchOf(block.translation->line);
+      return result;
+    }
   }
 
-  m_Word.BuildLexicalText(temp, sOut);
-  FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
-  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
-  std::wstring title = sIn;
-  if (!strPronounce.empty()) title += L"  " + strPronounce + L" *";
-  if (!morphedWordS.empty()) {
-    // The base form's pronunciation replaces the word's, even when it has none.
-    strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
-    title += L" --> " + morphedWordS;
-    if (!strPronounce.empty()) title += L" " + strPronounce + L" *";
-  }
-  if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
-  return {std::move(title), wordBlock + sOut + link};
+  result.senses = SensesOf(spelling);
+  if (result.translation) result.french = MainFrenchOf(result.translation->line);
+  result.pronunciation = dict.Lookup(DictSource::Pronounce, written);
+  if (!result.base.empty())
+    result.basePronunciation = dict.Lookup(DictSource::Pronounce, result.base);
+  if (result.HasPronunciationNote())
+    result.pronunciationNote = m_Services.captions.GetText(kPronounceHelpKey);
+  return result;
 }
 
-LookupResult CLookup::ComposeExpression(const Expression& expression, std::wstring wordBlock,
-                                        const std::wstring& link) {
-  IDictionary& dict = m_Services.dictionary;
-  const std::wstring lemma = platform::AnsiToWide(expression.lemma);
-  std::wstring title = expression.written;
-  if (!EqualIgnoringCase(expression.written, lemma)) title += L" --> " + lemma;
-  std::wstring body;
-  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma); !strTTL.empty())
-    body = TranslationBlock(lemma, strTTL);
-  std::wstring senses;
-  m_Word.BuildLexicalText(lemma, senses);
-  FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
-  body += senses;
-  // The pointed word's own French closes it, one blank line below.
-  while (body.ends_with(L'\n')) body.pop_back();
-  while (wordBlock.ends_with(L'\n')) wordBlock.pop_back();
-  if (!wordBlock.empty()) body += L"\n\n" + wordBlock;
-  return {std::move(title), body + link};
+std::optional<TranslationLine> CLookup::TranslationOf(const std::wstring& word) {
+  std::wstring line = m_Services.dictionary.Lookup(DictSource::Translation, word);
+  if (line.empty()) return std::nullopt;
+  return TranslationLine{word, std::move(line)};
+}
+
+// Each part-of-speech heading gets the French of the form whose senses it introduces: the
+// looked-up word's own line, or for a block of one of its base forms ("see" under "saw") that
+// base form's line. Headings without a known form are the word's own.
+Senses CLookup::SensesOf(const std::wstring& word) {
+  std::wstring text;
+  m_Word.BuildLexicalText(word, text);
+  Senses senses = SplitSenses(text);
+  const std::vector<std::wstring>& forms = m_Word.HeadingForms();
+  std::map<std::pair<DictSource, std::wstring>, std::wstring> looked;  // each line read once
+  for (std::size_t i = 0; i < senses.blocks.size(); ++i) {
+    PartOfSpeechBlock& block = senses.blocks[i];
+    block.form = i < forms.size() && !forms[i].empty() ? forms[i] : word;
+    auto [it, fresh] = looked.try_emplace({block.part, block.form});
+    if (fresh) it->second = m_Services.dictionary.Lookup(block.part, block.form);
+    block.french = it->second;
+  }
+  return senses;
 }
 
 }  // namespace qv

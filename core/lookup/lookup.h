@@ -1,5 +1,6 @@
 // One look-up under the pointer: capture, lookup word, lexical summary, part-of-speech
-// translations, pronunciations, base form, main translation, and the two texts the popup shows.
+// translations, pronunciations, base form and main translation, gathered in a LookupResult whose
+// title and body the popup shows.
 // What differs per platform or per caller comes in through the small interfaces below; the
 // Windows main dialog wires the capture component, its failure reports and its popup.
 #pragma once
@@ -11,6 +12,7 @@
 
 #include "core/lookup/captured_word.h"
 #include "core/lookup/compose_cache.h"
+#include "core/lookup/lookup_result.h"
 #include "core/dictionary/dict_source.h"
 
 namespace qv {
@@ -85,26 +87,22 @@ struct LookupServices {
 inline constexpr wchar_t kDisableKey[] = L"Disable Qv";
 inline constexpr wchar_t kPronounceHelpKey[] =
     L"See Help Page for Pronounciation examples and references";
-inline constexpr wchar_t kEmptyTitle[] = L"QV";
 inline constexpr wchar_t kCantCreateCapture[] = L"Can't create CLSID_WInput component";
-
-struct LookupResult {
-  std::wstring title;
-  std::wstring body;
-};
 
 class CLookup {
  public:
   explicit CLookup(const LookupServices& services)
       : m_Services(services), m_Word(services.lexical, services.captions) {}
 
-  // The whole request: capture (with one recognition retry), composition, popup.
-  void LookupUnderCursor();
+  // The whole request: capture (with one recognition retry), composition, popup. The result
+  // shown, or nullopt when no capture request could be made (the popup is left as it is).
+  std::optional<LookupResult> LookupUnderCursor();
 
   // The composition alone, for a text already captured (empty: nothing was captured). With
   // the text around it and where the captured text starts there, the expression it stands in
   // («gave» in «He gave up smoking») comes first, then the word's own French.
-  LookupResult Compose(std::wstring sIn, std::wstring_view context = {}, long contextStart = -1);
+  LookupResult Compose(std::wstring captured, std::wstring_view context = {},
+                       long contextStart = -1);
 
   CCapturedWord& Word() { return m_Word; }
 
@@ -116,9 +114,9 @@ class CLookup {
   // spelling of a compound that has an entry.
   std::wstring SpellingWithEntry(const std::wstring& written);
   bool HasTranslation(const std::wstring& word);
-  // The expression's French line and senses, then the pointed word's French (wordBlock).
-  LookupResult ComposeExpression(const Expression& expression, std::wstring wordBlock,
-                                 const std::wstring& link);
+  // The senses of the word, their headings with the French of the forms they describe.
+  Senses SensesOf(const std::wstring& word);
+  std::optional<TranslationLine> TranslationOf(const std::wstring& word);
 
   LookupServices m_Services;
   CCapturedWord m_Word;

@@ -84,12 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!wide && narrow.size() != head.size()) Fail("lookup_fuzz", "narrow word length");
 
   qv::LookupResult r = s.lookup.Compose(text);
-  if (r.title.empty()) Fail("lookup_fuzz", "empty title");
-  if (r.body.size() < 4 || r.body.compare(r.body.size() - 4, 4, L"</A>") != 0)
+  const std::wstring body = r.Body();
+  if (r.Title().empty()) Fail("lookup_fuzz", "empty title");
+  if (body.size() < 4 || body.compare(body.size() - 4, 4, L"</A>") != 0)
     Fail("lookup_fuzz", "body does not end with the link");
   if (data[0] & 0x80) {
     qv::LookupResult again = s.lookup.Compose(text);
-    if (again.title != r.title || again.body != r.body) Fail("lookup_fuzz", "second look-up differs");
+    if (!(again == r)) Fail("lookup_fuzz", "second look-up differs");
   }
   return 0;
 }

@@ -1,16 +1,18 @@
-// Fuzzer for what the look-up window takes from outside and reads of a composition: the
-// "/lookup" command line, the words it accepts, WM_COPYDATA's checks, and the facts, first
-// sense and flash-card export read from any title and body. The first byte picks the reader;
-// texts are the rest as UTF-16LE units (lone surrogates among them).
+// Fuzzer for what the look-up window takes from outside and shows of a composition: the
+// "/lookup" command line, the words it accepts, WM_COPYDATA's checks, the senses split at their
+// part-of-speech markers and rendered again, and the first sense and flash-card export read from
+// any body. The first byte picks the reader; texts are the rest as UTF-16LE units (lone
+// surrogates among them).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
-#include "core/lookup/captured_word.h"
-#include "core/lookup_window.h"
 #include "core/history/flash_cards.h"
 #include "core/lookup/lookup_command.h"
+#include "core/lookup/lookup_result.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -34,6 +36,24 @@ void CheckAccepted(const std::wstring& word) {
     if (static_cast<std::uint32_t>(c) < 0x20 || c == 0x7F || c == 0x85 || c == 0x2028 ||
         c == 0x202E || c == 0xFEFF)
       Fail("lookup_window_fuzz", "a control or format character accepted");
+}
+
+// The analysis's text with each part-of-speech marker replaced by the gap before its French,
+// left to right, as one reading of the text.
+std::wstring MarkersAsGaps(std::wstring text) {
+  static const std::wstring kMarkers[] = {L"#VERB#", L"#NOUN#", L"#ADJ#", L"#ADV#"};
+  for (std::size_t pos = 0; (pos = text.find(L'#', pos)) != std::wstring::npos;) {
+    const auto* m = std::find_if(std::begin(kMarkers), std::end(kMarkers), [&](const auto& k) {
+      return text.compare(pos, k.size(), k) == 0;
+    });
+    if (m == std::end(kMarkers)) {
+      ++pos;
+      continue;
+    }
+    text.replace(pos, m->size(), L"\t\t\t\t");
+    pos += 4;
+  }
+  return text;
 }
 
 }  // namespace
@@ -64,17 +84,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 3: {
-      // Captured text, title and body, separated by U+0001.
-      const std::size_t a = text.find(L'\x01');
-      const std::size_t b = a == std::wstring::npos ? a : text.find(L'\x01', a + 1);
-      const std::wstring captured = text.substr(0, a);
+      // The senses split at their markers give the text back, and no heading crosses a line.
+      const qv::Senses senses = qv::SplitSenses(text);
+      if (senses.Text() != MarkersAsGaps(text)) Fail("lookup_window_fuzz", "senses not as written");
+      for (const qv::PartOfSpeechBlock& b : senses.blocks)
+        if (b.heading.find(L'\n') != std::wstring::npos)
+          Fail("lookup_window_fuzz", "a heading over two lines");
+      // The entry is the title and the body without the link, whatever the texts hold.
       qv::LookupResult r;
-      if (a != std::wstring::npos) r.title = text.substr(a + 1, b == std::wstring::npos ? b : b - a - 1);
-      if (b != std::wstring::npos) r.body = text.substr(b + 1);
-      const qv::LookupFacts facts = qv::FactsOf(captured, r);
-      if (facts.word != qv::TrimDelimiters(captured)) Fail("lookup_window_fuzz", "facts' word");
-      if (facts.base.size() > r.title.size() || facts.french.size() > r.body.size())
-        Fail("lookup_window_fuzz", "facts longer than their source");
+      r.captured = text;
+      r.senses = senses;
+      r.link = text;
+      const std::wstring body = r.Body();
+      const std::size_t link = text.size() + 16;  // "\n", eight tabs, "<A>", caption, "</A>"
+      if (!body.ends_with(L"<A>" + text + L"</A>") ||
+          r.EntryText() != r.Title() + L"\n" + body.substr(0, body.size() - link))
+        Fail("lookup_window_fuzz", "the entry is not the body without its link");
       break;
     }
     case 4: {

@@ -1,6 +1,6 @@
 // The look-up window's portable side: the history file (round trip, damaged lines, the 500
-// kept, switched off), the tap that records a word under the pointer once, what the window
-// shows and exports of a composition, and the "/lookup" command line.
+// kept, switched off), the popup's look-ups recorded once per word under the pointer, what the
+// window shows and exports of a composition, and the "/lookup" command line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +10,9 @@
 #include <map>
 
 #include "core/history/history.h"
-#include "core/lookup_window.h"
 #include "core/history/flash_cards.h"
+#include "core/history/popup_recorder.h"
+#include "core/lookup/lookup.h"
 #include "core/lookup/lookup_command.h"
 
 namespace qv {
@@ -225,12 +226,9 @@ TEST_F(HistoryFile, SwitchedOffRecordsNothing) {
   EXPECT_FALSE(fs::exists(file));
 }
 
-// The popup's path: capture, composition, popup; the tap records through the recorder.
-struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexicalAnalysis,
-               ILookupRecorder {
+// The popup's path: capture, composition, popup; its results go to the history.
+struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexicalAnalysis {
   std::wstring captured;
-  std::vector<std::wstring> recorded;
-  std::vector<LookupFacts> facts;
   int shown = 0;
   bool CreateRequest() override { return true; }
   Result Capture(std::uint32_t, std::wstring_view) override { return {captured, std::nullopt}; }
@@ -252,39 +250,37 @@ struct Fakes : ITextCapture, IMessageBox, IPopup, IDictionary, ICaptions, ILexic
   std::optional<std::string> BaseForm(std::string w) override {
     return w == "houses" ? std::optional<std::string>("house") : std::nullopt;
   }
-  void RecordLookup(const std::wstring& c, const LookupResult& r) override {
-    recorded.push_back(c);
-    facts.push_back(FactsOf(c, r));
-  }
 };
 
-TEST(PopupHistoryTap, AWordUnderThePointerCountsOnce) {
+TEST_F(HistoryFile, AWordUnderThePointerCountsOnce) {
   Fakes f;
-  CPopupHistoryTap tap(f, f, f);
-  CLookup lookup({tap, f, tap, f, f, f});
-  for (const wchar_t* w : {L"houses,", L"houses,", L"", L"houses,", L"house", L"houses,"}) {
+  CLookup lookup({f, f, f, f, f, f});
+  CHistory h(file);
+  h.Load();
+  CPopupRecorder recorder(h);
+  int recorded = 0, now = 0;
+  for (const wchar_t* w : {L"houses,", L"houses,", L"", L"...", L"houses,", L"house", L"houses,"}) {
     f.captured = w;
-    lookup.LookupUnderCursor();
+    recorded += recorder.Record(lookup.LookupUnderCursor().value(), ++now);
   }
-  EXPECT_EQ(f.shown, 6);  // every tick still reaches the popup
-  EXPECT_EQ(f.recorded, (std::vector<std::wstring>{L"houses,", L"house", L"houses,"}));
-  EXPECT_EQ(f.facts[0].word, L"houses");
-  EXPECT_EQ(f.facts[0].base, L"house");
-  EXPECT_EQ(f.facts[0].french, L"maison, logement");
-  EXPECT_EQ(f.facts[1].base, L"");
+  EXPECT_EQ(f.shown, 7);  // every tick still reaches the popup
+  EXPECT_EQ(recorded, 3);
+  EXPECT_EQ(h.Entries(), (std::vector<HistoryEntry>{
+                             {L"houses", L"house", L"maison, logement", 2, 7},
+                             {L"house", L"", L"maison, logement", 1, 6}}));
 }
 
 TEST(LookupWindowText, EntrySenseAndExport) {
   Fakes f;
   CLookup lookup({f, f, f, f, f, f});
   LookupResult r = lookup.Compose(L"houses");
-  const std::wstring text = EntryText(r);
-  EXPECT_EQ(text.substr(0, text.find(L'\n')), r.title);
+  const std::wstring text = r.EntryText();
+  EXPECT_EQ(text.substr(0, text.find(L'\n')), r.Title());
   EXPECT_EQ(text.find(L"<A>"), std::wstring::npos);  // no disable link
   EXPECT_TRUE(text.ends_with(L"\n* Voir l'aide")) << ::testing::PrintToString(text);
-  EXPECT_EQ(FirstSense(r.body), L"A dwelling that serves as living quarters for one or more families");
+  EXPECT_EQ(FirstSense(r.Body()), L"A dwelling that serves as living quarters for one or more families");
   HistoryEntry e{L"houses", L"house", L"maison, logement", 1, 0};
-  EXPECT_EQ(FlashCardExport({e}, [&](const HistoryEntry&) { return FirstSense(r.body); }),
+  EXPECT_EQ(FlashCardExport({e}, [&](const HistoryEntry&) { return FirstSense(r.Body()); }),
             "houses\tmaison, logement\tA dwelling that serves as living quarters for one or more "
             "families\r\n");
 }

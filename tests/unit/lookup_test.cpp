@@ -186,6 +186,33 @@ TEST_F(Lookup, TitleAndBodyWithPronunciationsBaseFormAndTranslations) {
   EXPECT_TRUE(f.based.empty());
 }
 
+// The facts of a word with two parts of speech and a base form, rendered as the composition
+// renders them; and the composition of that word gives these facts.
+TEST_F(Lookup, ResultRendersItsTitleAndBodyFromItsFacts) {
+  LookupResult r;
+  r.captured = L"running,";
+  r.word = L"running";
+  r.base = L"run";
+  r.pronunciation = L"RUN-ing";
+  r.basePronunciation = L"RUN";
+  r.translation = TranslationLine{L"run", L"FR : courir\r\n"};
+  r.french = L"courir";
+  r.senses.blocks = {{DictSource::Noun, L"-noun", L"running", L"course", L"\n1. a run\n"},
+                     {DictSource::Verb, L"-verb", L"running", L"", L"\n1. move fast"}};
+  r.pronunciationNote = L"Voir l'aide";
+  r.link = L"Désactiver QV";
+  EXPECT_EQ(r.Title(), L"running,  RUN-ing * --> run RUN *");
+  EXPECT_EQ(r.Body(), L"[run]\nFR : courir\r\n\n[run]\n-noun\t\t\t\tcourse\n1. a run\n"
+                      L"-verb\t\t\t\t\n1. move fast" + kFootnote + kLink);
+  EXPECT_EQ(r.EntryText(), r.Title() + L"\n" + r.Body().substr(0, r.Body().size() - kLink.size()));
+
+  f.summaries["running"] = "-noun#NOUN#\n1. a run\n-verb#VERB#\n1. move \"fast\"";
+  f.bases = {{"running", "run"}};
+  f.dict = {{{DictSource::Noun, L"running"}, L"course"},  {{DictSource::Pronounce, L"running"}, L"RUN-ing"},
+            {{DictSource::Pronounce, L"run"}, L"RUN"},     {{DictSource::Translation, L"run"}, L"FR : courir\r\n"}};
+  EXPECT_EQ(CLookup(services).Compose(L"running,"), r);
+}
+
 TEST(RealText, PublishedFormsReadAsPlainWords) {
   const std::pair<std::wstring, std::wstring> kWords[] = {
       {L"\u201Chouse\u201D", L"house"},        {L"didn\u2019t", L"didn't"},
@@ -217,18 +244,18 @@ TEST_F(Lookup, ExpressionBlockThenTheWordsOwnFrenchAndRespelledWords) {
             {{DictSource::Translation, L"house"}, L"FR : maison"},
             {{DictSource::Translation, L"ice cream"}, L"FR : glace"}};
   LookupResult r = CLookup(services).Compose(L"gave", L"He gave up smoking.", 3);
-  EXPECT_EQ(r.title, L"gave up --> give up");
-  EXPECT_EQ(r.body, L"[give up]\nFR : renoncer\n[give up]\n-verb\t\t\t\trenoncer\n1. stop\n\n"
+  EXPECT_EQ(r.Title(), L"gave up --> give up");
+  EXPECT_EQ(r.Body(), L"[give up]\nFR : renoncer\n[give up]\n-verb\t\t\t\trenoncer\n1. stop\n\n"
                     L"[give]\nFR : donner\n[give]" + kLink);
   // Without the text around it, the word alone.
   r = CLookup(services).Compose(L"gave");
-  EXPECT_EQ(r.title, L"gave  GAYV * --> give");
+  EXPECT_EQ(r.Title(), L"gave  GAYV * --> give");
 
   r = CLookup(services).Compose(L"house\u2019s");
-  EXPECT_EQ(r.title, L"house\u2019s --> house");
-  EXPECT_EQ(r.body, L"[house]\nFR : maison\n[house]\n-noun\t\t\t\t\n1. a building" + kLink);
+  EXPECT_EQ(r.Title(), L"house\u2019s --> house");
+  EXPECT_EQ(r.Body(), L"[house]\nFR : maison\n[house]\n-noun\t\t\t\t\n1. a building" + kLink);
   r = CLookup(services).Compose(L"ice-cream");
-  EXPECT_EQ(r.title, L"ice-cream --> ice cream");
+  EXPECT_EQ(r.Title(), L"ice-cream --> ice cream");
 }
 
 TEST_F(Lookup, EmptyCapturesRetryWithRecognitionThenShowTheNoWordCaption) {

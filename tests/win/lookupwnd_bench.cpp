@@ -48,7 +48,9 @@ int wmain() {
   qv::CWordNetAnalysis lexical;
   qv::CLookup lookup({none, none, none, dictionary, captions, lexical});
   lookup.Compose(L"warm");  // the database opens once per process, before any window does
-  qv::CLookupWindow window(lookup);
+  qv::CHistory history(qv::UserHistoryPath());
+  history.Load();
+  qv::CLookupWindow window(lookup, history);
 
   std::vector<double> open, openWord;
   for (int i = 0; i < 10; ++i) {
