@@ -46,8 +46,9 @@ class CLookupWindow : public ui::CWindowImpl<CLookupWindow>, public ui::CMessage
   bool OnCopyData(const COPYDATASTRUCT* data);
   // A look-up recorded elsewhere (the popup's): the list follows when it shows the history.
   void HistoryChanged();
-  // The history switch, kept per user: the history's own and the stored one.
+  // The history switch: switches the history and keeps the choice for the user.
   void SetHistoryEnabled(bool enabled);
+  // The user's kept choice (on when none was made).
   static bool HistoryEnabled();
 
   BOOL PreTranslateMessage(MSG* pMsg) override;
