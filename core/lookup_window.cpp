@@ -12,14 +12,6 @@ namespace {
 constexpr std::wstring_view kLinkStart = L"\n\t\t\t\t\t\t\t\t<A>";
 constexpr std::wstring_view kLinkEnd = L"</A>";
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::wstring_view TrimBlanks(std::wstring_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 std::wstring EntryText(const LookupResult& result) {

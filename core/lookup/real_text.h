@@ -18,6 +18,15 @@ inline constexpr std::wstring_view WordDelimiters = L"< ~`!@#$%^&*()_-+=}]{[;:'\
 inline constexpr std::wstring_view TypographicQuotes =
     L"\u00AB\u00BB\u2018\u2019\u201A\u201B\u201C\u201D\u201E\u201F\u2039\u203A";
 
+// Spaces and tabs, the blanks around a word typed or handed over.
+inline bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// The text without the blanks at its ends.
+inline std::wstring_view TrimBlanks(std::wstring_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
 // Removes delimiters and typographic quotes: leading, then trailing, then leading and trailing
 // once more; nothing is removed from inside the text.
 std::wstring TrimDelimiters(std::wstring_view text);
