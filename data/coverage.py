@@ -35,6 +35,8 @@ import os
 import re
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
 WORDNET_POS = ("noun", "verb", "adj", "adv")
 # WordNet's detachment rules (morph.c), per part of speech.
 SUFFIXES = {
@@ -284,8 +286,8 @@ def precision_report(verdicts, line_of, wrong_out):
 
 def running_text_report(store, lists, wordnet, subtlex, top):
     """How much of spoken English the reviewed lexicon holds, and how much shows any French."""
-    import reviewed_lexicon
-    import scope as scope_module
+    from qvdata import reviewed_lexicon
+    from qvdata import scope as scope_module
     reviewed = reviewed_lexicon.read_reviewed()
     sc = scope_module.Scope(subtlex, wordnet, top)
 

@@ -9,9 +9,9 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import gen_dict as g  # noqa: E402
-import reviewed_lexicon  # noqa: E402
-import scope  # noqa: E402
+from qvdata import generate as g  # noqa: E402
+from qvdata import reviewed_lexicon  # noqa: E402
+from qvdata import scope  # noqa: E402
 
 
 def guide(arpabet):

@@ -182,8 +182,8 @@ def read_index(dict_dir, pos):
 def check_lists(check, dict_dir):
     morphology = None
     try:
-        import gen_dict
-        morphology = gen_dict.Morphology(dict_dir)
+        from qvdata import generate
+        morphology = generate.Morphology(dict_dir)
     except (OSError, RuntimeError) as e:
         check.fault("lists", "no WordNet morphology to check inflected forms with: %s" % e)
     for name, pos in zip(LISTS, ("verb", "noun", "adj", "adv")):

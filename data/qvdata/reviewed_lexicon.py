@@ -7,7 +7,7 @@ import os
 
 LINES = ("main", "noun", "verb", "adj", "adv")
 NONE = "none"
-DEFAULT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reviewed")
+DEFAULT_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "reviewed")
 
 
 class FormatError(ValueError):
