@@ -95,16 +95,22 @@ def add_inflected_readings(main, lines, morphology, wordnet, pos_frequency, revi
             figures.add("main lines of inflected forms of two words")
 
 
-_CONSONANT = "bcdfghjklmnpqrstvwxz"
+# The regular English endings, the one rule set of the generator and the coverage report.
+CONSONANTS = "bcdfghjklmnpqrstvwxz"
+# A final consonant after one vowel is doubled in some verbs ("stopped") and not in others
+# ("opened"); in adjectives, after these letters only ("bigger", "thinner", "hotter").
+DOUBLED_IN_VERBS = re.compile(r"[^aeiou][aeiou][bdgklmnprt]$")
+DOUBLED_IN_ADJECTIVES = re.compile(r"[^aeiou][aeiou][bdgmnpt]$")
 
 
 def regular_forms(word, pos):
-    """The forms the regular English endings make of a base form."""
+    """The forms the regular English endings make of a base form (the adverbs take the
+    adjectives' comparatives: "faster")."""
     if not re.match(r"^[a-z]+$", word):
         return []
     if word.endswith(("s", "x", "z", "ch", "sh")):
         plural = word + "es"
-    elif len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+    elif len(word) > 1 and word[-1] == "y" and word[-2] in CONSONANTS:
         plural = word[:-1] + "ies"
     else:
         plural = word + "s"
@@ -112,23 +118,22 @@ def regular_forms(word, pos):
         return [plural] + ([word[:-3] + "men"] if word.endswith("man") else [])
     stem = word[:-1] if word.endswith("e") and not word.endswith(("ee", "ye", "oe")) else word
     if pos == "verb":
-        if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+        if len(word) > 1 and word[-1] == "y" and word[-2] in CONSONANTS:
             past = word[:-1] + "ied"
         else:
             past = stem + "ed"
         forms = [plural, past, stem + "ing"]
         if word.endswith("o"):
             forms.append(word + "es")
-        # A final consonant after one vowel is doubled in some verbs ("stopped") and not in
-        # others ("opened"): both spellings are offered, the pronouncing dictionary decides.
-        if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", word):
+        # Both spellings are offered, the pronouncing dictionary decides.
+        if DOUBLED_IN_VERBS.search(word):
             forms += [word + word[-1] + "ed", word + word[-1] + "ing"]
         return forms
-    if len(word) > 1 and word[-1] == "y" and word[-2] in _CONSONANT:
+    if len(word) > 1 and word[-1] == "y" and word[-2] in CONSONANTS:
         forms = [word[:-1] + "ier", word[:-1] + "iest"]
     else:
         forms = [stem + "er", stem + "est"]
-    if re.search(r"[^aeiou][aeiou][bdgmnpt]$", word):
+    if DOUBLED_IN_ADJECTIVES.search(word):
         forms += [word + word[-1] + "er", word + word[-1] + "est"]
     return forms
 
