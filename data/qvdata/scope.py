@@ -12,7 +12,8 @@ A type of running text is covered by the lexicon when it has a reviewed entry of
 it is an inflected form ("houses", "went") whose base form has one and WordNet does not know the
 form as a word of its own ("saw", "found" and "left" are, and get their own entries).
 
-  scope.py [--subtlex index.json] [--wordnet DIR] [--top 6000] [--wordnet-top 5000]
+  python3 -m qvdata.scope [--subtlex index.json] [--wordnet DIR] [--top 6000]   (run in data/)
+                          [--wordnet-top 5000]
   prints the words to review, one a line, most frequent first, with why each is there.
 """
 
