@@ -248,6 +248,26 @@ class Reviewed(unittest.TestCase):
         self.assertFalse(names & set(reviewed), "a word both reviewed and left out as a name")
 
 
+class Coverage(unittest.TestCase):
+    def test_what_a_popup_shows(self):
+        import coverage
+        popups = coverage.Popups("qv-lookup", "home", "blocks")
+        link = "\n\t\t\t\t\t\t\t\t<A>Désactiver QV</A>"
+        popups.shown = {
+            "house": ("house  ˈhaʊs *", "[house]\nFR : maison, demeure\r\n\n[house]\n-noun" + link),
+            "went": ("went  ˈwɛənt * --> go ˈgoʊ *", "[go]\nFR : aller\r\n\n[go]\n-verb" + link),
+            "zyx": ("zyx", "No Value Was Found For Word: zyx" + link),
+            "ort": ("ort", "[ort]\n-noun\t\t\t\t\n1. A crumb." + link),
+        }
+        # A word's own line, as the block holds it; a base form's line is shown, not owned.
+        self.assertEqual(popups.translation("house"), "maison, demeure\r\n")
+        self.assertEqual(popups.translation("went"), "")
+        self.assertTrue(popups.shows_translation("went") and popups.shows_pronunciation("went"))
+        for word in ("zyx", "ort"):
+            self.assertFalse(popups.shows_translation(word) or popups.shows_pronunciation(word))
+            self.assertEqual(popups.translation(word), "")
+
+
 class Validator(unittest.TestCase):
     """The validator passes well-formed data and names each kind of fault."""
 
