@@ -41,10 +41,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from qvdata import reviewed_lexicon, scope as scope_module, wordnet  # noqa: E402
 from qvdata.inflection import regular_forms  # noqa: E402
+from qvdata.output import LIST_FILES  # noqa: E402
 from qvdata.pronunciation import read_cmudict  # noqa: E402
 
 WORDNET_POS = ("noun", "verb", "adj", "adv")
-LIST_NAMES = {"verb": "qv.vrb", "noun": "qv.nn", "adj": "qv.dj", "adv": "qv.dv"}
 # The translation block that opens a popup: "[word]", "FR : <the block's line>", "[word]".
 TRANSLATION_BLOCK = re.compile(r"\[([^\]\n]*)\]\n[^\n]*? : (.*?)\n\[\1\]\n", re.S)
 
@@ -388,7 +388,7 @@ def main():
     popups = Popups(args.qv_lookup, args.home, args.blocks)
     dict_dir = os.path.join(args.home, "dict")
     lists = {pos: read_kv(os.path.join(dict_dir, name), "latin-1")
-             for pos, name in LIST_NAMES.items()}
+             for pos, name in LIST_FILES.items()}
     words = wordnet.top_lemmas(args.wordnet, args.top)
     missing = lemmas_report(popups, lists, words, args.wordnet, args.cmudict)
     if args.check:
