@@ -42,12 +42,12 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
 
-  bool Enabled() const { return m_Activation.Enabled(); }
-  int HoverDelay() const { return m_Activation.HoverDelay(); }
-  const Tooltip& Popup() const { return m_Tooltip; }
-  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
+  bool Enabled() const { return m_activation.Enabled(); }
+  int HoverDelay() const { return m_activation.HoverDelay(); }
+  const CTooltip& Popup() const { return m_tooltip; }
+  const CTrayIcon& TrayIcon() const { return m_trayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
-  void OpenLookup(const std::wstring& word) { m_LookupWindow.Open(word); }
+  void OpenLookup(const std::wstring& word) { m_lookupWindow.Open(word); }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
@@ -106,36 +106,36 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SetToggleItemText(const std::wstring& text) override;
   std::wstring GetText(std::wstring_view key) override;
 
-  CTrayIcon m_TrayIcon;
-  HICON m_hTrayImage = nullptr;  // shared: not destroyed
-  std::vector<HotKeyRow> m_HotKeys;
-  Tooltip m_Tooltip;
-  CActivation m_Activation{*this};
+  CTrayIcon m_trayIcon;
+  HICON m_trayImage = nullptr;  // shared: not destroyed
+  std::vector<HotKeyRow> m_hotKeys;
+  CTooltip m_tooltip;
+  CActivation m_activation{*this};
 
   // The look-up's services and the request itself.
-  CComTextCapture m_Capture;
-  CDialogMessages m_Messages{m_hWnd};
-  CTooltipPopup m_Popup{m_Tooltip, m_hWnd};
-  CStoreDictionary m_Dictionary;
-  CBundleCaptions m_Captions;
-  CWordNetAnalysis m_Lexical;
-  CComposeCache m_ComposeCache{&LookupDataGeneration};
+  CComTextCapture m_capture;
+  CDialogMessages m_messages{m_hwnd};
+  CTooltipPopup m_popup{m_tooltip, m_hwnd};
+  CStoreDictionary m_dictionary;
+  CBundleCaptions m_captions;
+  CWordNetAnalysis m_lexical;
+  CComposeCache m_composeCache{&LookupDataGeneration};
   // The look-up window composes with the same request; the popup's look-ups reach its history
   // through the tap around capture and popup.
-  CLookupWindow m_LookupWindow{m_Lookup};
-  CPopupHistoryTap m_HistoryTap{m_Capture, m_Popup, m_LookupWindow};
-  CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
+  CLookupWindow m_lookupWindow{m_lookup};
+  CPopupHistoryTap m_historyTap{m_capture, m_popup, m_lookupWindow};
+  CLookup m_lookup{{m_historyTap, m_messages, m_historyTap, m_dictionary, m_captions, m_lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
-  bool m_bInLookup = false;
+  bool m_inLookup = false;
   // The hot-key list's selection (see HotKeySelection).
-  int m_nHotKeySelection = 0;
+  int m_hotKeySelection = 0;
   // The tray icon's attempts so far, while the shell is not ready to take it.
-  size_t m_nTrayAttempts = 0;
+  size_t m_trayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).
-  const wchar_t* m_PendingNotice = nullptr;
+  const wchar_t* m_pendingNotice = nullptr;
   // Fills the data cache and opens WordNet right after the start, so that the first popup is
   // not the slow one; joined before the window's owner goes.
-  std::thread m_WarmUp;
+  std::thread m_warmUp;
 };
 
 }  // namespace qv

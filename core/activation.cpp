@@ -12,14 +12,14 @@ bool CActivation::HotKeyHeld() {
 }
 
 void CActivation::OnMouseHookMsg(unsigned msg) {
-  if (!m_bEnabled) return;
+  if (!m_enabled) return;
   const int trigger = m_host.TriggerSelection();
   if (trigger == kHover) {
     if (msg == mouse::kLButtonDown || msg == mouse::kRButtonDown) {
       if (!m_host.CursorOverPopup()) m_host.ClosePopup();
     } else if (msg == mouse::kMove || msg == mouse::kWheel) {
-      m_host.SetHoverTimer(m_nHoverDelay);
-      m_nIdleMs = 0;
+      m_host.SetHoverTimer(m_hoverDelay);
+      m_idleMs = 0;
       m_pace = Pace::Hover;
     }
     return;
@@ -43,14 +43,14 @@ void CActivation::SetPace(Pace pace) {
   if (pace == m_pace) return;
   m_pace = pace;
   m_host.SetHoverTimer(pace == Pace::Idle        ? kIdleTickMs
-                       : pace == Pace::Recapture ? std::max(m_nHoverDelay, kRecaptureMs)
-                                                 : m_nHoverDelay);
+                       : pace == Pace::Recapture ? std::max(m_hoverDelay, kRecaptureMs)
+                                                 : m_hoverDelay);
 }
 
 void CActivation::OnHoverTimer(std::uintptr_t id) {
-  if (!m_bEnabled || id != kHoverTimerId) return;
+  if (!m_enabled || id != kHoverTimerId) return;
   if (HotKeyHeld()) {
-    m_nIdleMs = 0;
+    m_idleMs = 0;
     m_host.LookupUnderCursor();
     // Until the pointer moves (OnMouseHookMsg), the next capture is due a period later.
     SetPace(Pace::Recapture);
@@ -62,18 +62,18 @@ void CActivation::OnHoverTimer(std::uintptr_t id) {
     return;
   }
   // The system's timers tick at least every 10 ms.
-  const int period = std::max(m_nHoverDelay, 10);
+  const int period = std::max(m_hoverDelay, 10);
   if (m_pace == Pace::Idle || period >= kIdleTickMs) return;
-  m_nIdleMs += period;
-  if (m_nIdleMs >= kIdleAfterMs) SetPace(Pace::Idle);
+  m_idleMs += period;
+  if (m_idleMs >= kIdleAfterMs) SetPace(Pace::Idle);
 }
 
 void CActivation::ApplyTrigger() {
   const int trigger = m_host.TriggerSelection();
-  m_nIdleMs = 0;
+  m_idleMs = 0;
   m_pace = Pace::Hover;
   if (trigger == kHover)
-    m_host.SetHoverTimer(m_nHoverDelay);
+    m_host.SetHoverTimer(m_hoverDelay);
   else
     m_host.KillHoverTimer();
   // Every trigger keeps the delay field usable: a delay set under a click trigger serves hover.
@@ -92,13 +92,13 @@ void CActivation::SetEnabled(bool enable, bool fromCheckBox) {
   const std::wstring text = m_host.GetText(enable ? L"Disable" : L"Enable");
   if (!fromCheckBox) m_host.SetEnableCheck(enable);
   m_host.SetToggleItemText(text);
-  m_bEnabled = enable;
+  m_enabled = enable;
 }
 
 void CActivation::OnPopupLinkClick() {
   m_host.SetEnableCheck(false);
   m_host.SetToggleItemText(m_host.GetText(L"Enable"));
-  m_bEnabled = false;
+  m_enabled = false;
   m_host.ClosePopup();
 }
 

@@ -119,11 +119,11 @@ class CActivation {
  public:
   explicit CActivation(IActivationHost& host) : m_host(host) {}
 
-  bool Enabled() const { return m_bEnabled; }
+  bool Enabled() const { return m_enabled; }
   // The start state, set once the settings controls are filled; no bundle text is read.
-  void Start() { m_bEnabled = true; }
-  int HoverDelay() const { return m_nHoverDelay; }
-  void SetHoverDelay(int ms) { m_nHoverDelay = ms; }
+  void Start() { m_enabled = true; }
+  int HoverDelay() const { return m_hoverDelay; }
+  void SetHoverDelay(int ms) { m_hoverDelay = ms; }
 
   void OnMouseHookMsg(unsigned msg);
   void OnHoverTimer(std::uintptr_t id);
@@ -144,9 +144,9 @@ class CActivation {
   void SetPace(Pace pace);
 
   IActivationHost& m_host;
-  bool m_bEnabled = false;  // set when the settings controls are filled
-  int m_nHoverDelay = kStartHoverDelay;
-  int m_nIdleMs = 0;  // time of the ticks without a hot key since the last event
+  bool m_enabled = false;  // set when the settings controls are filled
+  int m_hoverDelay = kStartHoverDelay;
+  int m_idleMs = 0;  // time of the ticks without a hot key since the last event
   Pace m_pace = Pace::Hover;
   std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };

@@ -48,12 +48,12 @@ bool EqualIgnoringCase(std::wstring_view a, std::wstring_view b) {
                     [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
-std::wstring DisableLink(const std::wstring& strDisable) {
-  return L"\n\t\t\t\t\t\t\t\t<A>" + strDisable + L"</A>";
+std::wstring DisableLink(const std::wstring& disable) {
+  return L"\n\t\t\t\t\t\t\t\t<A>" + disable + L"</A>";
 }
 
-std::wstring TranslationBlock(const std::wstring& word, const std::wstring& strTTL) {
-  return L"[" + word + L"]\n" + strTTL + L"\n[" + word + L"]\n";
+std::wstring TranslationBlock(const std::wstring& word, const std::wstring& title) {
+  return L"[" + word + L"]\n" + title + L"\n[" + word + L"]\n";
 }
 
 }  // namespace
@@ -74,41 +74,41 @@ std::wstring ComponentErrorText(const ComponentError& error) {
 }
 
 void CLookup::LookupUnderCursor() {
-  ITextCapture& capture = m_Services.capture;
+  ITextCapture& capture = m_services.capture;
   if (!capture.CreateRequest()) {
-    m_Services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
+    m_services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
     return;  // a popup already on screen stays
   }
-  std::wstring sIn, context;
+  std::wstring captured, context;
   long contextStart = -1;
   ITextCapture::Result r = capture.Capture(kCaptureOptions, L"");
   if (!r.error && r.text.empty())
     r = capture.Capture(kCaptureOptions | kCaptureRecognition, kRecognitionLanguage);
   if (r.error) {
-    m_Services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
+    m_services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
   } else {
-    sIn = std::move(r.text);
+    captured = std::move(r.text);
     context = std::move(r.context);
     contextStart = r.contextStart;
   }
 
   // The same word in another sentence may stand in another expression.
-  std::wstring key = sIn;
+  std::wstring key = captured;
   if (contextStart >= 0 && !context.empty())
     key += L'\n' + std::to_wstring(contextStart) + L'\n' + context;
-  if (m_Cache) {
-    if (const auto* kept = m_Cache->Find(key)) {
-      m_Services.popup.Show(kept->first, kept->second);
+  if (m_cache) {
+    if (const auto* kept = m_cache->Find(key)) {
+      m_services.popup.Show(kept->first, kept->second);
       return;
     }
   }
-  LookupResult result = Compose(std::move(sIn), context, contextStart);
-  if (m_Cache) m_Cache->Add(key, result.title, result.body);
-  m_Services.popup.Show(result.title, result.body);
+  LookupResult result = Compose(std::move(captured), context, contextStart);
+  if (m_cache) m_cache->Add(key, result.title, result.body);
+  m_services.popup.Show(result.title, result.body);
 }
 
 bool CLookup::HasTranslation(const std::wstring& word) {
-  return !m_Services.dictionary.Lookup(DictSource::Translation, word).empty();
+  return !m_services.dictionary.Lookup(DictSource::Translation, word).empty();
 }
 
 std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
@@ -119,27 +119,27 @@ std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
   for (const std::wstring& s : spellings)
     if (HasTranslation(s)) return s;
   for (const std::wstring& s : spellings) {
-    std::string narrow = m_Word.ToNarrowWord(s);
-    if (m_Word.ConversionStatus == 0 && m_Services.lexical.Knows(narrow)) return s;
+    std::string narrow = m_word.ToNarrowWord(s);
+    if (m_word.ConversionStatus == 0 && m_services.lexical.Knows(narrow)) return s;
   }
   return written;
 }
 
-LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long contextStart) {
-  IDictionary& dict = m_Services.dictionary;
-  const std::wstring link = DisableLink(m_Services.captions.GetText(kDisableKey));
-  std::wstring sOut;
-  if (sIn.empty()) {
-    m_Word.BuildLexicalText(sIn, sOut);
-    return {kEmptyTitle, sOut + link};
+LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context, long contextStart) {
+  IDictionary& dict = m_services.dictionary;
+  const std::wstring link = DisableLink(m_services.captions.GetText(kDisableKey));
+  std::wstring out;
+  if (captured.empty()) {
+    m_word.BuildLexicalText(captured, out);
+    return {kEmptyTitle, out + link};
   }
-  const std::wstring written = WordOfToken(sIn);
+  const std::wstring written = WordOfToken(captured);
   const std::wstring temp = SpellingWithEntry(written);
 
   std::wstring morphedWordS;
-  std::string sNarrow = m_Word.ToNarrowWord(temp);
-  if (m_Word.ConversionStatus == 0) {
-    if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(sNarrow)))
+  std::string narrow = m_word.ToNarrowWord(temp);
+  if (m_word.ConversionStatus == 0) {
+    if (std::optional<std::string> base = m_services.lexical.BaseForm(std::move(narrow)))
       morphedWordS = platform::AnsiToWide(*base);
   }
   // A possessive or another spelling shows the word it was looked up as.
@@ -147,45 +147,45 @@ LookupResult CLookup::Compose(std::wstring sIn, std::wstring_view context, long 
 
   // The word's own French: its line, else its base form's.
   std::wstring wordBlock;
-  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, temp); !strTTL.empty())
-    wordBlock = TranslationBlock(temp, strTTL);
+  if (std::wstring title = dict.Lookup(DictSource::Translation, temp); !title.empty())
+    wordBlock = TranslationBlock(temp, title);
   else if (!morphedWordS.empty())
-    if (strTTL = dict.Lookup(DictSource::Translation, morphedWordS); !strTTL.empty())
-      wordBlock = TranslationBlock(morphedWordS, strTTL);
+    if (title = dict.Lookup(DictSource::Translation, morphedWordS); !title.empty())
+      wordBlock = TranslationBlock(morphedWordS, title);
 
   if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size()) {
     if (std::optional<Expression> expression =
-            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical))
+            FindExpression(context, static_cast<std::size_t>(contextStart), m_services.lexical))
       return ComposeExpression(*expression, std::move(wordBlock), link);
   }
 
-  m_Word.BuildLexicalText(temp, sOut);
-  FillHeadings(sOut, temp, m_Word.HeadingForms(), dict);
-  std::wstring strPronounce = dict.Lookup(DictSource::Pronounce, written);
-  std::wstring title = sIn;
-  if (!strPronounce.empty()) title += L"  " + strPronounce + L" *";
+  m_word.BuildLexicalText(temp, out);
+  FillHeadings(out, temp, m_word.HeadingForms(), dict);
+  std::wstring pronounce = dict.Lookup(DictSource::Pronounce, written);
+  std::wstring title = captured;
+  if (!pronounce.empty()) title += L"  " + pronounce + L" *";
   if (!morphedWordS.empty()) {
     // The base form's pronunciation replaces the word's, even when it has none.
-    strPronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
+    pronounce = dict.Lookup(DictSource::Pronounce, morphedWordS);
     title += L" --> " + morphedWordS;
-    if (!strPronounce.empty()) title += L" " + strPronounce + L" *";
+    if (!pronounce.empty()) title += L" " + pronounce + L" *";
   }
-  if (!strPronounce.empty()) sOut += L"\n* " + m_Services.captions.GetText(kPronounceHelpKey);
-  return {std::move(title), wordBlock + sOut + link};
+  if (!pronounce.empty()) out += L"\n* " + m_services.captions.GetText(kPronounceHelpKey);
+  return {std::move(title), wordBlock + out + link};
 }
 
 LookupResult CLookup::ComposeExpression(const Expression& expression, std::wstring wordBlock,
                                         const std::wstring& link) {
-  IDictionary& dict = m_Services.dictionary;
+  IDictionary& dict = m_services.dictionary;
   const std::wstring lemma = platform::AnsiToWide(expression.lemma);
   std::wstring title = expression.written;
   if (!EqualIgnoringCase(expression.written, lemma)) title += L" --> " + lemma;
   std::wstring body;
-  if (std::wstring strTTL = dict.Lookup(DictSource::Translation, lemma); !strTTL.empty())
-    body = TranslationBlock(lemma, strTTL);
+  if (std::wstring title = dict.Lookup(DictSource::Translation, lemma); !title.empty())
+    body = TranslationBlock(lemma, title);
   std::wstring senses;
-  m_Word.BuildLexicalText(lemma, senses);
-  FillHeadings(senses, lemma, m_Word.HeadingForms(), dict);
+  m_word.BuildLexicalText(lemma, senses);
+  FillHeadings(senses, lemma, m_word.HeadingForms(), dict);
   body += senses;
   // The pointed word's own French closes it, one blank line below.
   while (body.ends_with(L'\n')) body.pop_back();

@@ -96,7 +96,7 @@ struct LookupResult {
 class CLookup {
  public:
   explicit CLookup(const LookupServices& services)
-      : m_Services(services), m_Word(services.lexical, services.captions) {}
+      : m_services(services), m_word(services.lexical, services.captions) {}
 
   // The whole request: capture (with one recognition retry), composition, popup.
   void LookupUnderCursor();
@@ -104,12 +104,12 @@ class CLookup {
   // The composition alone, for a text already captured (empty: nothing was captured). With
   // the text around it and where the captured text starts there, the expression it stands in
   // («gave» in «He gave up smoking») comes first, then the word's own French.
-  LookupResult Compose(std::wstring sIn, std::wstring_view context = {}, long contextStart = -1);
+  LookupResult Compose(std::wstring captured, std::wstring_view context = {}, long contextStart = -1);
 
-  CCapturedWord& Word() { return m_Word; }
+  CCapturedWord& Word() { return m_word; }
 
   // Results kept by captured text, for the requests LookupUnderCursor makes; none by default.
-  void UseCache(CComposeCache* cache) { m_Cache = cache; }
+  void UseCache(CComposeCache* cache) { m_cache = cache; }
 
  private:
   // The spelling of the word to look up: as written, else its possessive's noun or another
@@ -120,9 +120,9 @@ class CLookup {
   LookupResult ComposeExpression(const Expression& expression, std::wstring wordBlock,
                                  const std::wstring& link);
 
-  LookupServices m_Services;
-  CCapturedWord m_Word;
-  CComposeCache* m_Cache = nullptr;
+  LookupServices m_services;
+  CCapturedWord m_word;
+  CComposeCache* m_cache = nullptr;
 };
 
 }  // namespace qv

@@ -14,6 +14,8 @@
 #include "app/tooltip.h"
 #include "capture/wcapture.h"
 
+using qv::CTooltip;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -228,7 +230,7 @@ void BenchPopup() {
   HWND owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 600, 500, 200,
                                100, nullptr, nullptr, wc.hInstance, nullptr);
   SetCursorPos(200, 150);
-  Tooltip tip;
+  CTooltip tip;
   std::vector<double> popup;
   for (int i = 0; i < 200; ++i) {
     const auto t0 = Clock::now();

@@ -46,7 +46,7 @@ class MainDlg : public ::testing::Test {
   void SetUp() override {
     ui::AppModule().AddMessageLoop(&loop);
     ASSERT_TRUE(dlg.Create(nullptr));
-    h = dlg.m_hWnd;
+    h = dlg.m_hwnd;
     Pump();
   }
   void TearDown() override {
@@ -151,7 +151,7 @@ TEST_F(MainDlg, TrayIconRecordAndTaskbarRestart) {
   EXPECT_EQ(DWORD(NIIF_USER | NIIF_NOSOUND), tray.NotifyData().dwInfoFlags);
 
   // The shell tells every top-level window that its taskbar came back.
-  SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  SendMessageW(tray.m_hwnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(tray.IsCreated());
   EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray.NotifyData().uFlags);  // no balloon
 
