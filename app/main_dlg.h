@@ -9,7 +9,6 @@
 #include <span>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/activation.h"
 #include "core/lookup/lookup.h"
@@ -31,6 +30,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   static constexpr int IDD = IDD_MAINDLG;
   static constexpr UINT kTrayCallback = WM_USER + 201;  // 1225
   static constexpr UINT kTrayIconId = IDR_TRAYMENU;
+  // A registered message by which another program on the desktop (an accessibility tool, the
+  // end-to-end test) chooses an activation sequence: its number in wParam, one of those without
+  // a list entry too. It returns TRUE when the sequence was taken.
+  static constexpr const wchar_t* kSequenceMessageName = L"QvActivationSequence";
 
   CMainDlg();
   ~CMainDlg() override;
@@ -44,6 +47,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   bool Enabled() const { return m_Activation.Enabled(); }
   int HoverDelay() const { return m_Activation.HoverDelay(); }
+  const CActivation& Activation() const { return m_Activation; }
   const Tooltip& Popup() const { return m_Tooltip; }
   const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
@@ -61,9 +65,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnExit(UINT, WPARAM, LPARAM);
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
-  LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
-  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
   LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnSequenceMessage(UINT, WPARAM, LPARAM);
   LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
@@ -92,10 +95,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   // What the activation decisions ask of the dialog.
   bool KeyDown(int virtualKey) override;
-  int TriggerSelection() override;
-  int HotKeySelection() override;
-  void SelectTrigger(int trigger) override;
-  void SelectHotKey(int hotKey) override;
   std::pair<int, int> CursorPosition() override;
   bool CursorOverPopup() override;
   void ClosePopup() override;
@@ -108,7 +107,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   CTrayIcon m_TrayIcon;
   HICON m_hTrayImage = nullptr;  // shared: not destroyed
-  std::vector<HotKeyRow> m_HotKeys;
   Tooltip m_Tooltip;
   CActivation m_Activation{*this};
 
@@ -127,8 +125,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CLookup m_Lookup{{m_HistoryTap, m_Messages, m_HistoryTap, m_Dictionary, m_Captions, m_Lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
   bool m_bInLookup = false;
-  // The hot-key list's selection (see HotKeySelection).
-  int m_nHotKeySelection = 0;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_nTrayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).
