@@ -32,14 +32,13 @@ constexpr wchar_t kCaptureNotice[] = L"Text capture unavailable";
 
 CMainDlg::CMainDlg() { m_lookup.UseCache(&m_composeCache); }
 
-// Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
-// (its own destruction removes the icon).
+// Release the capture engine, destroy the popup, then the tray icon (its own destruction
+// removes the icon).
 CMainDlg::~CMainDlg() {
-  if (m_warmUp.joinable()) m_warmUp.join();
-  m_capture.ReleaseEngine();
-  m_tooltip.Destroy();
-  m_hotKeys.clear();
-  if (m_hwnd) DestroyWindow();
+  if (m_WarmUp.joinable()) m_WarmUp.join();
+  m_Capture.ReleaseEngine();
+  m_Tooltip.Destroy();
+  if (m_hWnd) DestroyWindow();
 }
 
 std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
@@ -61,9 +60,9 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
       OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
-      OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
-      OnCommand<CMainDlg>(IDC_HOTKEY, CBN_SELCHANGE, &CMainDlg::OnHotKeyChanged),
       OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
+      OnMessage<CMainDlg>(RegisterWindowMessageW(kSequenceMessageName),
+                          &CMainDlg::OnSequenceMessage),
       OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
       OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
       OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
@@ -198,16 +197,8 @@ LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {
 }
 
 void CMainDlg::InitSettingsControls() {
-  HWND hotKeys = GetDlgItem(IDC_HOTKEY), triggers = GetDlgItem(IDC_TRIGGER),
-       sequences = GetDlgItem(IDC_SEQUENCE);
-  m_hotKeys.assign(std::begin(kHotKeys), std::end(kHotKeys));
-  for (const HotKeyRow& row : m_hotKeys)
-    SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
-  SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
-  m_hotKeySelection = static_cast<int>(SendMessageW(hotKeys, CB_GETCURSEL, 0, 0));
-  for (const wchar_t* name : kTriggerNames)
-    SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
+  // The list's first entry is the activation's start state, hover with Ctrl.
+  HWND sequences = GetDlgItem(IDC_SEQUENCE);
   CTextBundle localizer(kMainSection);
   for (const wchar_t* key : kSequenceKeys) {
     const std::wstring text = localizer.GetText(key);
@@ -309,20 +300,20 @@ LRESULT CMainDlg::OnShowSettings(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
-  m_activation.OnTriggerChanged();
-  return 0;
-}
-
-LRESULT CMainDlg::OnHotKeyChanged(UINT, WPARAM, LPARAM) {
-  m_hotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hwnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
-  return 0;
-}
-
 LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
   m_activation.OnActivationSequenceChanged(
       static_cast<int>(SendDlgItemMessageW(m_hwnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
   return 0;
+}
+
+// A sequence with a list entry shows there as if the user had chosen it; the others leave the
+// list as it is. A number outside the table changes nothing.
+LRESULT CMainDlg::OnSequenceMessage(UINT msg, WPARAM wp, LPARAM) {
+  // WM_NULL stands here only when the message could not be registered.
+  if (msg == WM_NULL || wp >= std::size(kSequences)) return FALSE;
+  if (wp < std::size(kSequenceKeys)) SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_SETCURSEL, wp, 0);
+  m_Activation.OnActivationSequenceChanged(static_cast<int>(wp));
+  return TRUE;
 }
 
 LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
@@ -363,23 +354,6 @@ LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
 // What the activation decisions ask of the dialog.
 
 bool CMainDlg::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
-
-int CMainDlg::TriggerSelection() {
-  return static_cast<int>(SendDlgItemMessageW(m_hwnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
-}
-
-// The timer's ticks read the copy of the hot-key list's selection kept here instead of asking
-// the list each time; the copy follows SelectHotKey and the list's own change notices.
-int CMainDlg::HotKeySelection() { return m_hotKeySelection; }
-
-void CMainDlg::SelectTrigger(int trigger) {
-  SendDlgItemMessageW(m_hwnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
-}
-
-void CMainDlg::SelectHotKey(int hotKey) {
-  SendDlgItemMessageW(m_hwnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
-  m_hotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hwnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
-}
 
 std::pair<int, int> CMainDlg::CursorPosition() {
   POINT pt{};

@@ -9,7 +9,6 @@
 #include <span>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/activation.h"
 #include "core/lookup/lookup.h"
@@ -31,6 +30,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   static constexpr int IDD = IDD_MAINDLG;
   static constexpr UINT kTrayCallback = WM_USER + 201;  // 1225
   static constexpr UINT kTrayIconId = IDR_TRAYMENU;
+  // A registered message by which another program on the desktop (an accessibility tool, the
+  // end-to-end test) chooses an activation sequence: its number in wParam, one of those without
+  // a list entry too. It returns TRUE when the sequence was taken.
+  static constexpr const wchar_t* kSequenceMessageName = L"QvActivationSequence";
 
   CMainDlg();
   ~CMainDlg() override;
@@ -42,10 +45,11 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
 
-  bool Enabled() const { return m_activation.Enabled(); }
-  int HoverDelay() const { return m_activation.HoverDelay(); }
-  const CTooltip& Popup() const { return m_tooltip; }
-  const CTrayIcon& TrayIcon() const { return m_trayIcon; }
+  bool Enabled() const { return m_Activation.Enabled(); }
+  int HoverDelay() const { return m_Activation.HoverDelay(); }
+  const CActivation& Activation() const { return m_Activation; }
+  const Tooltip& Popup() const { return m_Tooltip; }
+  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
   void OpenLookup(const std::wstring& word) { m_lookupWindow.Open(word); }
 
@@ -61,9 +65,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnExit(UINT, WPARAM, LPARAM);
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
-  LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
-  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
   LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnSequenceMessage(UINT, WPARAM, LPARAM);
   LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
@@ -92,10 +95,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   // What the activation decisions ask of the dialog.
   bool KeyDown(int virtualKey) override;
-  int TriggerSelection() override;
-  int HotKeySelection() override;
-  void SelectTrigger(int trigger) override;
-  void SelectHotKey(int hotKey) override;
   std::pair<int, int> CursorPosition() override;
   bool CursorOverPopup() override;
   void ClosePopup() override;
@@ -106,11 +105,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SetToggleItemText(const std::wstring& text) override;
   std::wstring GetText(std::wstring_view key) override;
 
-  CTrayIcon m_trayIcon;
-  HICON m_trayImage = nullptr;  // shared: not destroyed
-  std::vector<HotKeyRow> m_hotKeys;
-  CTooltip m_tooltip;
-  CActivation m_activation{*this};
+  CTrayIcon m_TrayIcon;
+  HICON m_hTrayImage = nullptr;  // shared: not destroyed
+  Tooltip m_Tooltip;
+  CActivation m_Activation{*this};
 
   // The look-up's services and the request itself.
   CComTextCapture m_capture;
@@ -126,9 +124,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CPopupHistoryTap m_historyTap{m_capture, m_popup, m_lookupWindow};
   CLookup m_lookup{{m_historyTap, m_messages, m_historyTap, m_dictionary, m_captions, m_lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
-  bool m_inLookup = false;
-  // The hot-key list's selection (see HotKeySelection).
-  int m_hotKeySelection = 0;
+  bool m_bInLookup = false;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_trayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).

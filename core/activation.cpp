@@ -6,15 +6,18 @@
 namespace qv {
 
 bool CActivation::HotKeyHeld() {
-  const int sel = m_host.HotKeySelection();
-  if (sel < 0 || sel >= static_cast<int>(std::size(kHotKeys))) return false;
-  return HotKeyCodeHeld(kHotKeys[sel].code, [this](int key) { return m_host.KeyDown(key); });
+  return HotKeyCodeHeld(kHotKeys[m_hotKey].code, [this](int key) { return m_host.KeyDown(key); });
+}
+
+void CActivation::Select(int trigger, int hotKey) {
+  if (trigger >= kLeftClick && trigger <= kHover) m_trigger = trigger;
+  if (hotKey >= 0 && hotKey < static_cast<int>(std::size(kHotKeys))) m_hotKey = hotKey;
+  ApplyTrigger();
 }
 
 void CActivation::OnMouseHookMsg(unsigned msg) {
-  if (!m_enabled) return;
-  const int trigger = m_host.TriggerSelection();
-  if (trigger == kHover) {
+  if (!m_bEnabled) return;
+  if (m_trigger == kHover) {
     if (msg == mouse::kLButtonDown || msg == mouse::kRButtonDown) {
       if (!m_host.CursorOverPopup()) m_host.ClosePopup();
     } else if (msg == mouse::kMove || msg == mouse::kWheel) {
@@ -30,7 +33,7 @@ void CActivation::OnMouseHookMsg(unsigned msg) {
   const bool moved = pointer != m_lastPointer;
   m_lastPointer = pointer;
   if (!HotKeyHeld() || (msg == mouse::kMove && !moved)) return;
-  const bool left = trigger == kLeftClick;
+  const bool left = m_trigger == kLeftClick;
   if (msg == (left ? mouse::kLButtonDown : mouse::kRButtonDown))
     m_host.LookupUnderCursor();
   else if (msg == (left ? mouse::kLButtonUp : mouse::kRButtonUp))
@@ -69,11 +72,10 @@ void CActivation::OnHoverTimer(std::uintptr_t id) {
 }
 
 void CActivation::ApplyTrigger() {
-  const int trigger = m_host.TriggerSelection();
-  m_idleMs = 0;
+  m_nIdleMs = 0;
   m_pace = Pace::Hover;
-  if (trigger == kHover)
-    m_host.SetHoverTimer(m_hoverDelay);
+  if (m_trigger == kHover)
+    m_host.SetHoverTimer(m_nHoverDelay);
   else
     m_host.KillHoverTimer();
   // Every trigger keeps the delay field usable: a delay set under a click trigger serves hover.
@@ -81,11 +83,10 @@ void CActivation::ApplyTrigger() {
 }
 
 void CActivation::OnActivationSequenceChanged(int sequence) {
-  if (sequence >= 0 && sequence < static_cast<int>(std::size(kSequences))) {
-    m_host.SelectTrigger(kSequences[sequence].trigger);
-    m_host.SelectHotKey(kSequences[sequence].hotKey);
-  }
-  ApplyTrigger();
+  if (sequence >= 0 && sequence < static_cast<int>(std::size(kSequences)))
+    Select(kSequences[sequence].trigger, kSequences[sequence].hotKey);
+  else
+    ApplyTrigger();
 }
 
 void CActivation::SetEnabled(bool enable, bool fromCheckBox) {
