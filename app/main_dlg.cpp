@@ -35,10 +35,10 @@ CMainDlg::CMainDlg() { m_lookup.UseCache(&m_composeCache); }
 // Release the capture engine, destroy the popup, then the tray icon (its own destruction
 // removes the icon).
 CMainDlg::~CMainDlg() {
-  if (m_WarmUp.joinable()) m_WarmUp.join();
-  m_Capture.ReleaseEngine();
-  m_Tooltip.Destroy();
-  if (m_hWnd) DestroyWindow();
+  if (m_warmUp.joinable()) m_warmUp.join();
+  m_capture.ReleaseEngine();
+  m_tooltip.Destroy();
+  if (m_hwnd) DestroyWindow();
 }
 
 std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
@@ -311,8 +311,8 @@ LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
 LRESULT CMainDlg::OnSequenceMessage(UINT msg, WPARAM wp, LPARAM) {
   // WM_NULL stands here only when the message could not be registered.
   if (msg == WM_NULL || wp >= std::size(kSequences)) return FALSE;
-  if (wp < std::size(kSequenceKeys)) SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_SETCURSEL, wp, 0);
-  m_Activation.OnActivationSequenceChanged(static_cast<int>(wp));
+  if (wp < std::size(kSequenceKeys)) SendDlgItemMessageW(m_hwnd, IDC_SEQUENCE, CB_SETCURSEL, wp, 0);
+  m_activation.OnActivationSequenceChanged(static_cast<int>(wp));
   return TRUE;
 }
 

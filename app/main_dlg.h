@@ -45,11 +45,11 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
 
-  bool Enabled() const { return m_Activation.Enabled(); }
-  int HoverDelay() const { return m_Activation.HoverDelay(); }
-  const CActivation& Activation() const { return m_Activation; }
-  const Tooltip& Popup() const { return m_Tooltip; }
-  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
+  bool Enabled() const { return m_activation.Enabled(); }
+  int HoverDelay() const { return m_activation.HoverDelay(); }
+  const CActivation& Activation() const { return m_activation; }
+  const CTooltip& Popup() const { return m_tooltip; }
+  const CTrayIcon& TrayIcon() const { return m_trayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
   void OpenLookup(const std::wstring& word) { m_lookupWindow.Open(word); }
 
@@ -105,10 +105,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SetToggleItemText(const std::wstring& text) override;
   std::wstring GetText(std::wstring_view key) override;
 
-  CTrayIcon m_TrayIcon;
-  HICON m_hTrayImage = nullptr;  // shared: not destroyed
-  Tooltip m_Tooltip;
-  CActivation m_Activation{*this};
+  CTrayIcon m_trayIcon;
+  HICON m_trayImage = nullptr;  // shared: not destroyed
+  CTooltip m_tooltip;
+  CActivation m_activation{*this};
 
   // The look-up's services and the request itself.
   CComTextCapture m_capture;
@@ -124,7 +124,7 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   CPopupHistoryTap m_historyTap{m_capture, m_popup, m_lookupWindow};
   CLookup m_lookup{{m_historyTap, m_messages, m_historyTap, m_dictionary, m_captions, m_lexical}};
   // A look-up in progress does not start another one from a loop that it runs.
-  bool m_bInLookup = false;
+  bool m_inLookup = false;
   // The tray icon's attempts so far, while the shell is not ready to take it.
   size_t m_trayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).

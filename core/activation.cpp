@@ -16,7 +16,7 @@ void CActivation::Select(int trigger, int hotKey) {
 }
 
 void CActivation::OnMouseHookMsg(unsigned msg) {
-  if (!m_bEnabled) return;
+  if (!m_enabled) return;
   if (m_trigger == kHover) {
     if (msg == mouse::kLButtonDown || msg == mouse::kRButtonDown) {
       if (!m_host.CursorOverPopup()) m_host.ClosePopup();
@@ -72,10 +72,10 @@ void CActivation::OnHoverTimer(std::uintptr_t id) {
 }
 
 void CActivation::ApplyTrigger() {
-  m_nIdleMs = 0;
+  m_idleMs = 0;
   m_pace = Pace::Hover;
   if (m_trigger == kHover)
-    m_host.SetHoverTimer(m_nHoverDelay);
+    m_host.SetHoverTimer(m_hoverDelay);
   else
     m_host.KillHoverTimer();
   // Every trigger keeps the delay field usable: a delay set under a click trigger serves hover.

@@ -115,9 +115,9 @@ class CActivation {
 
   bool Enabled() const { return m_enabled; }
   // The start state, set once the settings controls are filled; no bundle text is read.
-  void Start() { m_bEnabled = true; }
-  int HoverDelay() const { return m_nHoverDelay; }
-  void SetHoverDelay(int ms) { m_nHoverDelay = ms; }
+  void Start() { m_enabled = true; }
+  int HoverDelay() const { return m_hoverDelay; }
+  void SetHoverDelay(int ms) { m_hoverDelay = ms; }
   // The trigger in force (a Trigger) and the hot key (a row of kHotKeys). Every start begins
   // with hover and Ctrl; nothing keeps them across runs.
   int CurrentTrigger() const { return m_trigger; }
@@ -144,11 +144,11 @@ class CActivation {
   void SetPace(Pace pace);
 
   IActivationHost& m_host;
-  bool m_bEnabled = false;  // set when the settings controls are filled
-  int m_nHoverDelay = kStartHoverDelay;
+  bool m_enabled = false;  // set when the settings controls are filled
+  int m_hoverDelay = kStartHoverDelay;
   int m_trigger = kHover;
   int m_hotKey = 0;  // Ctrl
-  int m_nIdleMs = 0;  // time of the ticks without a hot key since the last event
+  int m_idleMs = 0;  // time of the ticks without a hot key since the last event
   Pace m_pace = Pace::Hover;
   std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };
