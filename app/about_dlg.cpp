@@ -5,9 +5,11 @@
 #include "app/ui/center_window.h"
 #include "wordnet_notice.h"  // generated from the licence of Debian's WordNet package
 
-using qv::ui::MsgEntry;
-using qv::ui::OnCommand;
-using qv::ui::OnMessage;
+namespace qv {
+
+using ui::MsgEntry;
+using ui::OnCommand;
+using ui::OnMessage;
 
 std::span<const MsgEntry<CAboutDlg>> CAboutDlg::MessageTable() {
   static constexpr MsgEntry<CAboutDlg> kTable[] = {
@@ -19,11 +21,11 @@ std::span<const MsgEntry<CAboutDlg>> CAboutDlg::MessageTable() {
 }
 
 LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
-  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(qv::LoadProgramIcon(IDI_QV_WINDOW, false)));
-  qv::ui::CenterWindow(m_hWnd);
-  SetDlgItemTextW(m_hWnd, IDC_ABOUT_NOTICE, kWordNetNotice);
-  qv::LocalizeWindow(m_hWnd, L"About", {IDC_ABOUT_MAKER, IDOK});
+  SendMessageW(m_hwnd, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadProgramIcon(IDI_QV_WINDOW, false)));
+  ui::CenterWindow(m_hwnd);
+  SetDlgItemTextW(m_hwnd, IDC_ABOUT_NOTICE, kWordNetNotice);
+  LocalizeWindow(m_hwnd, L"About", {IDC_ABOUT_MAKER, IDOK});
   return TRUE;
 }
 
@@ -32,7 +34,9 @@ LRESULT CAboutDlg::OnCloseCmd(UINT, WPARAM wp, LPARAM) {
   return 0;
 }
 
-void qv::ShowAbout(HWND owner) noexcept {
+void ShowAbout(HWND owner) noexcept {
   CAboutDlg dlg;
   dlg.DoModal(owner);
 }
+
+}  // namespace qv

@@ -6,18 +6,18 @@
 #include "resources/dialogs/about_res.h"
 #include "app/ui/window.h"
 
-class CAboutDlg : public qv::ui::CDialogImpl<CAboutDlg> {
+namespace qv {
+
+class CAboutDlg : public ui::CDialogImpl<CAboutDlg> {
  public:
   enum { IDD = IDD_ABOUTBOX };
 
-  std::span<const qv::ui::MsgEntry<CAboutDlg>> MessageTable();
+  std::span<const ui::MsgEntry<CAboutDlg>> MessageTable();
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
   LRESULT OnCloseCmd(UINT, WPARAM, LPARAM);
 };
-
-namespace qv {
 
 // Modal, owned by `owner`; returns when the dialog closes.
 void ShowAbout(HWND owner) noexcept;

@@ -8,23 +8,23 @@
 namespace qv {
 namespace {
 
-void LocalizeItems(const CTextBundle& local, HMENU hMenu) {
-  int count = GetMenuItemCount(hMenu);
+void LocalizeItems(const CTextBundle& local, HMENU menu) {
+  int count = GetMenuItemCount(menu);
   for (int pos = 0; pos < count; ++pos) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_FTYPE | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &info)) continue;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &info)) continue;
     if (!(info.fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW))) {
-      wchar_t szText[1024] = {};
-      if (GetMenuStringW(hMenu, static_cast<UINT>(pos), szText, 1024, MF_BYPOSITION) > 0) {
-        std::wstring sText = local.GetText(szText);
+      wchar_t buffer[1024] = {};
+      if (GetMenuStringW(menu, static_cast<UINT>(pos), buffer, 1024, MF_BYPOSITION) > 0) {
+        std::wstring localized = local.GetText(buffer);
         // Only the text: the identifier, the submenu and the checked or grayed state stay.
         MENUITEMINFOW text{};
         text.cbSize = sizeof text;
         text.fMask = MIIM_STRING;
-        text.dwTypeData = sText.data();
-        SetMenuItemInfoW(hMenu, static_cast<UINT>(pos), TRUE, &text);
+        text.dwTypeData = localized.data();
+        SetMenuItemInfoW(menu, static_cast<UINT>(pos), TRUE, &text);
       }
     }
     if (info.hSubMenu) LocalizeItems(local, info.hSubMenu);
@@ -39,10 +39,10 @@ void LocalizeText(const CTextBundle& local, HWND wnd) {
 
 }  // namespace
 
-void LocalizeMenu(HMENU hMenu) noexcept {
+void LocalizeMenu(HMENU menu) noexcept {
   try {
     CTextBundle local(kMainSection);
-    LocalizeItems(local, hMenu);
+    LocalizeItems(local, menu);
   } catch (...) {
     // Out of memory while translating: the menu keeps the texts it has.
     platform::TraceFailure(L"translating a menu");

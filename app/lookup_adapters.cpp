@@ -32,10 +32,10 @@ HRESULT CComTextCapture::CreateEngine() noexcept {
 
 bool CComTextCapture::CreateRequest() {
   GetCursorPos(&m_ptMouse);
-  m_hWndUnder = WindowFromPoint(m_ptMouse);
-  if (m_request && !m_bRecognition) return true;
+  m_windowUnder = WindowFromPoint(m_ptMouse);
+  if (m_request && !m_recognition) return true;
   m_request.Reset();
-  m_bRecognition = false;
+  m_recognition = false;
   return SUCCEEDED(CoCreateInstance(CLSID_WInput, nullptr, CLSCTX_ALL, IID_IWInputRequest,
                                     reinterpret_cast<void**>(m_request.GetAddressOf())));
 }
@@ -48,11 +48,11 @@ ITextCapture::Result CComTextCapture::Capture(std::uint32_t options, std::wstrin
     return SUCCEEDED(hr);
   };
   // Window handles travel as 32 bits: the system keeps them within that range.
-  const LONG hwnd = static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_hWndUnder));
+  const LONG hwnd = static_cast<LONG>(reinterpret_cast<LONG_PTR>(m_windowUnder));
   if (!ocrLanguage.empty()) {
     platform::UniqueBstr lang(SysAllocStringLen(ocrLanguage.data(), static_cast<UINT>(ocrLanguage.size())));
     m_request->put_OCRLanguage(lang.get());  // its outcome does not matter
-    m_bRecognition = true;
+    m_recognition = true;
   }
   if (!check(m_request->put_hWnd(hwnd)) || !check(m_request->put_FromX(m_ptMouse.x)) ||
       !check(m_request->put_FromY(m_ptMouse.y)) || !check(m_request->put_ToX(m_ptMouse.x)) ||

@@ -29,8 +29,8 @@ class CComTextCapture : public ITextCapture {
   Microsoft::WRL::ComPtr<IWCapture> m_engine;
   Microsoft::WRL::ComPtr<IWInput> m_request;
   POINT m_ptMouse{};
-  HWND m_hWndUnder = nullptr;
-  bool m_bRecognition = false;  // the request carries a recognition language
+  HWND m_windowUnder = nullptr;
+  bool m_recognition = false;  // the request carries a recognition language
 };
 
 // Posted to the main dialog when the capture component cannot be created or a call of it fails.
@@ -54,11 +54,11 @@ class CDialogMessages : public IMessageBox {
 // position it is left as it is, so that it neither flickers nor costs a new layout.
 class CTooltipPopup : public IPopup {
  public:
-  CTooltipPopup(Tooltip& tooltip, const HWND& owner) : m_tooltip(tooltip), m_owner(owner) {}
+  CTooltipPopup(CTooltip& tooltip, const HWND& owner) : m_tooltip(tooltip), m_owner(owner) {}
   void Show(const std::wstring& title, const std::wstring& body) override;
 
  private:
-  Tooltip& m_tooltip;
+  CTooltip& m_tooltip;
   const HWND& m_owner;
   std::wstring m_title, m_body;
   POINT m_pointer{};

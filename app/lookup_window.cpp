@@ -78,7 +78,7 @@ std::filesystem::path UserHistoryPath() {
 }
 
 CLookupWindow::~CLookupWindow() {
-  if (m_hWnd) DestroyWindow();
+  if (m_hwnd) DestroyWindow();
   if (m_font) DeleteObject(m_font);
 }
 
@@ -112,18 +112,18 @@ void CLookupWindow::SetHistoryEnabled(bool enabled) {
 bool CLookupWindow::HistoryEnabled() { return ReadPref(kHistoryValue).value_or(L"1") != L"0"; }
 
 void CLookupWindow::HistoryChanged() {
-  if (m_hWnd && m_showingHistory) FillList();
+  if (m_hwnd && m_showingHistory) FillList();
 }
 
 void CLookupWindow::Open(const std::wstring& word) {
-  if (!m_hWnd) {
+  if (!m_hwnd) {
     if (!Create(nullptr, L"QV Look Up", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN)) return;
     RestorePlacement();
   }
   StartLoadingWords();
-  if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_RESTORE);
-  ShowWindow(m_hWnd, SW_SHOW);
-  SetForegroundWindow(m_hWnd);
+  if (IsIconic(m_hwnd)) ShowWindow(m_hwnd, SW_RESTORE);
+  ShowWindow(m_hwnd, SW_SHOW);
+  SetForegroundWindow(m_hwnd);
   HWND edit = Item(kWord);
   SetFocus(edit);
   if (!word.empty()) {
@@ -147,7 +147,7 @@ void CLookupWindow::StartLoadingWords() {
     if (m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
       OnWordListReady(0, 0, 0);
     else
-      SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
+      SetTimer(m_hwnd, kWordListTimer, 100, nullptr);
     return;
   }
   try {
@@ -157,7 +157,7 @@ void CLookupWindow::StartLoadingWords() {
     m_loading = std::async(std::launch::async, [] {
       return CWordList::Load(ReadLexiconHome().value_or(""), WordNetDatabaseDir());
     });
-    SetTimer(m_hWnd, kWordListTimer, 100, nullptr);
+    SetTimer(m_hwnd, kWordListTimer, 100, nullptr);
   } catch (...) {
     // No thread to be had: the window works without suggestions.
     platform::TraceFailure(L"starting to read the word list");
@@ -167,7 +167,7 @@ void CLookupWindow::StartLoadingWords() {
 LRESULT CLookupWindow::OnTimer(UINT, WPARAM wp, LPARAM) {
   if (wp == kWordListTimer && m_loading.valid() &&
       m_loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    KillTimer(m_hWnd, kWordListTimer);
+    KillTimer(m_hwnd, kWordListTimer);
     OnWordListReady(0, 0, 0);
   }
   return 0;
@@ -183,14 +183,14 @@ LRESULT CLookupWindow::OnWordListReady(UINT, WPARAM, LPARAM) {
     m_loading = {};
     return 0;
   }
-  if (m_hWnd && !m_showingHistory) FillList();
+  if (m_hwnd && !m_showingHistory) FillList();
   return 0;
 }
 
 LRESULT CLookupWindow::OnCreate(UINT, WPARAM, LPARAM) {
   HINSTANCE inst = ui::ResourceInstance();
   auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, DWORD ex, int id) {
-    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, m_hWnd,
+    return CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, m_hwnd,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
   };
   child(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWord);
@@ -202,14 +202,14 @@ LRESULT CLookupWindow::OnCreate(UINT, WPARAM, LPARAM) {
         WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
         WS_EX_CLIENTEDGE, kResult);
   SendMessageW(Item(kWord), EM_SETLIMITTEXT, kMaxTypedWord, 0);
-  LocalizeWindow(m_hWnd, kMainSection, {kClear, kExport});
-  SetWindowIcons(m_hWnd);
+  LocalizeWindow(m_hwnd, kMainSection, {kClear, kExport});
+  SetWindowIcons(m_hwnd);
 
-  m_dpi = ui::DpiOf(m_hWnd);
+  m_dpi = ui::DpiOf(m_hwnd);
   ApplyFonts();
-  SetWindowPos(m_hWnd, nullptr, 0, 0, Scale(kStartWidth), Scale(kStartHeight),
+  SetWindowPos(m_hwnd, nullptr, 0, 0, Scale(kStartWidth), Scale(kStartHeight),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ui::CenterWindow(m_hWnd, false);
+  ui::CenterWindow(m_hwnd, false);
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) loop->AddMessageFilter(this);
   FillList();
   return 0;
@@ -227,7 +227,7 @@ void CLookupWindow::ApplyFonts() {
 
 void CLookupWindow::Layout() {
   RECT rc;
-  GetClientRect(m_hWnd, &rc);
+  GetClientRect(m_hwnd, &rc);
   const int m = Scale(kMargin), listW = Scale(kListWidth), editH = Scale(kEditHeight),
             buttonH = Scale(kButtonHeight);
   const int w = rc.right, h = rc.bottom;
@@ -256,7 +256,7 @@ LRESULT CLookupWindow::OnDpiChanged(UINT, WPARAM wp, LPARAM lp) {
   m_dpi = LOWORD(wp);
   ApplyFonts();
   const RECT* r = reinterpret_cast<const RECT*>(lp);
-  SetWindowPos(m_hWnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+  SetWindowPos(m_hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                SWP_NOZORDER | SWP_NOACTIVATE);
   Layout();
   return 0;
@@ -284,7 +284,7 @@ LRESULT CLookupWindow::OnDestroy(UINT, WPARAM, LPARAM) {
 LRESULT CLookupWindow::OnCtlColorStatic(UINT, WPARAM wp, LPARAM lp) {
   // The read-only result area reads as a page, not as a disabled field.
   if (reinterpret_cast<HWND>(lp) != Item(kResult))
-    return DefWindowProcW(m_hWnd, WM_CTLCOLORSTATIC, wp, lp);
+    return DefWindowProcW(m_hwnd, WM_CTLCOLORSTATIC, wp, lp);
   HDC dc = reinterpret_cast<HDC>(wp);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   SetBkColor(dc, GetSysColor(COLOR_WINDOW));
@@ -294,7 +294,7 @@ LRESULT CLookupWindow::OnCtlColorStatic(UINT, WPARAM wp, LPARAM lp) {
 // The class has no background brush of its own: the window is painted in the dialog colour.
 LRESULT CLookupWindow::OnEraseBackground(UINT, WPARAM wp, LPARAM) {
   RECT rc;
-  GetClientRect(m_hWnd, &rc);
+  GetClientRect(m_hwnd, &rc);
   FillRect(reinterpret_cast<HDC>(wp), &rc, GetSysColorBrush(COLOR_BTNFACE));
   return 1;
 }
@@ -312,16 +312,16 @@ void CLookupWindow::RestorePlacement() {
     return;
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
-  GetWindowPlacement(m_hWnd, &wp);
+  GetWindowPlacement(m_hwnd, &wp);
   wp.rcNormalPosition = r;
   wp.showCmd = SW_HIDE;
-  SetWindowPlacement(m_hWnd, &wp);
+  SetWindowPlacement(m_hwnd, &wp);
 }
 
 void CLookupWindow::SavePlacement() {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
-  if (!GetWindowPlacement(m_hWnd, &wp)) return;
+  if (!GetWindowPlacement(m_hwnd, &wp)) return;
   const RECT& r = wp.rcNormalPosition;
   wchar_t text[64];
   std::swprintf(text, 64, L"%ld %ld %ld %ld", r.left, r.top, r.right, r.bottom);
@@ -414,7 +414,7 @@ LRESULT CLookupWindow::OnClear(UINT, WPARAM, LPARAM) {
   const bool cleared = m_history.Clear();
   FillList();
   if (!cleared)
-    MessageBoxW(m_hWnd, Text(L"The history could not be cleared.").c_str(),
+    MessageBoxW(m_hwnd, Text(L"The history could not be cleared.").c_str(),
                 Text(L"QV Look Up").c_str(), MB_ICONHAND);
   return 0;
 }
@@ -426,7 +426,7 @@ LRESULT CLookupWindow::OnExport(UINT, WPARAM, LPARAM) {
   wchar_t file[MAX_PATH] = L"qv-words.tsv";
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = m_hWnd;
+  ofn.hwndOwner = m_hwnd;
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH;
@@ -441,20 +441,20 @@ LRESULT CLookupWindow::OnExport(UINT, WPARAM, LPARAM) {
   const bool ok = WriteFileSafely(std::filesystem::path(file), text);
   SetCursor(old);
   if (!ok)
-    MessageBoxW(m_hWnd, Text(L"The word list could not be written.").c_str(),
+    MessageBoxW(m_hwnd, Text(L"The word list could not be written.").c_str(),
                 Text(L"QV Look Up").c_str(), MB_ICONHAND);
   return 0;
 }
 
 BOOL CLookupWindow::PreTranslateMessage(MSG* pMsg) {
-  if (!m_hWnd || !pMsg->hwnd || (pMsg->hwnd != m_hWnd && !IsChild(m_hWnd, pMsg->hwnd)))
+  if (!m_hwnd || !pMsg->hwnd || (pMsg->hwnd != m_hwnd && !IsChild(m_hwnd, pMsg->hwnd)))
     return FALSE;
   try {
     if (pMsg->message == WM_KEYDOWN) {
       const bool inWord = pMsg->hwnd == Item(kWord), inList = pMsg->hwnd == Item(kList);
       switch (pMsg->wParam) {
         case VK_ESCAPE:
-          PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+          PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
           return TRUE;
         case VK_RETURN:
           if (inWord || inList) {
@@ -484,7 +484,7 @@ BOOL CLookupWindow::PreTranslateMessage(MSG* pMsg) {
     platform::TraceFailure(L"handling a key in the look-up window");
     return TRUE;
   }
-  return IsDialogMessageW(m_hWnd, pMsg);
+  return IsDialogMessageW(m_hwnd, pMsg);
 }
 
 }  // namespace qv

@@ -87,7 +87,7 @@ class CLookupWindow : public ui::CWindowImpl<CLookupWindow>, public ui::CMessage
   void RestorePlacement();
   void SavePlacement();
   int Scale(int logical) const { return MulDiv(logical, static_cast<int>(m_dpi), 96); }
-  HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+  HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
 
   CLookup& m_lookup;
   CHistory& m_history;

@@ -36,17 +36,16 @@ CMainDlg::CMainDlg()
         if (HWND wnd = m_historyTroubleWnd.load())
           PostMessageW(wnd, kHistoryTroubleMessage, static_cast<WPARAM>(trouble), 0);
       }) {
-  m_Lookup.UseCache(&m_ComposeCache);
+  m_lookup.UseCache(&m_composeCache);
 }
 
-// Release the capture engine, destroy the popup, free the hot-key table, then the tray icon
-// (its own destruction removes the icon).
+// Release the capture engine, destroy the popup, then the tray icon (its own destruction
+// removes the icon).
 CMainDlg::~CMainDlg() {
-  if (m_WarmUp.joinable()) m_WarmUp.join();
-  m_Capture.ReleaseEngine();
-  m_Tooltip.Destroy();
-  m_HotKeys.clear();
-  if (m_hWnd) DestroyWindow();
+  if (m_warmUp.joinable()) m_warmUp.join();
+  m_capture.ReleaseEngine();
+  m_tooltip.Destroy();
+  if (m_hwnd) DestroyWindow();
 }
 
 std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
@@ -68,9 +67,9 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
       OnCommand<CMainDlg>(IDC_EXIT, &CMainDlg::OnExit),
       OnCommand<CMainDlg>(IDCANCEL, &CMainDlg::OnCancel),
       OnCommand<CMainDlg>(ID_TRAY_SETTINGS, &CMainDlg::OnShowSettings),
-      OnCommand<CMainDlg>(IDC_TRIGGER, CBN_SELCHANGE, &CMainDlg::OnTriggerChanged),
-      OnCommand<CMainDlg>(IDC_HOTKEY, CBN_SELCHANGE, &CMainDlg::OnHotKeyChanged),
       OnCommand<CMainDlg>(IDC_SEQUENCE, CBN_SELCHANGE, &CMainDlg::OnActivationSequenceChanged),
+      OnMessage<CMainDlg>(RegisterWindowMessageW(kSequenceMessageName),
+                          &CMainDlg::OnSequenceMessage),
       OnCommand<CMainDlg>(IDC_ENABLE, BN_CLICKED, &CMainDlg::OnEnableClicked),
       OnCommand<CMainDlg>(ID_WEB_TUTORIAL, 0, &CMainDlg::OnWebTutorial),
       OnCommand<CMainDlg>(ID_PRONOUNCE_GUIDE, 0, &CMainDlg::OnPronounceGuide),
@@ -85,25 +84,25 @@ std::span<const ui::MsgEntry<CMainDlg>> CMainDlg::MessageTable() {
   return table;
 }
 
-BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hWnd, pMsg); }
+BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) { return IsDialogMessageW(m_hwnd, pMsg); }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
-  m_historyTroubleWnd = m_hWnd;
+  m_historyTroubleWnd = m_hwnd;
   m_history.SetEnabled(CLookupWindow::HistoryEnabled());
   m_history.Load();
-  ui::CenterWindow(m_hWnd);
-  SetWindowIcons(m_hWnd);
+  ui::CenterWindow(m_hwnd);
+  SetWindowIcons(m_hwnd);
 
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->AddMessageFilter(this);
   }
 
-  m_hTrayImage = LoadProgramIcon(IDI_QV_TRAY, true);
+  m_trayImage = LoadProgramIcon(IDI_QV_TRAY, true);
   // Without its icon QV works on while the icon is tried again; it ends if the icon never comes.
-  if (!AddTrayIcon()) SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
-  MouseHook::Instance().Install(m_hWnd);
+  if (!AddTrayIcon()) SetTimer(m_hwnd, kTrayRetryTimerId, kTrayRetryDelaysMs[0], nullptr);
+  MouseHook::Instance().Install(m_hwnd);
   InitSettingsControls();
-  m_Activation.ApplyTrigger();
+  m_activation.ApplyTrigger();
   CreateCaptureEngine();
   StartWarmUp();
   return 0;
@@ -112,7 +111,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
 void CMainDlg::StartWarmUp() {
   try {
     // The thread reads its own copy of the configuration: the registry stays this thread's.
-    m_WarmUp = std::thread([config = CurrentLookupConfig()]() noexcept {
+    m_warmUp = std::thread([config = CurrentLookupConfig()]() noexcept {
       try {
         WarmUpLookupData(config);
       } catch (...) {
@@ -128,10 +127,10 @@ void CMainDlg::StartWarmUp() {
 bool CMainDlg::AddTrayIcon() {
   const std::wstring tip = CTextBundle(kMainSection).GetText(L"Brantel QV Dictionary");
   CTrayIcon::Options options;
-  options.notifyWindow = m_hWnd;
+  options.notifyWindow = m_hwnd;
   options.id = kTrayIconId;
   options.callbackMessage = kTrayCallback;
-  options.icon = m_hTrayImage;
+  options.icon = m_trayImage;
   options.tooltip = tip;
   options.defaultItem = TRAY_POS_SETTINGS;
   // The name shows once in a balloon as the icon comes, without a sound.
@@ -139,52 +138,52 @@ bool CMainDlg::AddTrayIcon() {
   options.balloonTimeoutMs = 10;
   options.balloonStyle = CTrayIcon::BalloonStyle::User;
   options.balloonSilent = true;
-  return m_TrayIcon.Create(options);
+  return m_trayIcon.Create(options);
 }
 
 void CMainDlg::RetryTrayIcon() {
-  KillTimer(m_hWnd, kTrayRetryTimerId);
-  ++m_nTrayAttempts;
+  KillTimer(m_hwnd, kTrayRetryTimerId);
+  ++m_trayAttempts;
   if (AddTrayIcon()) {
-    if (m_PendingNotice) ShowNotice(m_PendingNotice);
+    if (m_pendingNotice) ShowNotice(m_pendingNotice);
     return;
   }
-  if (m_nTrayAttempts < std::size(kTrayRetryDelaysMs)) {
-    SetTimer(m_hWnd, kTrayRetryTimerId, kTrayRetryDelaysMs[m_nTrayAttempts], nullptr);
+  if (m_trayAttempts < std::size(kTrayRetryDelaysMs)) {
+    SetTimer(m_hwnd, kTrayRetryTimerId, kTrayRetryDelaysMs[m_trayAttempts], nullptr);
     return;
   }
   // A QV without its icon could not be reached or ended by the user: it says so and ends.
   CTextBundle localizer(kMainSection);
-  MessageBoxW(m_hWnd, localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon").c_str(),
+  MessageBoxW(m_hwnd, localizer.GetText(L"Failed to create Brantel QV Dictionary tray icon").c_str(),
               localizer.GetText(L"Brantel QV Dictionary").c_str(), MB_ICONHAND);
   Quit(1);
 }
 
 void CMainDlg::CreateCaptureEngine() {
-  if (FAILED(m_Capture.CreateEngine())) CaptureUnavailable();
+  if (FAILED(m_capture.CreateEngine())) CaptureUnavailable();
 }
 
 void CMainDlg::SwitchLookups(bool enable, bool fromCheckBox) {
-  if (enable && FAILED(m_Capture.CreateEngine())) {
+  if (enable && FAILED(m_capture.CreateEngine())) {
     if (fromCheckBox) SetEnableCheck(false);
     ShowNotice(kCaptureNotice);
     return;
   }
-  m_Activation.SetEnabled(enable, fromCheckBox);
+  m_activation.SetEnabled(enable, fromCheckBox);
 }
 
 void CMainDlg::CaptureUnavailable() {
-  if (!m_Activation.Enabled()) return;  // already told; look-ups stay off until switched on
+  if (!m_activation.Enabled()) return;  // already told; look-ups stay off until switched on
   ClosePopup();
-  m_Activation.SetEnabled(false);
+  m_activation.SetEnabled(false);
   ShowNotice(kCaptureNotice);
 }
 
 void CMainDlg::ShowNotice(const wchar_t* key) {
-  m_PendingNotice = m_TrayIcon.IsCreated() ? nullptr : key;
-  if (m_PendingNotice) return;
+  m_pendingNotice = m_trayIcon.IsCreated() ? nullptr : key;
+  if (m_pendingNotice) return;
   CTextBundle localizer(kMainSection);
-  m_TrayIcon.ShowBalloon(localizer.GetText(key).c_str(),
+  m_trayIcon.ShowBalloon(localizer.GetText(key).c_str(),
                          localizer.GetText(L"Brantel QV Dictionary").c_str(),
                          CTrayIcon::BalloonStyle::Warning, kNoticeMs);
 }
@@ -207,76 +206,68 @@ LRESULT CMainDlg::OnCaptureFailed(UINT, WPARAM, LPARAM) {
 }
 
 void CMainDlg::InitSettingsControls() {
-  HWND hotKeys = GetDlgItem(IDC_HOTKEY), triggers = GetDlgItem(IDC_TRIGGER),
-       sequences = GetDlgItem(IDC_SEQUENCE);
-  m_HotKeys.assign(std::begin(kHotKeys), std::end(kHotKeys));
-  for (const HotKeyRow& row : m_HotKeys)
-    SendMessageW(hotKeys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.name));
-  SendMessageW(hotKeys, CB_SETCURSEL, 0, 0);
-  m_nHotKeySelection = static_cast<int>(SendMessageW(hotKeys, CB_GETCURSEL, 0, 0));
-  for (const wchar_t* name : kTriggerNames)
-    SendMessageW(triggers, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-  SendMessageW(triggers, CB_SETCURSEL, kHover, 0);
+  // The list's first entry is the activation's start state, hover with Ctrl.
+  HWND sequences = GetDlgItem(IDC_SEQUENCE);
   CTextBundle localizer(kMainSection);
   for (const wchar_t* key : kSequenceKeys) {
     const std::wstring text = localizer.GetText(key);
     SendMessageW(sequences, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   SendMessageW(sequences, CB_SETCURSEL, 0, 0);
-  CheckDlgButton(m_hWnd, IDC_ENABLE, BST_CHECKED);
-  CheckDlgButton(m_hWnd, IDC_HISTORY, m_LookupWindow.HistoryEnabled() ? BST_CHECKED : BST_UNCHECKED);
-  m_Activation.Start();
-  m_Activation.SetHoverDelay(kStartHoverDelay);
-  SetDlgItemTextW(m_hWnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
+  CheckDlgButton(m_hwnd, IDC_ENABLE, BST_CHECKED);
+  CheckDlgButton(m_hwnd, IDC_HISTORY, m_lookupWindow.HistoryEnabled() ? BST_CHECKED : BST_UNCHECKED);
+  m_activation.Start();
+  m_activation.SetHoverDelay(kStartHoverDelay);
+  SetDlgItemTextW(m_hwnd, IDC_DELAY, std::to_wstring(kStartHoverDelay).c_str());
   AttachLocalizedMenu();
-  LocalizeWindow(m_hWnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
+  LocalizeWindow(m_hwnd, kMainSection, {IDC_HOTKEY_GROUP, IDC_SEQUENCE_LABEL, IDC_ENABLE_LABEL, IDOK,
                                         IDCANCEL, IDC_EXIT, IDC_HISTORY});
 }
 
 void CMainDlg::AttachLocalizedMenu() {
   HMENU menu = LoadMenuW(ui::ResourceInstance(), MAKEINTRESOURCEW(IDR_MAINMENU));
   if (!menu) return;
-  SetMenu(m_hWnd, menu);  // destroyed with the window
+  SetMenu(m_hwnd, menu);  // destroyed with the window
   LocalizeMenu(menu);
-  DrawMenuBar(m_hWnd);
+  DrawMenuBar(m_hwnd);
 }
 
 void CMainDlg::LookupUnderCursor() {
-  if (m_bInLookup) return;
-  m_bInLookup = true;
+  if (m_inLookup) return;
+  m_inLookup = true;
   try {
-    if (std::optional<LookupResult> result = m_Lookup.LookupUnderCursor())
+    if (std::optional<LookupResult> result = m_lookup.LookupUnderCursor())
       if (m_popupRecorder.Record(*result, static_cast<std::int64_t>(std::time(nullptr))))
-        m_LookupWindow.HistoryChanged();
+        m_lookupWindow.HistoryChanged();
   } catch (...) {
     // Out of memory in the middle of a look-up: this one shows nothing.
     platform::TraceFailure(L"looking up the word under the pointer");
   }
-  m_bInLookup = false;
+  m_inLookup = false;
 }
 
 LRESULT CMainDlg::OnMouseHookMsg(UINT, WPARAM wp, LPARAM) {
-  m_Activation.OnMouseHookMsg(static_cast<unsigned>(wp));
+  m_activation.OnMouseHookMsg(static_cast<unsigned>(wp));
   return 1;
 }
 
 LRESULT CMainDlg::OnTrayNotification(UINT, WPARAM wp, LPARAM lp) {
-  m_TrayIcon.OnTrayNotification(wp, lp);
+  m_trayIcon.OnTrayNotification(wp, lp);
   return 0;
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM) {
-  RemovePropW(m_hWnd, startup::kReadyProperty);  // set by the start-up
+  RemovePropW(m_hwnd, startup::kReadyProperty);  // set by the start-up
   if (ui::CMessageLoop* loop = ui::AppModule().GetMessageLoop()) {
     loop->RemoveMessageFilter(this);
   }
-  m_TrayIcon.DestroyWindow();
+  m_trayIcon.DestroyWindow();
   return 0;
 }
 
 LRESULT CMainDlg::OnPopupLinkClick(UINT, WPARAM, LPARAM lp) {
   const auto* nm = reinterpret_cast<const NMHDR*>(lp);
-  if (nm && nm->code == TTN_LINKCLICK) m_Activation.OnPopupLinkClick();
+  if (nm && nm->code == TTN_LINKCLICK) m_activation.OnPopupLinkClick();
   return 0;
 }
 
@@ -285,21 +276,21 @@ LRESULT CMainDlg::OnHoverTimer(UINT, WPARAM wp, LPARAM) {
     RetryTrayIcon();
     return 0;
   }
-  m_Activation.OnHoverTimer(wp);
+  m_activation.OnHoverTimer(wp);
   return 1;
 }
 
 LRESULT CMainDlg::OnToggleEnabled(UINT, WPARAM, LPARAM) {
-  SwitchLookups(!m_Activation.Enabled(), false);
+  SwitchLookups(!m_activation.Enabled(), false);
   return 0;
 }
 
 LRESULT CMainDlg::OnOK(UINT, WPARAM, LPARAM) {
   wchar_t text[64] = {};
-  GetDlgItemTextW(m_hWnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
+  GetDlgItemTextW(m_hwnd, IDC_DELAY, text, static_cast<int>(std::size(text)));
   // The leading decimal digits; none gives 0.
-  m_Activation.SetHoverDelay(static_cast<int>(std::wcstol(text, nullptr, 10)));
-  ShowWindow(m_hWnd, SW_HIDE);
+  m_activation.SetHoverDelay(static_cast<int>(std::wcstol(text, nullptr, 10)));
+  ShowWindow(m_hwnd, SW_HIDE);
   return 0;
 }
 
@@ -311,33 +302,33 @@ LRESULT CMainDlg::OnExit(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnCancel(UINT, WPARAM, LPARAM) {
-  ShowWindow(m_hWnd, SW_HIDE);
+  ShowWindow(m_hwnd, SW_HIDE);
   return 0;
 }
 
 LRESULT CMainDlg::OnShowSettings(UINT, WPARAM, LPARAM) {
-  ShowWindow(m_hWnd, SW_SHOWNORMAL);
-  return 0;
-}
-
-LRESULT CMainDlg::OnTriggerChanged(UINT, WPARAM, LPARAM) {
-  m_Activation.OnTriggerChanged();
-  return 0;
-}
-
-LRESULT CMainDlg::OnHotKeyChanged(UINT, WPARAM, LPARAM) {
-  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
+  ShowWindow(m_hwnd, SW_SHOWNORMAL);
   return 0;
 }
 
 LRESULT CMainDlg::OnActivationSequenceChanged(UINT, WPARAM, LPARAM) {
-  m_Activation.OnActivationSequenceChanged(
-      static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
+  m_activation.OnActivationSequenceChanged(
+      static_cast<int>(SendDlgItemMessageW(m_hwnd, IDC_SEQUENCE, CB_GETCURSEL, 0, 0)));
   return 0;
 }
 
+// A sequence with a list entry shows there as if the user had chosen it; the others leave the
+// list as it is. A number outside the table changes nothing.
+LRESULT CMainDlg::OnSequenceMessage(UINT msg, WPARAM wp, LPARAM) {
+  // WM_NULL stands here only when the message could not be registered.
+  if (msg == WM_NULL || wp >= std::size(kSequences)) return FALSE;
+  if (wp < std::size(kSequenceKeys)) SendDlgItemMessageW(m_hwnd, IDC_SEQUENCE, CB_SETCURSEL, wp, 0);
+  m_activation.OnActivationSequenceChanged(static_cast<int>(wp));
+  return TRUE;
+}
+
 LRESULT CMainDlg::OnEnableClicked(UINT, WPARAM, LPARAM) {
-  SwitchLookups(IsDlgButtonChecked(m_hWnd, IDC_ENABLE) == BST_CHECKED, true);
+  SwitchLookups(IsDlgButtonChecked(m_hwnd, IDC_ENABLE) == BST_CHECKED, true);
   return 0;
 }
 
@@ -357,40 +348,23 @@ LRESULT CMainDlg::OnAbout(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CMainDlg::OnOpenLookup(UINT, WPARAM, LPARAM) {
-  m_LookupWindow.Open(L"");
+  m_lookupWindow.Open(L"");
   return 0;
 }
 
 // Another process's data: only a look-up request of the right shape is taken.
 LRESULT CMainDlg::OnCopyData(UINT, WPARAM, LPARAM lp) {
-  return m_LookupWindow.OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
+  return m_lookupWindow.OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lp)) ? TRUE : FALSE;
 }
 
 LRESULT CMainDlg::OnHistoryClicked(UINT, WPARAM, LPARAM) {
-  m_LookupWindow.SetHistoryEnabled(IsDlgButtonChecked(m_hWnd, IDC_HISTORY) == BST_CHECKED);
+  m_lookupWindow.SetHistoryEnabled(IsDlgButtonChecked(m_hwnd, IDC_HISTORY) == BST_CHECKED);
   return 0;
 }
 
 // What the activation decisions ask of the dialog.
 
 bool CMainDlg::KeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
-
-int CMainDlg::TriggerSelection() {
-  return static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_GETCURSEL, 0, 0));
-}
-
-// The timer's ticks read the copy of the hot-key list's selection kept here instead of asking
-// the list each time; the copy follows SelectHotKey and the list's own change notices.
-int CMainDlg::HotKeySelection() { return m_nHotKeySelection; }
-
-void CMainDlg::SelectTrigger(int trigger) {
-  SendDlgItemMessageW(m_hWnd, IDC_TRIGGER, CB_SETCURSEL, trigger, 0);
-}
-
-void CMainDlg::SelectHotKey(int hotKey) {
-  SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_SETCURSEL, hotKey, 0);
-  m_nHotKeySelection = static_cast<int>(SendDlgItemMessageW(m_hWnd, IDC_HOTKEY, CB_GETCURSEL, 0, 0));
-}
 
 std::pair<int, int> CMainDlg::CursorPosition() {
   POINT pt{};
@@ -401,27 +375,27 @@ std::pair<int, int> CMainDlg::CursorPosition() {
 bool CMainDlg::CursorOverPopup() {
   POINT pt;
   GetCursorPos(&pt);
-  return m_Tooltip.hwnd() && WindowFromPoint(pt) == m_Tooltip.hwnd();
+  return m_tooltip.hwnd() && WindowFromPoint(pt) == m_tooltip.hwnd();
 }
 
-void CMainDlg::ClosePopup() { m_Tooltip.Destroy(); }
+void CMainDlg::ClosePopup() { m_tooltip.Destroy(); }
 
 void CMainDlg::SetHoverTimer(int delayMs) {
-  SetTimer(m_hWnd, kHoverTimerId, static_cast<UINT>(delayMs), nullptr);
+  SetTimer(m_hwnd, kHoverTimerId, static_cast<UINT>(delayMs), nullptr);
 }
 
-void CMainDlg::KillHoverTimer() { KillTimer(m_hWnd, kHoverTimerId); }
+void CMainDlg::KillHoverTimer() { KillTimer(m_hwnd, kHoverTimerId); }
 
 void CMainDlg::EnableDelayField(bool enable) { EnableWindow(GetDlgItem(IDC_DELAY), enable); }
 
 void CMainDlg::SetEnableCheck(bool checked) {
-  CheckDlgButton(m_hWnd, IDC_ENABLE, checked ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(m_hwnd, IDC_ENABLE, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CMainDlg::SetToggleItemText(const std::wstring& text) {
-  m_TrayIcon.SetMenuItemText(TRAY_POS_TOGGLE, text.c_str());
+  m_trayIcon.SetMenuItemText(TRAY_POS_TOGGLE, text.c_str());
 }
 
-std::wstring CMainDlg::GetText(std::wstring_view key) { return m_Captions.GetText(key); }
+std::wstring CMainDlg::GetText(std::wstring_view key) { return m_captions.GetText(key); }
 
 }  // namespace qv

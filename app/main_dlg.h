@@ -10,7 +10,6 @@
 #include <span>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "core/activation.h"
 #include "core/history/history.h"
@@ -37,6 +36,10 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   // Posted when the history file cannot be read or written (wParam: the CHistory::Trouble), at
   // most once in the program's run.
   static constexpr UINT kHistoryTroubleMessage = WM_APP + 22;
+  // A registered message by which another program on the desktop (an accessibility tool, the
+  // end-to-end test) chooses an activation sequence: its number in wParam, one of those without
+  // a list entry too. It returns TRUE when the sequence was taken.
+  static constexpr const wchar_t* kSequenceMessageName = L"QvActivationSequence";
 
   CMainDlg();
   ~CMainDlg() override;
@@ -48,12 +51,13 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   std::span<const ui::MsgEntry<CMainDlg>> MessageTable();
 
-  bool Enabled() const { return m_Activation.Enabled(); }
-  int HoverDelay() const { return m_Activation.HoverDelay(); }
-  const Tooltip& Popup() const { return m_Tooltip; }
-  const CTrayIcon& TrayIcon() const { return m_TrayIcon; }
+  bool Enabled() const { return m_activation.Enabled(); }
+  int HoverDelay() const { return m_activation.HoverDelay(); }
+  const CActivation& Activation() const { return m_activation; }
+  const CTooltip& Popup() const { return m_tooltip; }
+  const CTrayIcon& TrayIcon() const { return m_trayIcon; }
   // The look-up window, opened with the word looked up when it is not empty.
-  void OpenLookup(const std::wstring& word) { m_LookupWindow.Open(word); }
+  void OpenLookup(const std::wstring& word) { m_lookupWindow.Open(word); }
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
@@ -67,9 +71,8 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   LRESULT OnExit(UINT, WPARAM, LPARAM);
   LRESULT OnCancel(UINT, WPARAM, LPARAM);
   LRESULT OnShowSettings(UINT, WPARAM, LPARAM);
-  LRESULT OnTriggerChanged(UINT, WPARAM, LPARAM);
-  LRESULT OnHotKeyChanged(UINT, WPARAM, LPARAM);
   LRESULT OnActivationSequenceChanged(UINT, WPARAM, LPARAM);
+  LRESULT OnSequenceMessage(UINT, WPARAM, LPARAM);
   LRESULT OnEnableClicked(UINT, WPARAM, LPARAM);
   LRESULT OnWebTutorial(UINT, WPARAM, LPARAM);
   LRESULT OnPronounceGuide(UINT, WPARAM, LPARAM);
@@ -98,10 +101,6 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
 
   // What the activation decisions ask of the dialog.
   bool KeyDown(int virtualKey) override;
-  int TriggerSelection() override;
-  int HotKeySelection() override;
-  void SelectTrigger(int trigger) override;
-  void SelectHotKey(int hotKey) override;
   std::pair<int, int> CursorPosition() override;
   bool CursorOverPopup() override;
   void ClosePopup() override;
@@ -112,39 +111,36 @@ class CMainDlg : public ui::CDialogImpl<CMainDlg>,
   void SetToggleItemText(const std::wstring& text) override;
   std::wstring GetText(std::wstring_view key) override;
 
-  CTrayIcon m_TrayIcon;
-  HICON m_hTrayImage = nullptr;  // shared: not destroyed
-  std::vector<HotKeyRow> m_HotKeys;
-  Tooltip m_Tooltip;
-  CActivation m_Activation{*this};
+  CTrayIcon m_trayIcon;
+  HICON m_trayImage = nullptr;  // shared: not destroyed
+  CTooltip m_tooltip;
+  CActivation m_activation{*this};
 
   // The look-up's services and the request itself.
-  CComTextCapture m_Capture;
-  CDialogMessages m_Messages{m_hWnd};
-  CTooltipPopup m_Popup{m_Tooltip, m_hWnd};
-  CStoreDictionary m_Dictionary;
-  CBundleCaptions m_Captions;
-  CWordNetAnalysis m_Lexical;
-  CComposeCache m_ComposeCache{&LookupDataGeneration};
-  CLookup m_Lookup{{m_Capture, m_Messages, m_Popup, m_Dictionary, m_Captions, m_Lexical}};
+  CComTextCapture m_capture;
+  CDialogMessages m_messages{m_hwnd};
+  CTooltipPopup m_popup{m_tooltip, m_hwnd};
+  CStoreDictionary m_dictionary;
+  CBundleCaptions m_captions;
+  CWordNetAnalysis m_lexical;
+  CComposeCache m_composeCache{&LookupDataGeneration};
+  CLookup m_lookup{{m_capture, m_messages, m_popup, m_dictionary, m_captions, m_lexical}};
   // The history, read when the window is created. Its trouble is told from its writing thread
   // too, to this window.
   std::atomic<HWND> m_historyTroubleWnd{nullptr};
   CHistory m_history;
   CPopupRecorder m_popupRecorder{m_history};
   // The look-up window composes with the same request and shows the same history.
-  CLookupWindow m_LookupWindow{m_Lookup, m_history};
+  CLookupWindow m_lookupWindow{m_lookup, m_history};
   // A look-up in progress does not start another one from a loop that it runs.
-  bool m_bInLookup = false;
-  // The hot-key list's selection (see HotKeySelection).
-  int m_nHotKeySelection = 0;
+  bool m_inLookup = false;
   // The tray icon's attempts so far, while the shell is not ready to take it.
-  size_t m_nTrayAttempts = 0;
+  size_t m_trayAttempts = 0;
   // The notice that waits for the tray icon (the capture component failed before it was there).
-  const wchar_t* m_PendingNotice = nullptr;
+  const wchar_t* m_pendingNotice = nullptr;
   // Fills the data cache and opens WordNet right after the start, so that the first popup is
   // not the slow one; joined before the window's owner goes.
-  std::thread m_WarmUp;
+  std::thread m_warmUp;
 };
 
 }  // namespace qv

@@ -4,7 +4,7 @@
 
 namespace qv {
 
-MouseHookBase::MouseHookBase() : m_uMsg(RegisterWindowMessageW(kMessageName)) {}
+MouseHookBase::MouseHookBase() : m_message(RegisterWindowMessageW(kMessageName)) {}
 
 // The system removes the hook with the process; the thread is only asked to end, not waited
 // for, since the process may be on its way out.
@@ -14,7 +14,7 @@ MouseHookBase::~MouseHookBase() {
 
 // The dialog's start does not wait for the thread: the hook is in place moments later.
 void MouseHookBase::Install(HWND target) noexcept {
-  m_hWndTarget = target;
+  m_targetWindow = target;
   if (m_thread) return;
   // The thread needs little stack: a small reservation keeps the process's memory down.
   m_thread.reset(CreateThread(nullptr, kStackBytes, &MouseHookBase::ThreadProc, this,
@@ -77,19 +77,19 @@ void MouseHookBase::Run() noexcept {
   if (HHOOK h = m_hook.exchange(nullptr); h && !m_removedForTest) UnhookWindowsHookEx(h);
 }
 
-LRESULT CALLBACK MouseHookBase::HookProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK MouseHookBase::HookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
   MouseHookBase& self = MouseHook::Instance();
-  if (nCode >= 0) {
+  if (code >= 0) {
     if (const auto* ms = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam)) {
       self.m_lastX.store(ms->pt.x, std::memory_order_relaxed);
       self.m_lastY.store(ms->pt.y, std::memory_order_relaxed);
     }
     self.m_lastEventTick.store(GetTickCount(), std::memory_order_relaxed);
     self.m_events.fetch_add(1, std::memory_order_relaxed);
-    HWND target = self.m_hWndTarget.load(std::memory_order_relaxed);
-    if (IsWindow(target)) PostMessageW(target, self.m_uMsg, wParam, 0);
+    HWND target = self.m_targetWindow.load(std::memory_order_relaxed);
+    if (IsWindow(target)) PostMessageW(target, self.m_message, wParam, 0);
   }
-  return CallNextHookEx(nullptr, nCode, wParam, lParam);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 int GetKeyStateCode() noexcept {

@@ -49,7 +49,7 @@ class MouseHookBase {
   // `target` the receiver of its messages. Returns at once; Installed() tells when the hook is
   // in place.
   void Install(HWND target) noexcept;
-  UINT Message() const noexcept { return m_uMsg; }
+  UINT Message() const noexcept { return m_message; }
   bool Installed() const noexcept { return m_hook.load() != nullptr; }
 
   // Events the hook procedure has seen, and how often the watchdog put the hook back.
@@ -58,7 +58,7 @@ class MouseHookBase {
   // Removes the hook as the system does when it times one out: behind the watchdog's back.
   void RemoveHookBehindWatchdog() noexcept;
 
-  static LRESULT CALLBACK HookProc(int nCode, WPARAM wParam, LPARAM lParam) noexcept;
+  static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
  private:
   static constexpr UINT kRemoveHookMsg = WM_APP + 1;
@@ -68,9 +68,9 @@ class MouseHookBase {
   bool Hook() noexcept;
   void Watch() noexcept;
 
-  UINT m_uMsg;
+  UINT m_message;
   std::atomic<HHOOK> m_hook{nullptr};  // set and removed on the hook thread only
-  std::atomic<HWND> m_hWndTarget{reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))};
+  std::atomic<HWND> m_targetWindow{reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))};
   // The last event the hook procedure saw: its time (GetTickCount) and the pointer there.
   std::atomic<DWORD> m_lastEventTick{0};
   std::atomic<LONG> m_lastX{0}, m_lastY{0};

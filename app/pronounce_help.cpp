@@ -3,8 +3,10 @@
 #include "app/ui/center_window.h"
 #include "app/ui/fit_picture.h"
 
-using qv::ui::MsgEntry;
-using qv::ui::OnMessage;
+namespace qv {
+
+using ui::MsgEntry;
+using ui::OnMessage;
 
 std::span<const MsgEntry<CPronounceHelp>> CPronounceHelp::MessageTable() {
   static constexpr MsgEntry<CPronounceHelp> kTable[] = {
@@ -16,8 +18,8 @@ std::span<const MsgEntry<CPronounceHelp>> CPronounceHelp::MessageTable() {
 
 // Only the picture's size: the caption stays as the template has it.
 LRESULT CPronounceHelp::OnInitDialog(UINT, WPARAM, LPARAM) {
-  qv::ui::FitDialogToPicture(m_hWnd, GetWindow(m_hWnd, GW_CHILD));
-  qv::ui::CenterWindow(m_hWnd, /*onOwner=*/false);
+  ui::FitDialogToPicture(m_hwnd, GetWindow(m_hwnd, GW_CHILD));
+  ui::CenterWindow(m_hwnd, /*onOwner=*/false);
   return TRUE;
 }
 
@@ -26,7 +28,9 @@ LRESULT CPronounceHelp::OnClose(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-void qv::ShowPronounceHelp(HWND owner) noexcept {
+void ShowPronounceHelp(HWND owner) noexcept {
   CPronounceHelp dlg;
   dlg.DoModal(owner);
 }
+
+}  // namespace qv

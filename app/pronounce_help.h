@@ -5,18 +5,18 @@
 #include "resources/dialogs/pronounce_res.h"
 #include "app/ui/window.h"
 
-class CPronounceHelp : public qv::ui::CDialogImpl<CPronounceHelp> {
+namespace qv {
+
+class CPronounceHelp : public ui::CDialogImpl<CPronounceHelp> {
  public:
   enum { IDD = IDD_PRONOUNCE };
 
-  std::span<const qv::ui::MsgEntry<CPronounceHelp>> MessageTable();
+  std::span<const ui::MsgEntry<CPronounceHelp>> MessageTable();
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
   LRESULT OnClose(UINT, WPARAM, LPARAM);
 };
-
-namespace qv {
 
 // Modal, owned by `owner`; returns when the guide closes.
 void ShowPronounceHelp(HWND owner) noexcept;

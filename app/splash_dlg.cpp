@@ -3,8 +3,10 @@
 #include "app/ui/center_window.h"
 #include "app/ui/fit_picture.h"
 
-using qv::ui::MsgEntry;
-using qv::ui::OnMessage;
+namespace qv {
+
+using ui::MsgEntry;
+using ui::OnMessage;
 
 std::span<const MsgEntry<CSplashDlg>> CSplashDlg::MessageTable() {
   static constexpr MsgEntry<CSplashDlg> kTable[] = {
@@ -15,17 +17,19 @@ std::span<const MsgEntry<CSplashDlg>> CSplashDlg::MessageTable() {
 }
 
 LRESULT CSplashDlg::OnInitDialog(UINT, WPARAM, LPARAM) {
-  qv::ui::FitDialogToPicture(m_hWnd, GetWindow(m_hWnd, GW_CHILD));
-  qv::ui::CenterWindow(m_hWnd);
+  ui::FitDialogToPicture(m_hwnd, GetWindow(m_hwnd, GW_CHILD));
+  ui::CenterWindow(m_hwnd);
   // Without the timer nothing would ever close the splash.
-  if (!SetTimer(m_hWnd, kTimerId, kShowMs, nullptr)) EndDialog(1);
+  if (!SetTimer(m_hwnd, kTimerId, kShowMs, nullptr)) EndDialog(1);
   return TRUE;
 }
 
 LRESULT CSplashDlg::OnTimer(UINT, WPARAM wp, LPARAM) {
   if (wp == kTimerId) {
-    KillTimer(m_hWnd, kTimerId);
+    KillTimer(m_hwnd, kTimerId);
     EndDialog(1);
   }
   return 0;
 }
+
+}  // namespace qv

@@ -5,15 +5,19 @@
 #include "resources/dialogs/splash_res.h"
 #include "app/ui/window.h"
 
-class CSplashDlg : public qv::ui::CDialogImpl<CSplashDlg> {
+namespace qv {
+
+class CSplashDlg : public ui::CDialogImpl<CSplashDlg> {
  public:
   enum { IDD = IDD_SPLASH };
   static constexpr UINT_PTR kTimerId = 100;
   static constexpr UINT kShowMs = 2000;
 
-  std::span<const qv::ui::MsgEntry<CSplashDlg>> MessageTable();
+  std::span<const ui::MsgEntry<CSplashDlg>> MessageTable();
 
  private:
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM);
   LRESULT OnTimer(UINT, WPARAM, LPARAM);
 };
+
+}  // namespace qv

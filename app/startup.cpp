@@ -44,8 +44,8 @@ int Run(std::wstring_view tail, int show) {
       ui::AppModule().RemoveMessageLoop();
       return 0;
     }
-    ShowWindow(dlg.m_hWnd, mode == StartMode::Normal ? show : SW_HIDE);
-    SetPropW(dlg.m_hWnd, kReadyProperty, reinterpret_cast<HANDLE>(1));
+    ShowWindow(dlg.m_hwnd, mode == StartMode::Normal ? show : SW_HIDE);
+    SetPropW(dlg.m_hwnd, kReadyProperty, reinterpret_cast<HANDLE>(1));
     if (std::optional<std::wstring> word = ParseLookupCommand(tail)) dlg.OpenLookup(*word);
     result = loop.Run();
     ui::AppModule().RemoveMessageLoop();

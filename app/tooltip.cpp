@@ -12,9 +12,11 @@
 #include "resources/resource_ids.h"
 #include "app/ui/dpi.h"
 
+namespace qv {
+
 namespace {
 
-using qv::platform::SelectedObject;
+using platform::SelectedObject;
 using Range = std::pair<size_t, size_t>;
 
 constexpr int kMargin = 8;       // around title and body
@@ -41,7 +43,7 @@ RECT WorkAreaAt(POINT pt) noexcept {
 // The popup is driven from the owner's window procedure, which no exception may leave: when
 // memory runs out in the middle of a change, the popup is hidden and the look-up goes on.
 void HideAfterFailure(HWND h, bool& shown, const wchar_t* doing) noexcept {
-  qv::platform::TraceFailure(doing);
+  platform::TraceFailure(doing);
   if (h) ShowWindow(h, SW_HIDE);
   shown = false;
 }
@@ -112,7 +114,7 @@ class BodyWriter {
   };
 
   BodyWriter(const Frame& frame, const std::wstring& text, const std::vector<bool>& isLink,
-             std::vector<Tooltip::Piece>& pieces)
+             std::vector<CTooltip::Piece>& pieces)
       : m_f(frame), m_text(text), m_isLink(isLink), m_pieces(pieces) {
     SelectObject(m_f.dc, m_f.bodyFont);
     TEXTMETRICW tm{};
@@ -239,7 +241,7 @@ class BodyWriter {
   const Frame m_f;
   const std::wstring& m_text;
   const std::vector<bool>& m_isLink;
-  std::vector<Tooltip::Piece>& m_pieces;
+  std::vector<CTooltip::Piece>& m_pieces;
   int m_lineH = 0;
   int m_tabW = 1;
   int m_lines = 0;  // lines written
@@ -254,7 +256,7 @@ class BodyWriter {
 
 }  // namespace
 
-bool Tooltip::Create(HWND owner, const wchar_t* title) try {
+bool CTooltip::Create(HWND owner, const wchar_t* title) try {
   Destroy();
   m_owner = owner;
   m_title = title ? title : L"";
@@ -264,43 +266,43 @@ bool Tooltip::Create(HWND owner, const wchar_t* title) try {
   UpdateWindowText();
   return true;
 } catch (...) {
-  qv::platform::TraceFailure(L"creating the popup");
+  platform::TraceFailure(L"creating the popup");
   Destroy();
   return false;
 }
 
-void Tooltip::UpdateWindowText() {
+void CTooltip::UpdateWindowText() {
   std::wstring body;
   std::vector<bool> link;
   StripLinks(m_text, body, link);
-  SetWindowTextW(m_hWnd, (m_title + L"\n" + body).c_str());
+  SetWindowTextW(m_hwnd, (m_title + L"\n" + body).c_str());
 }
 
-void Tooltip::SetMaxWidth(int width) try {
+void CTooltip::SetMaxWidth(int width) try {
   m_maxWidth = std::max(width, 32);
-  if (m_hWnd && m_shown) Place();
+  if (m_hwnd && m_shown) Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown, L"fitting the popup to a new width");
+  HideAfterFailure(m_hwnd, m_shown, L"fitting the popup to a new width");
 }
 
-void Tooltip::SetText(const wchar_t* text) try {
+void CTooltip::SetText(const wchar_t* text) try {
   m_text = text ? text : L"";
-  if (m_hWnd) UpdateWindowText();
-  if (m_hWnd && m_shown) Place();
+  if (m_hwnd) UpdateWindowText();
+  if (m_hwnd && m_shown) Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown, L"setting the popup's text");
+  HideAfterFailure(m_hwnd, m_shown, L"setting the popup's text");
 }
 
-void Tooltip::ShowAtCursor() try {
-  if (!m_hWnd) return;
+void CTooltip::ShowAtCursor() try {
+  if (!m_hwnd) return;
   GetCursorPos(&m_pointer);
   m_shown = true;
   Place();
 } catch (...) {
-  HideAfterFailure(m_hWnd, m_shown, L"showing the popup");
+  HideAfterFailure(m_hwnd, m_shown, L"showing the popup");
 }
 
-void Tooltip::Destroy() noexcept {
+void CTooltip::Destroy() noexcept {
   Detach();
   m_text.clear();
   m_title.clear();
@@ -310,7 +312,7 @@ void Tooltip::Destroy() noexcept {
   ReleaseGdi();
 }
 
-RECT Tooltip::LinkRect() const noexcept {
+RECT CTooltip::LinkRect() const noexcept {
   RECT r{};
   for (const Piece& p : m_pieces)
     if (p.link) UnionRect(&r, &r, &p.rc);
@@ -318,9 +320,9 @@ RECT Tooltip::LinkRect() const noexcept {
 }
 
 // Fonts and icon for the monitor's DPI.
-void Tooltip::LoadGdi() {
+void CTooltip::LoadGdi() {
   ReleaseGdi();
-  const NONCLIENTMETRICSW ncm = qv::ui::FontsAt(m_dpi);
+  const NONCLIENTMETRICSW ncm = ui::FontsAt(m_dpi);
   m_bodyFont.reset(CreateFontIndirectW(&ncm.lfStatusFont));
   LOGFONTW lf = ncm.lfStatusFont;
   lf.lfUnderline = TRUE;
@@ -329,13 +331,13 @@ void Tooltip::LoadGdi() {
   lf.lfWeight = FW_BOLD;
   m_titleFont.reset(CreateFontIndirectW(&lf));
   const int iconPx = Scale(kIconSize);
-  m_ownIcon.reset(static_cast<HICON>(LoadImageW(qv::ui::ResourceInstance(),
+  m_ownIcon.reset(static_cast<HICON>(LoadImageW(ui::ResourceInstance(),
                                                 MAKEINTRESOURCEW(IDI_QV_WINDOW), IMAGE_ICON,
                                                 iconPx, iconPx, LR_DEFAULTCOLOR)));
   m_icon = m_ownIcon ? m_ownIcon.get() : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-void Tooltip::ReleaseGdi() noexcept {
+void CTooltip::ReleaseGdi() noexcept {
   m_bodyFont.reset();
   m_linkFont.reset();
   m_titleFont.reset();
@@ -345,7 +347,7 @@ void Tooltip::ReleaseGdi() noexcept {
 
 // Fonts and icon, then title line and body pieces in client coordinates of a balloon whose
 // top-left corner is (0, 0); the stem is added by Place.
-void Tooltip::Layout() {
+void CTooltip::Layout() {
   LoadGdi();
   const RECT work = WorkAreaAt(m_pointer);
   const int margin = Scale(kMargin), gap = Scale(kGap), closeGap = Scale(kCloseGap);
@@ -355,7 +357,7 @@ void Tooltip::Layout() {
   const int maxBodyH = std::max(Scale(kMinSize), workH - Scale(kStemHeight) - 2 * margin);
 
   // The vectors and strings below may throw: the DC and its first font have owners.
-  qv::platform::WindowDc windowDc(m_hWnd);
+  platform::WindowDc windowDc(m_hwnd);
   const HDC dc = windowDc.get();
   SelectedObject keep(dc, m_titleFont.get());
 
@@ -390,8 +392,8 @@ void Tooltip::Layout() {
 }
 
 // Chooses the side of the pointer, lays out, shapes and shows the window.
-void Tooltip::Place() {
-  m_dpi = qv::ui::DpiAt(m_pointer);
+void CTooltip::Place() {
+  m_dpi = ui::DpiAt(m_pointer);
   Layout();
   const RECT work = WorkAreaAt(m_pointer);
   const int stemH = Scale(kStemHeight), stemW = Scale(kStemWidth), radius = Scale(kRadius);
@@ -416,15 +418,15 @@ void Tooltip::Place() {
   for (Piece& p : m_pieces) OffsetRect(&p.rc, 0, bodyTop);
   Shape(bodyTop, totalH);
 
-  SetWindowPos(m_hWnd, HWND_TOPMOST, left, top, m_size.cx + 1, totalH,
+  SetWindowPos(m_hwnd, HWND_TOPMOST, left, top, m_size.cx + 1, totalH,
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(m_hWnd, nullptr, TRUE);
+  InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 // The window's region: the rounded balloon and its stem.
-void Tooltip::Shape(int bodyTop, int totalH) {
+void CTooltip::Shape(int bodyTop, int totalH) {
   const int stemW = Scale(kStemWidth), radius = Scale(kRadius);
-  qv::platform::UniqueRegion body(CreateRoundRectRgn(0, bodyTop, m_size.cx + 1,
+  platform::UniqueRegion body(CreateRoundRectRgn(0, bodyTop, m_size.cx + 1,
                                                      bodyTop + m_size.cy + 1, 2 * radius,
                                                      2 * radius));
   POINT tri[3];
@@ -437,21 +439,21 @@ void Tooltip::Shape(int bodyTop, int totalH) {
     tri[1] = {m_stemX, totalH - 1};
     tri[2] = {m_stemX + stemW / 2, m_size.cy - 1};
   }
-  const qv::platform::UniqueRegion stem(CreatePolygonRgn(tri, 3, WINDING));
+  const platform::UniqueRegion stem(CreatePolygonRgn(tri, 3, WINDING));
   CombineRgn(body.get(), body.get(), stem.get(), RGN_OR);
   // The window owns the region once it has taken it.
-  if (SetWindowRgn(m_hWnd, body.get(), FALSE)) body.release();
+  if (SetWindowRgn(m_hwnd, body.get(), FALSE)) body.release();
 }
 
-void Tooltip::Paint(HDC dc) {
+void CTooltip::Paint(HDC dc) {
   RECT client;
-  GetClientRect(m_hWnd, &client);
+  GetClientRect(m_hwnd, &client);
   const COLORREF bg = GetSysColor(COLOR_INFOBK), fg = GetSysColor(COLOR_INFOTEXT);
-  const qv::platform::UniqueBrush bgBrush(CreateSolidBrush(bg));
+  const platform::UniqueBrush bgBrush(CreateSolidBrush(bg));
   FillRect(dc, &client, bgBrush.get());
-  const qv::platform::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
-  if (GetWindowRgn(m_hWnd, rgn.get()) != ERROR) {
-    const qv::platform::UniqueBrush frame(CreateSolidBrush(RGB(118, 118, 118)));
+  const platform::UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+  if (GetWindowRgn(m_hwnd, rgn.get()) != ERROR) {
+    const platform::UniqueBrush frame(CreateSolidBrush(RGB(118, 118, 118)));
     FrameRgn(dc, rgn.get(), frame.get(), 1, 1);
   }
 
@@ -480,11 +482,11 @@ void Tooltip::Paint(HDC dc) {
 }
 
 // A cross, framed while pressed.
-void Tooltip::PaintCloseButton(HDC dc, COLORREF color) {
+void CTooltip::PaintCloseButton(HDC dc, COLORREF color) {
   const int inset = Scale(4);
   RECT c = m_closeRc;
   {
-    const qv::platform::UniquePen pen(CreatePen(PS_SOLID, std::max(1, Scale(2) / 2 + 1), color));
+    const platform::UniquePen pen(CreatePen(PS_SOLID, std::max(1, Scale(2) / 2 + 1), color));
     SelectedObject keep(dc, pen.get());
     MoveToEx(dc, c.left + inset, c.top + inset, nullptr);
     LineTo(dc, c.right - inset, c.bottom - inset);
@@ -494,47 +496,47 @@ void Tooltip::PaintCloseButton(HDC dc, COLORREF color) {
   if (m_pressed == Part::Close) DrawEdge(dc, &c, BDR_SUNKENOUTER, BF_RECT);
 }
 
-Tooltip::Part Tooltip::HitTest(POINT pt) const {
+CTooltip::Part CTooltip::HitTest(POINT pt) const {
   if (PtInRect(&m_closeRc, pt)) return Part::Close;
   for (const Piece& p : m_pieces)
     if (p.link && PtInRect(&p.rc, pt)) return Part::Link;
   return Part::None;
 }
 
-std::span<const qv::ui::MsgEntry<Tooltip>> Tooltip::MessageTable() {
-  using qv::ui::OnMessage;
-  static const qv::ui::MsgEntry<Tooltip> table[] = {
-      OnMessage<Tooltip>(WM_MOUSEACTIVATE, &Tooltip::OnMouseActivate),
-      OnMessage<Tooltip>(WM_ERASEBKGND, &Tooltip::OnEraseBackground),
-      OnMessage<Tooltip>(WM_PAINT, &Tooltip::OnPaint),
-      OnMessage<Tooltip>(WM_SETCURSOR, &Tooltip::OnSetCursor),
-      OnMessage<Tooltip>(WM_LBUTTONDOWN, &Tooltip::OnLButtonDown),
-      OnMessage<Tooltip>(WM_LBUTTONUP, &Tooltip::OnLButtonUp),
-      OnMessage<Tooltip>(WM_CAPTURECHANGED, &Tooltip::OnCaptureChanged),
-      OnMessage<Tooltip>(WM_DPICHANGED, &Tooltip::OnDpiChanged),
+std::span<const ui::MsgEntry<CTooltip>> CTooltip::MessageTable() {
+  using ui::OnMessage;
+  static const ui::MsgEntry<CTooltip> table[] = {
+      OnMessage<CTooltip>(WM_MOUSEACTIVATE, &CTooltip::OnMouseActivate),
+      OnMessage<CTooltip>(WM_ERASEBKGND, &CTooltip::OnEraseBackground),
+      OnMessage<CTooltip>(WM_PAINT, &CTooltip::OnPaint),
+      OnMessage<CTooltip>(WM_SETCURSOR, &CTooltip::OnSetCursor),
+      OnMessage<CTooltip>(WM_LBUTTONDOWN, &CTooltip::OnLButtonDown),
+      OnMessage<CTooltip>(WM_LBUTTONUP, &CTooltip::OnLButtonUp),
+      OnMessage<CTooltip>(WM_CAPTURECHANGED, &CTooltip::OnCaptureChanged),
+      OnMessage<CTooltip>(WM_DPICHANGED, &CTooltip::OnDpiChanged),
   };
   return table;
 }
 
 // A click must leave the focus with the program underneath.
-LRESULT Tooltip::OnMouseActivate(UINT, WPARAM, LPARAM) { return MA_NOACTIVATE; }
+LRESULT CTooltip::OnMouseActivate(UINT, WPARAM, LPARAM) { return MA_NOACTIVATE; }
 
 // The painting covers the whole window.
-LRESULT Tooltip::OnEraseBackground(UINT, WPARAM, LPARAM) { return 1; }
+LRESULT CTooltip::OnEraseBackground(UINT, WPARAM, LPARAM) { return 1; }
 
 // Drawn into a bitmap first, so that the balloon does not flicker when its text changes.
-LRESULT Tooltip::OnPaint(UINT, WPARAM, LPARAM) {
+LRESULT CTooltip::OnPaint(UINT, WPARAM, LPARAM) {
   struct Painting {
     HWND h;
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(h, &ps);
     ~Painting() { EndPaint(h, &ps); }
-  } painting{m_hWnd};
+  } painting{m_hwnd};
   const PAINTSTRUCT& ps = painting.ps;
   RECT rc;
-  GetClientRect(m_hWnd, &rc);
-  const qv::platform::UniqueDc mem(CreateCompatibleDC(painting.dc));
-  const qv::platform::UniqueBitmap bmp(CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom));
+  GetClientRect(m_hwnd, &rc);
+  const platform::UniqueDc mem(CreateCompatibleDC(painting.dc));
+  const platform::UniqueBitmap bmp(CreateCompatibleBitmap(painting.dc, rc.right, rc.bottom));
   if (!mem || !bmp) return 0;
   SelectedObject keep(mem.get(), bmp.get());
   IntersectClipRect(mem.get(), ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
@@ -544,23 +546,23 @@ LRESULT Tooltip::OnPaint(UINT, WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT Tooltip::OnSetCursor(UINT, WPARAM, LPARAM) {
+LRESULT CTooltip::OnSetCursor(UINT, WPARAM, LPARAM) {
   POINT pt;
   GetCursorPos(&pt);
-  ScreenToClient(m_hWnd, &pt);
+  ScreenToClient(m_hwnd, &pt);
   SetCursor(LoadCursorW(nullptr, HitTest(pt) == Part::None ? IDC_ARROW : IDC_HAND));
   return TRUE;
 }
 
-LRESULT Tooltip::OnLButtonDown(UINT, WPARAM, LPARAM lp) {
+LRESULT CTooltip::OnLButtonDown(UINT, WPARAM, LPARAM lp) {
   m_pressed = HitTest({static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
-  if (m_pressed != Part::None) SetCapture(m_hWnd);
-  if (m_pressed == Part::Close) InvalidateRect(m_hWnd, &m_closeRc, FALSE);
+  if (m_pressed != Part::None) SetCapture(m_hwnd);
+  if (m_pressed == Part::Close) InvalidateRect(m_hwnd, &m_closeRc, FALSE);
   return 0;
 }
 
-LRESULT Tooltip::OnLButtonUp(UINT, WPARAM, LPARAM lp) {
-  const HWND h = m_hWnd;
+LRESULT CTooltip::OnLButtonUp(UINT, WPARAM, LPARAM lp) {
+  const HWND h = m_hwnd;
   const Part pressed = m_pressed;
   m_pressed = Part::None;
   if (GetCapture() == h) ReleaseCapture();
@@ -582,11 +584,13 @@ LRESULT Tooltip::OnLButtonUp(UINT, WPARAM, LPARAM lp) {
   return 0;
 }
 
-LRESULT Tooltip::OnCaptureChanged(UINT, WPARAM, LPARAM) {
-  if (m_pressed == Part::Close) InvalidateRect(m_hWnd, &m_closeRc, FALSE);
+LRESULT CTooltip::OnCaptureChanged(UINT, WPARAM, LPARAM) {
+  if (m_pressed == Part::Close) InvalidateRect(m_hwnd, &m_closeRc, FALSE);
   m_pressed = Part::None;
   return 0;
 }
 
 // Placement follows the pointer's monitor at every show.
-LRESULT Tooltip::OnDpiChanged(UINT, WPARAM, LPARAM) { return 0; }
+LRESULT CTooltip::OnDpiChanged(UINT, WPARAM, LPARAM) { return 0; }
+
+}  // namespace qv

@@ -15,10 +15,12 @@
 #include "platform/gdi_win.h"
 #include "app/ui/window.h"
 
-class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
+namespace qv {
+
+class CTooltip : public ui::CWindowImpl<CTooltip> {
  public:
-  Tooltip() = default;
-  ~Tooltip() override { Destroy(); }
+  CTooltip() = default;
+  ~CTooltip() override { Destroy(); }
 
   // Replaces any previous popup by a new, hidden one owned by `owner`. False when the window
   // cannot be created; the other calls then do nothing.
@@ -36,8 +38,8 @@ class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
   // Safe without a popup and when called twice.
   void Destroy() noexcept;
 
-  HWND hwnd() const noexcept { return m_hWnd; }
-  operator HWND() const noexcept { return m_hWnd; }
+  HWND hwnd() const noexcept { return m_hwnd; }
+  operator HWND() const noexcept { return m_hwnd; }
 
   // Layout as shown, for the program's tests. Screen point the stem points at; rectangles and
   // pieces in client coordinates.
@@ -56,7 +58,7 @@ class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
   // A shadow under the balloon, and what it covers kept to be put back when it hides.
   static constexpr UINT kClassStyle = CS_DROPSHADOW | CS_SAVEBITS;
 
-  std::span<const qv::ui::MsgEntry<Tooltip>> MessageTable();
+  std::span<const ui::MsgEntry<CTooltip>> MessageTable();
 
  private:
   enum class Part { None, Link, Close };
@@ -101,9 +103,11 @@ class Tooltip : public qv::ui::CWindowImpl<Tooltip> {
   RECT m_closeRc{};
   std::vector<Piece> m_pieces;
   Part m_pressed = Part::None;
-  qv::platform::UniqueFont m_bodyFont;
-  qv::platform::UniqueFont m_linkFont;
-  qv::platform::UniqueFont m_titleFont;
+  platform::UniqueFont m_bodyFont;
+  platform::UniqueFont m_linkFont;
+  platform::UniqueFont m_titleFont;
   HICON m_icon = nullptr;  // the program's own (m_ownIcon), else the system's shared one
-  qv::platform::UniqueIcon m_ownIcon;
+  platform::UniqueIcon m_ownIcon;
 };
+
+}  // namespace qv

@@ -8,11 +8,8 @@
 #include "capture/objects.h"
 #include "capture/refcount.h"
 
+namespace qv::capture {
 namespace {
-
-using qv::capture::ModuleAddRef;
-using qv::capture::ModuleRelease;
-using qv::capture::RefCount;
 
 using CreateFn = HRESULT (*)(REFIID, void**);
 
@@ -23,7 +20,7 @@ class ClassFactory final : public IClassFactory {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (!out) return E_POINTER;
-    return qv::capture::Answer(
+    return Answer(
         iid == IID_IUnknown || iid == IID_IClassFactory ? static_cast<IClassFactory*>(this) : nullptr, out);
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return m_refs.AddRef(); }
@@ -45,23 +42,25 @@ class ClassFactory final : public IClassFactory {
 };
 
 #ifdef QV_SERVE_ENGINE
-HRESULT CreateEngine(REFIID iid, void** out) { return qv::capture::CreateEngine(iid, out); }
+// The engine with the system's recognizer.
+HRESULT CreateSystemEngine(REFIID iid, void** out) { return CreateEngine(iid, out); }
 #endif
 
 }  // namespace
+}  // namespace qv::capture
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  CreateFn create = nullptr;
+  qv::capture::CreateFn create = nullptr;
 #ifdef QV_SERVE_ENGINE
-  if (clsid == CLSID_WCapture) create = CreateEngine;
+  if (clsid == CLSID_WCapture) create = qv::capture::CreateSystemEngine;
 #endif
 #ifdef QV_SERVE_REQUEST
   if (clsid == CLSID_WInput) create = qv::capture::CreateRequest;
 #endif
   if (!create) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) ClassFactory(create);
+  auto* factory = new (std::nothrow) qv::capture::ClassFactory(create);
   if (!factory) return E_OUTOFMEMORY;
   HRESULT hr = factory->QueryInterface(iid, out);
   factory->Release();

@@ -1,7 +1,8 @@
 // When a mouse event or a tick of the hover timer becomes a look-up: the hot-key state codes,
 // the trigger, hot-key and activation-sequence tables, and the decisions taken on them. The
-// program's main dialog supplies the key state, the selections of its settings lists, the popup
-// and the timer through IActivationHost; tests supply fakes.
+// activation keeps the trigger and hot key in force; the program's main dialog supplies the key
+// state, the pointer, the popup, the timer and the controls it updates through IActivationHost;
+// tests supply fakes.
 #pragma once
 
 #include <cstdint>
@@ -45,8 +46,6 @@ inline constexpr HotKeyRow kHotKeys[] = {
     {L"Alt+Q", 81}, {L"Alt", 1},    {L"SHIFT", 4}};
 
 enum Trigger : int { kLeftClick = 0, kRightClick = 1, kHover = 2 };
-inline constexpr const wchar_t* kTriggerNames[] = {L"Left Mouse Click", L"Right Mouse Click",
-                                                   L"Mouse Hover"};
 
 struct SequenceRow {
   int trigger;
@@ -93,11 +92,6 @@ class IActivationHost {
   virtual ~IActivationHost() = default;
   // Whether the key (a virtual-key number) is held now.
   virtual bool KeyDown(int virtualKey) = 0;
-  // The current selections of the hidden trigger and hot-key lists, and changing them.
-  virtual int TriggerSelection() = 0;
-  virtual int HotKeySelection() = 0;
-  virtual void SelectTrigger(int trigger) = 0;
-  virtual void SelectHotKey(int hotKey) = 0;
   // The pointer's position on the screen.
   virtual std::pair<int, int> CursorPosition() = 0;
   // Whether the window under the pointer is the popup; closing the popup.
@@ -119,17 +113,23 @@ class CActivation {
  public:
   explicit CActivation(IActivationHost& host) : m_host(host) {}
 
-  bool Enabled() const { return m_bEnabled; }
+  bool Enabled() const { return m_enabled; }
   // The start state, set once the settings controls are filled; no bundle text is read.
-  void Start() { m_bEnabled = true; }
-  int HoverDelay() const { return m_nHoverDelay; }
-  void SetHoverDelay(int ms) { m_nHoverDelay = ms; }
+  void Start() { m_enabled = true; }
+  int HoverDelay() const { return m_hoverDelay; }
+  void SetHoverDelay(int ms) { m_hoverDelay = ms; }
+  // The trigger in force (a Trigger) and the hot key (a row of kHotKeys). Every start begins
+  // with hover and Ctrl; nothing keeps them across runs.
+  int CurrentTrigger() const { return m_trigger; }
+  int CurrentHotKey() const { return m_hotKey; }
+  // Chooses both, then applies the trigger; a value outside its table leaves that one as it is.
+  void Select(int trigger, int hotKey);
 
   void OnMouseHookMsg(unsigned msg);
   void OnHoverTimer(std::uintptr_t id);
   // Arms the hover timer for the hover trigger, kills it for a click trigger.
   void ApplyTrigger();
-  void OnTriggerChanged() { ApplyTrigger(); }
+  // A row of kSequences chooses the trigger and hot key; any other value keeps them.
   void OnActivationSequenceChanged(int sequence);
   // The tray toggle and the check box (which is already in its new state: fromCheckBox).
   void SetEnabled(bool enable, bool fromCheckBox = false);
@@ -144,9 +144,11 @@ class CActivation {
   void SetPace(Pace pace);
 
   IActivationHost& m_host;
-  bool m_bEnabled = false;  // set when the settings controls are filled
-  int m_nHoverDelay = kStartHoverDelay;
-  int m_nIdleMs = 0;  // time of the ticks without a hot key since the last event
+  bool m_enabled = false;  // set when the settings controls are filled
+  int m_hoverDelay = kStartHoverDelay;
+  int m_trigger = kHover;
+  int m_hotKey = 0;  // Ctrl
+  int m_idleMs = 0;  // time of the ticks without a hot key since the last event
   Pace m_pace = Pace::Hover;
   std::optional<std::pair<int, int>> m_lastPointer;  // at the last event in click mode
 };

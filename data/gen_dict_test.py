@@ -9,13 +9,14 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import gen_dict as g  # noqa: E402
-import reviewed_lexicon  # noqa: E402
-import scope  # noqa: E402
+from qvdata import apertium, freedict, inflection, numbers, output, pivots, precision, \
+    pronunciation, ranking, reviewed_lexicon, scope, text  # noqa: E402
+from qvdata import wordnet as wordnet_db  # noqa: E402
+from qvdata.figures import Figures  # noqa: E402
 
 
 def guide(arpabet):
-    return g.to_guide(arpabet.split())
+    return pronunciation.to_guide(arpabet.split())
 
 
 class Pronunciation(unittest.TestCase):
@@ -36,18 +37,18 @@ class Pronunciation(unittest.TestCase):
         self.assertEqual(guide("IY1 T"), "ˈiːt")
 
     def test_stress_known_or_guessed(self):
-        self.assertEqual(g.with_stress(["K", "AE", "T"], None), (["K", "AE1", "T"], True))
-        self.assertEqual(g.with_stress(["AH", "B", "AW", "T"], None)[1], False)
-        self.assertEqual(g.with_stress(["X"], ["AH0", "B"]), (["AH0", "B"], True))
+        self.assertEqual(pronunciation.with_stress(["K", "AE", "T"], None), (["K", "AE1", "T"], True))
+        self.assertEqual(pronunciation.with_stress(["AH", "B", "AW", "T"], None)[1], False)
+        self.assertEqual(pronunciation.with_stress(["X"], ["AH0", "B"]), (["AH0", "B"], True))
 
     def test_every_symbol_is_in_the_guide(self):
         import validate_dict
-        for phone in g.ARPABET:
-            stressed = phone + "1" if phone in g.VOWELS else phone
+        for phone in pronunciation.ARPABET:
+            stressed = phone + "1" if phone in pronunciation.VOWELS else phone
             self.assertRegex(guide(stressed), validate_dict.GUIDE_RE)
 
 
-class Figures(unittest.TestCase):
+class Numbers(unittest.TestCase):
     def test_french(self):
         cases = {0: "zéro", 16: "seize", 17: "dix-sept", 21: "vingt et un", 22: "vingt-deux",
                  70: "soixante-dix", 71: "soixante et onze", 79: "soixante-dix-neuf",
@@ -55,72 +56,73 @@ class Figures(unittest.TestCase):
                  100: "cent", 101: "cent un", 200: "deux cents", 201: "deux cent un",
                  1000: "mille", 2000: "deux mille", 1980: "mille neuf cent quatre-vingts"}
         for n, text in cases.items():
-            self.assertEqual(g.french_number(n), text, n)
+            self.assertEqual(numbers.french_number(n), text, n)
 
     def test_english(self):
-        self.assertEqual(g.english_number(24), ["twenty", "four"])
-        self.assertEqual(g.english_number(110), ["one", "hundred", "ten"])
-        self.assertEqual(g.english_number(2000), ["two", "thousand"])
+        self.assertEqual(numbers.english_number(24), ["twenty", "four"])
+        self.assertEqual(numbers.english_number(110), ["one", "hundred", "ten"])
+        self.assertEqual(numbers.english_number(2000), ["two", "thousand"])
 
 
 class Text(unittest.TestCase):
     def test_windows_1252(self):
-        figures = g.Figures()
-        self.assertEqual(g.to_cp1252("cœur à l’été", figures, "x"), "cœur à l’été")
-        self.assertEqual(g.to_cp1252("Afro\u2010Asian", figures, "x"), "Afro-Asian")
-        self.assertEqual(g.to_cp1252("ångström", figures, "x"), "ångström")
-        self.assertEqual(g.to_cp1252("Ōsaka", figures, "x"), "Osaka")
-        self.assertIsNone(g.to_cp1252("/a.ʁe/", figures, "x"))
+        figures = Figures()
+        clean = text.Cleaner(figures)
+        self.assertEqual(clean.cp1252("cœur à l’été", "x"), "cœur à l’été")
+        self.assertEqual(clean.cp1252("Afro\u2010Asian", "x"), "Afro-Asian")
+        self.assertEqual(clean.cp1252("ångström", "x"), "ångström")
+        self.assertEqual(clean.cp1252("Ōsaka", "x"), "Osaka")
+        self.assertIsNone(clean.cp1252("/a.ʁe/", "x"))
         self.assertEqual(figures.counts, {"x transliterated": 2, "x dropped (not Windows-1252)": 1})
 
     def test_keys(self):
-        figures = g.Figures()
-        self.assertEqual(g.clean_key("  Give  Up ", figures), "give up")
-        self.assertEqual(g.clean_key("o'clock", figures), "o'clock")
-        self.assertIsNone(g.clean_key("a=b", figures))
-        self.assertIsNone(g.clean_key("-ish", figures))
+        clean = text.Cleaner(Figures())
+        self.assertEqual(clean.key("  Give  Up "), "give up")
+        self.assertEqual(clean.key("o'clock"), "o'clock")
+        self.assertIsNone(clean.key("a=b"))
+        self.assertIsNone(clean.key("-ish"))
 
     def test_dictionary_lines(self):
-        self.assertEqual(g.parse_entry("abattis /abati/ <n, masc>", ["1. debris, rubble", "2.  [cul] giblets"]),
+        self.assertEqual(freedict.parse_entry("abattis /abati/ <n, masc>", ["1. debris, rubble", "2.  [cul] giblets"]),
                          ("abattis", "n, masc", [(None, ["debris", "rubble"]), ("cul", ["giblets"])]))
-        self.assertEqual(g.plain_equivalents(["1. programme 2. émission", "Film: ein Film",
+        self.assertEqual(pivots.plain_equivalents(["1. programme 2. émission", "Film: ein Film",
                                               "see: {x}", "Glück <fem>, Zufall"], 9),
                          ["programme", "émission", "Glück", "Zufall"])
-        self.assertEqual(g.domain_label("med"), " (méd)")
-        self.assertEqual(g.domain_label("astro"), " (astro)")
+        self.assertEqual(text.domain_label("med"), " (méd)")
+        self.assertEqual(text.domain_label("astro"), " (astro)")
 
 
 class Ranking(unittest.TestCase):
     def test_agreeing_paths_go_first_and_distant_reverse_readings_go(self):
-        C = g.Candidate
+        C = ranking.Candidate
         candidates = [C("touche", (0, 0, 0), "E", True), C("clé", (0, 1, 0), "E"),
                       C("clé", (3, 0, 1), "A:spa"), C("clé", (3, 0, 0), "A:cat", True),
                       C("ton", (3, 1, 0), "A:spa"), C("passe", (1, 0, 0, 1), "R", True),
                       C("clavier", (1, 2, 3, 5), "R")]
         # "ton" comes only through a later sense of a Spanish word, "clavier" only as a later
         # gloss of a French one: chains of later choices, cut when a better word is there.
-        self.assertEqual(g.ranked(candidates, 9), ["clé", "touche", "passe"])
-        self.assertEqual(g.ranked(candidates[-2:], 9), ["passe"])
-        self.assertEqual(g.ranked(candidates[-1:], 9), ["clavier"])  # a chain alone stays
+        self.assertEqual(ranking.ranked(candidates, 9), ["clé", "touche", "passe"])
+        self.assertEqual(ranking.ranked(candidates[-2:], 9), ["passe"])
+        self.assertEqual(ranking.ranked(candidates[-1:], 9), ["clavier"])  # a chain alone stays
         # One path alone is weak support, not a fault: its word stays, after the words that
         # sources agree on (trail -> piste comes through third languages only).
         weak = [C("sentier", (0, 0, 0), "P:deu", True), C("sentier", (1, 0, 0, 1), "R", True),
                 C("sentier", (3, 0, 0), "A:cat", True), C("piste", (3, 0, 0), "A:epo", True),
                 C("trace", (0, 0, 3), "P:ita", True)]
-        self.assertEqual(g.ranked(weak, 9), ["sentier", "piste", "trace"])
+        self.assertEqual(ranking.ranked(weak, 9), ["sentier", "piste", "trace"])
 
     def test_only_french(self):
-        words = g.read_french_words("/usr/share/dict/french")
+        words = precision.read_french_words("/usr/share/dict/french")
         for text in ["s'élancer", "cœur (fig)", "drôle de type*", "Corne de l’Afrique",
                      "peut-être", "vingt et un"]:
-            self.assertTrue(g.is_french(text, words), text)
+            self.assertTrue(precision.is_french(text, words), text)
         for text in ["respondre", "recueiller", "Gemeinde oder Stadt"]:
-            self.assertFalse(g.is_french(text, words), text)
+            self.assertFalse(precision.is_french(text, words), text)
 
     def test_apertium_paths(self):
         wordnet = {"noun": {"cat", "water"}, "verb": {"run"}, "adj": set(), "adv": set()}
         pos_of = collections.defaultdict(set)
-        found = g.apertium_witnesses(wordnet, {"chat", "eau", "courir"}, pos_of, g.Figures())
+        found = apertium.apertium_witnesses(wordnet, {"chat", "eau", "courir"}, pos_of, Figures())
         families = {(key, c.french): set() for key in found for c in found[key]}
         for key, cs in found.items():
             for c in cs:
@@ -138,7 +140,7 @@ class Precision(unittest.TestCase):
                  "verb": {"climb": ["monter", "escalade", "zzgrimpouiller"]},
                  "adj": {"smooth": ["lisse"]}, "adv": {}}
         frequency = {"smooth": {"adj": 40, "noun": 1}}
-        g.check_french_pos(lines, wordnet, frequency, g.Figures())
+        precision.check_french_pos(lines, wordnet, frequency, Figures())
         # Adjectives leave the noun line for the adjective line, a noun the verb line for the
         # noun line; a word the analysers do not know stays where it was.
         self.assertNotIn("quick", lines["noun"])
@@ -149,25 +151,25 @@ class Precision(unittest.TestCase):
         self.assertEqual(lines["noun"]["smooth"], ["surface"])
 
     def test_false_friends(self):
-        friends = g.read_false_friends(os.path.join(os.path.dirname(__file__), "false_friends.tsv"))
+        friends = precision.read_false_friends(os.path.join(os.path.dirname(__file__), "false_friends.tsv"))
         self.assertGreaterEqual(len(friends), 100)
         lines = {"noun": {"library": ["librairie", "bibliothèque"]},
                  "verb": {"fail": ["faillir", "échouer", "rater"]}, "adj": {}, "adv": {}}
         main = {"actually": ["actuellement"], "fail": ["faillir", "échouer"]}
-        g.apply_false_friends(lines, main, friends, g.Figures())
+        precision.apply_false_friends(lines, main, friends, Figures())
         self.assertEqual(lines["noun"]["library"], ["bibliothèque"])
         # Right for a minor sense ("faillir à son devoir"): after the usual word.
         self.assertEqual(lines["verb"]["fail"], ["échouer", "faillir", "rater"])
         self.assertEqual(main, {"fail": ["échouer", "faillir"]})
 
     def test_pronominal_verbs(self):
-        self.assertEqual([g.reflexive(v) for v in ("plaindre", "étonner", "habiller", "hâter")],
+        self.assertEqual([apertium.reflexive(v) for v in ("plaindre", "étonner", "habiller", "hâter")],
                          ["se plaindre", "s'étonner", "s'habiller", "se hâter"])
         wordnet = {"noun": set(), "verb": {"complain", "wonder"}, "adj": set(), "adv": set()}
-        found = g.apertium_witnesses(wordnet, set(), collections.defaultdict(set), g.Figures())
+        found = apertium.apertium_witnesses(wordnet, set(), collections.defaultdict(set), Figures())
         self.assertIn("se plaindre", {c.french for c in found[("complain", "verb")]})
         self.assertIn("se demander", {c.french for c in found[("wonder", "verb")]})
-        self.assertTrue(g.pos_fits("verb", "s'en aller") and g.pos_fits("verb", "être couché"))
+        self.assertTrue(ranking.pos_fits("verb", "s'en aller") and ranking.pos_fits("verb", "être couché"))
 
     def test_forms_that_are_words_too(self):
         lines = {"noun": {"saw": ["scie"], "leaf": ["feuille"], "leaves": ["feuille"],
@@ -179,8 +181,8 @@ class Precision(unittest.TestCase):
         frequency = {"see": {"verb": 1214}, "saw": {"verb": 1}, "leave": {"verb": 414},
                      "leaf": {"noun": 20}, "ground": {"noun": 107}, "grind": {"verb": 10}}
         main = {"saw": ["scier", "scie"], "ground": ["sol"]}
-        g.add_inflected_readings(main, lines, g.Morphology("/usr/share/wordnet"), wordnet,
-                                 frequency, {}, g.Figures())
+        inflection.add_inflected_readings(main, lines, wordnet_db.morphology("/usr/share/wordnet"), wordnet,
+                                 frequency, {}, Figures())
         # "saw" is nearly always the past of "see"; "ground" is mostly the noun.
         self.assertEqual(main["saw"], ["voir", "scier", "scie"])
         self.assertEqual(main["ground"], ["sol", "moudre"])
@@ -195,10 +197,10 @@ class InflectedForms(unittest.TestCase):
                  "adj": {"big": ["grand"]}, "adv": {}}
         # Forms the pronouncing dictionary knows; "openned" is no form of "open" for WordNet.
         known = {"goes", "housed", "housing", "stopped", "stopping", "opened", "openned"}
-        wordnet = "/usr/share/wordnet"
-        base_of = g.add_inflected_forms(lines, g.Morphology(wordnet),
-                                        g.read_exception_forms(wordnet), known, {},
-                                        g.Figures())
+        wordnet_dir = "/usr/share/wordnet"
+        base_of = inflection.add_inflected_forms(lines, wordnet_db.morphology(wordnet_dir),
+                                        wordnet_db.irregular_forms(wordnet_dir), known, {},
+                                        Figures())
         french = {pos: {k: lines[pos][k][0] for k in base_of[pos]} for pos in lines}
         self.assertEqual(french["noun"], {"houses": "maison", "children": "enfant", "saws": "scie"})
         self.assertEqual(french["verb"], {
@@ -223,16 +225,16 @@ class Reviewed(unittest.TestCase):
         lines = {"noun": {"house": ["caméra"], "houses": ["caméras"]},
                  "verb": {"house": ["loger"], "housed": ["logé"]}, "adj": {"hot": ["chaud"]},
                  "adv": {"hot": ["chaudement"]}}
-        wordnet = g.read_wordnet_lemmas("/usr/share/wordnet")
-        morphology = g.Morphology("/usr/share/wordnet")
-        g.apply_reviewed(main, lines, reviewed, morphology, wordnet, g.Figures())
+        wordnet = wordnet_db.lemmas("/usr/share/wordnet")
+        morphology = wordnet_db.morphology("/usr/share/wordnet")
+        reviewed_lexicon.apply_reviewed(main, lines, reviewed, morphology, wordnet, Figures())
         self.assertEqual(main, {"house": ["maison", "domicile"],
                                 "hot": ["chaud (température)", "épicé"]})
         self.assertEqual(lines, {"noun": {"house": ["maison", "foyer"]}, "verb": {},
                                  "adj": {"hot": ["chaud", "brûlant"]}, "adv": {}})
         # The plural then takes the reviewed noun line; "none" leaves the verb's forms empty.
-        g.add_inflected_forms(lines, morphology, g.read_exception_forms("/usr/share/wordnet"),
-                              {"housed"}, reviewed, g.Figures())
+        inflection.add_inflected_forms(lines, morphology, wordnet_db.irregular_forms("/usr/share/wordnet"),
+                              {"housed"}, reviewed, Figures())
         self.assertEqual(lines["noun"]["houses"], ["maison", "foyer"])
         self.assertNotIn("housed", lines["verb"])
 
@@ -244,6 +246,26 @@ class Reviewed(unittest.TestCase):
                 self.assertTrue(all(f.strip() == f and f for fs in entry.values() for f in fs))
         names = scope.read_names()
         self.assertFalse(names & set(reviewed), "a word both reviewed and left out as a name")
+
+
+class Coverage(unittest.TestCase):
+    def test_what_a_popup_shows(self):
+        import coverage
+        popups = coverage.Popups("qv-lookup", "home", "blocks")
+        link = "\n\t\t\t\t\t\t\t\t<A>Désactiver QV</A>"
+        popups.shown = {
+            "house": ("house  ˈhaʊs *", "[house]\nFR : maison, demeure\r\n\n[house]\n-noun" + link),
+            "went": ("went  ˈwɛənt * --> go ˈgoʊ *", "[go]\nFR : aller\r\n\n[go]\n-verb" + link),
+            "zyx": ("zyx", "No Value Was Found For Word: zyx" + link),
+            "ort": ("ort", "[ort]\n-noun\t\t\t\t\n1. A crumb." + link),
+        }
+        # A word's own line, as the block holds it; a base form's line is shown, not owned.
+        self.assertEqual(popups.translation("house"), "maison, demeure\r\n")
+        self.assertEqual(popups.translation("went"), "")
+        self.assertTrue(popups.shows_translation("went") and popups.shows_pronunciation("went"))
+        for word in ("zyx", "ort"):
+            self.assertFalse(popups.shows_translation(word) or popups.shows_pronunciation(word))
+            self.assertEqual(popups.translation(word), "")
 
 
 class Validator(unittest.TestCase):
@@ -261,8 +283,8 @@ class Validator(unittest.TestCase):
         for number, letters in self.v.BLOCK_LETTERS.items():
             key = (letters or "4")[0]
             self.block(number, ("%s=x\r\n%sb=y" % (key, key)).encode())
-        g.write_catalog(os.path.join(self.home, "dict"))
-        g.link_wordnet("/usr/share/wordnet", os.path.join(self.home, "dict"))
+        output.write_catalog(os.path.join(self.home, "dict"))
+        output.link_wordnet("/usr/share/wordnet", os.path.join(self.home, "dict"))
         for name, line in zip(self.v.LISTS, (b"run=courir", b"run=course", b"big=grand",
                                              b"fast=vite")):
             self.file(name, line + b"\r\n")

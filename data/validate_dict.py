@@ -13,6 +13,7 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from qvdata import wordnet  # noqa: E402
 
 BLOCK_LETTERS = {223: "a", 224: "qr", 225: None, 226: "op", 227: "lmn", 228: "fg", 229: "de",
                  230: "hijk", 231: "c", 232: "b", 233: "vwxyz", 234: "tu", 235: "s"}
@@ -174,16 +175,10 @@ def check_catalog(check, dict_dir, blocks_dir):
             check.fault(where, "block name %r is not '#' and a number of at most 3 digits" % value)
 
 
-def read_index(dict_dir, pos):
-    with open(os.path.join(dict_dir, "index." + pos), encoding="latin-1") as f:
-        return {l.split(" ", 1)[0].replace("_", " ") for l in f if not l.startswith(" ")}
-
-
 def check_lists(check, dict_dir):
     morphology = None
     try:
-        import gen_dict
-        morphology = gen_dict.Morphology(dict_dir)
+        morphology = wordnet.morphology(dict_dir)
     except (OSError, RuntimeError) as e:
         check.fault("lists", "no WordNet morphology to check inflected forms with: %s" % e)
     for name, pos in zip(LISTS, ("verb", "noun", "adj", "adv")):
@@ -202,7 +197,7 @@ def check_lists(check, dict_dir):
             values.setdefault(key, line.partition("=")[2])
         # A word that is no lemma of this part of speech is an inflected form: the library's
         # morphology must lead it back to a lemma whose line holds the same French.
-        lemmas = read_index(dict_dir, pos) if os.path.exists(os.path.join(dict_dir, "index." + pos)) else set()
+        lemmas = wordnet.lemmas(dict_dir)[pos] if os.path.exists(os.path.join(dict_dir, "index." + pos)) else set()
         inflected = 0
         for key, value in values.items():
             if key in lemmas or morphology is None:

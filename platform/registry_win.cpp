@@ -19,10 +19,10 @@ HKEY H(void* h) { return static_cast<HKEY>(h); }
 void detail::CloseRegKey(void* h) noexcept { RegCloseKey(static_cast<HKEY>(h)); }
 
 RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
-  std::wstring sPath(path);
+  std::wstring pathString(path);
   HKEY hKey = nullptr;
   REGSAM sam = access == RegAccess::All ? KEY_ALL_ACCESS : KEY_READ;
-  if (RegOpenKeyExW(Root(hive), sPath.c_str(), 0, sam, &hKey) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(Root(hive), pathString.c_str(), 0, sam, &hKey) != ERROR_SUCCESS)
     return RegKey().WithOverrides(hive, path);
   return RegKey(hKey).WithOverrides(hive, path);
 }
@@ -30,9 +30,9 @@ RegKey RegKey::Open(Hive hive, std::wstring_view path, RegAccess access) {
 RegKey RegKey::Create(Hive hive, std::wstring_view path) {
   detail::NoteChange();
   if (RegKey overridden = RegKey().WithOverrides(hive, path)) return overridden;
-  std::wstring sPath(path);
+  std::wstring pathString(path);
   HKEY hKey = nullptr;
-  if (RegCreateKeyExW(Root(hive), sPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(Root(hive), pathString.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
     return RegKey();
   return RegKey(hKey);
@@ -40,10 +40,10 @@ RegKey RegKey::Create(Hive hive, std::wstring_view path) {
 
 bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
   detail::NoteChange();
-  std::wstring sPath(path);
-  LSTATUS st = RegDeleteTreeW(Root(hive), sPath.c_str());
+  std::wstring pathString(path);
+  LSTATUS st = RegDeleteTreeW(Root(hive), pathString.c_str());
   if (st == ERROR_SUCCESS || st == ERROR_FILE_NOT_FOUND) {
-    RegDeleteKeyW(Root(hive), sPath.c_str());
+    RegDeleteKeyW(Root(hive), pathString.c_str());
     return !Open(hive, path, RegAccess::Read);
   }
   return false;
@@ -52,10 +52,10 @@ bool RegKey::DeleteTree(Hive hive, std::wstring_view path) {
 std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t cbBuffer) const {
   if (std::optional<std::string> v; ReadOverride(name, cbBuffer, v)) return v;
   if (!m_h) return std::nullopt;
-  std::string sName(name);
+  std::string nameString(name);
   std::vector<char> buf(cbBuffer + 1, '\0');
   DWORD cb = static_cast<DWORD>(cbBuffer);
-  if (RegQueryValueExA(H(m_h.get()), sName.c_str(), nullptr, nullptr,
+  if (RegQueryValueExA(H(m_h.get()), nameString.c_str(), nullptr, nullptr,
                        reinterpret_cast<BYTE*>(buf.data()), &cb) != ERROR_SUCCESS)
     return std::nullopt;
   return std::string(buf.data());
@@ -64,10 +64,10 @@ std::optional<std::string> RegKey::ReadAnsi(std::string_view name, std::size_t c
 std::optional<std::wstring> RegKey::ReadWide(std::wstring_view name, std::size_t cbBuffer) const {
   if (std::optional<std::wstring> v; ReadOverride(name, cbBuffer, v)) return v;
   if (!m_h) return std::nullopt;
-  std::wstring sName(name);
+  std::wstring nameString(name);
   std::vector<wchar_t> buf(cbBuffer / sizeof(wchar_t) + 1, L'\0');
   DWORD cb = static_cast<DWORD>(cbBuffer);
-  if (RegQueryValueExW(H(m_h.get()), sName.c_str(), nullptr, nullptr,
+  if (RegQueryValueExW(H(m_h.get()), nameString.c_str(), nullptr, nullptr,
                        reinterpret_cast<BYTE*>(buf.data()), &cb) != ERROR_SUCCESS)
     return std::nullopt;
   return std::wstring(buf.data());
@@ -77,28 +77,28 @@ bool RegKey::WriteAnsi(std::string_view name, std::string_view text) const {
   detail::NoteChange();
   if (Overridden()) return WriteOverride(AnsiToWide(name), AnsiToWide(text));
   if (!m_h) return false;
-  std::string sName(name), sText(text);
-  return RegSetValueExA(H(m_h.get()), sName.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(sText.c_str()),
-                        static_cast<DWORD>(sText.size() + 1)) == ERROR_SUCCESS;
+  std::string nameString(name), textString(text);
+  return RegSetValueExA(H(m_h.get()), nameString.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(textString.c_str()),
+                        static_cast<DWORD>(textString.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegKey::WriteWide(std::wstring_view name, std::wstring_view text) const {
   detail::NoteChange();
   if (Overridden()) return WriteOverride(name, text);
   if (!m_h) return false;
-  std::wstring sName(name), sText(text);
-  return RegSetValueExW(H(m_h.get()), sName.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(sText.c_str()),
-                        static_cast<DWORD>((sText.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  std::wstring nameString(name), textString(text);
+  return RegSetValueExW(H(m_h.get()), nameString.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(textString.c_str()),
+                        static_cast<DWORD>((textString.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool RegKey::DeleteValue(std::wstring_view name) const {
   detail::NoteChange();
   if (Overridden()) return DeleteOverride(name);
   if (!m_h) return false;
-  std::wstring sName(name);
-  return RegDeleteValueW(H(m_h.get()), sName.c_str()) == ERROR_SUCCESS;
+  std::wstring nameString(name);
+  return RegDeleteValueW(H(m_h.get()), nameString.c_str()) == ERROR_SUCCESS;
 }
 
 struct KeyWatch::State {

@@ -10,9 +10,9 @@ namespace qv::platform {
 std::optional<std::string_view> FindBlock(std::wstring_view type, std::wstring_view name) {
   // Blocks a tool reads from files come before the executable's own.
   if (auto block = FindBuiltinBlock(type, name)) return block;
-  std::wstring sType(type), sName(name);
+  std::wstring typeString(type), nameString(name);
   HMODULE hModule = GetModuleHandleW(nullptr);
-  HRSRC hRes = FindResourceW(hModule, sName.c_str(), sType.c_str());
+  HRSRC hRes = FindResourceW(hModule, nameString.c_str(), typeString.c_str());
   if (!hRes) return std::nullopt;
   HGLOBAL hData = LoadResource(hModule, hRes);  // module-owned: never freed
   const void* p = hData ? LockResource(hData) : nullptr;

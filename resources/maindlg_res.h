@@ -5,8 +5,6 @@
 
 #define IDD_MAINDLG 129
 
-#define IDC_HOTKEY 1004
-#define IDC_TRIGGER 1005
 #define IDC_DELAY 1006
 #define IDC_SEQUENCE 1007
 #define IDC_ENABLE 1008

@@ -35,7 +35,7 @@ UINT TaskbarCreatedMessage() {
 
 CTrayIcon::CTrayIcon() {
   TaskbarCreatedMessage();
-  m_NotifyIconData.cbSize = sizeof m_NotifyIconData;
+  m_notifyIconData.cbSize = sizeof m_notifyIconData;
 }
 
 CTrayIcon::~CTrayIcon() { RemoveIcon(true); }
@@ -48,19 +48,19 @@ std::span<const ui::MsgEntry<CTrayIcon>> CTrayIcon::MessageTable() {
 }
 
 bool CTrayIcon::Create(const Options& options) {
-  m_Menu.reset(LoadMenuW(ui::ResourceInstance(),
+  m_menu.reset(LoadMenuW(ui::ResourceInstance(),
                          MAKEINTRESOURCEW(options.menuId ? options.menuId : options.id)));
-  if (!m_Menu) return false;
-  LocalizeMenu(m_Menu.get());
-  HMENU popup = GetSubMenu(m_Menu.get(), 0);
+  if (!m_menu) return false;
+  LocalizeMenu(m_menu.get());
+  HMENU popup = GetSubMenu(m_menu.get(), 0);
   if (!popup || !IsMenu(popup)) return false;
   SetMenuDefaultItem(popup, options.defaultItem, TRUE);
 
-  if (!m_hWnd && !ui::CWindowImpl<CTrayIcon>::Create(nullptr, kHelperTitle, WS_OVERLAPPEDWINDOW))
+  if (!m_hwnd && !ui::CWindowImpl<CTrayIcon>::Create(nullptr, kHelperTitle, WS_OVERLAPPEDWINDOW))
     return false;
 
-  m_hNotifyWnd = options.notifyWindow;
-  NOTIFYICONDATAW& nid = m_NotifyIconData;
+  m_notifyWindow = options.notifyWindow;
+  NOTIFYICONDATAW& nid = m_notifyIconData;
   nid.hWnd = options.notifyWindow;
   nid.uID = options.id;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO;
@@ -74,30 +74,30 @@ bool CTrayIcon::Create(const Options& options) {
   if (options.balloonStyle == BalloonStyle::User) nid.hBalloonIcon = options.icon;
   if (options.balloonSilent) nid.dwInfoFlags |= NIIF_NOSOUND;
 
-  m_bCreated = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
-  if (m_bCreated) {
+  m_created = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+  if (m_created) {
     nid.uVersion = NOTIFYICON_VERSION;
     Shell_NotifyIconW(NIM_SETVERSION, &nid);
   }
-  return m_bCreated;
+  return m_created;
 }
 
 bool CTrayIcon::OnTrayNotification(WPARAM wParam, LPARAM lParam) {
-  if (wParam != m_NotifyIconData.uID) return false;
+  if (wParam != m_notifyIconData.uID) return false;
   HMENU popup = PopupMenu();
   switch (LOWORD(lParam)) {
     case WM_RBUTTONUP: {
       POINT pt;
       GetCursorPos(&pt);
-      SetForegroundWindow(m_hNotifyWnd);
-      TrackPopupMenu(popup, TPM_LEFTBUTTON, pt.x, pt.y, 0, m_hNotifyWnd, nullptr);
-      PostMessageW(m_hNotifyWnd, WM_NULL, 0, 0);  // lets the menu close when focus moves on
+      SetForegroundWindow(m_notifyWindow);
+      TrackPopupMenu(popup, TPM_LEFTBUTTON, pt.x, pt.y, 0, m_notifyWindow, nullptr);
+      PostMessageW(m_notifyWindow, WM_NULL, 0, 0);  // lets the menu close when focus moves on
       break;
     }
     case WM_LBUTTONDBLCLK: {
-      SetForegroundWindow(m_hNotifyWnd);
+      SetForegroundWindow(m_notifyWindow);
       const UINT cmd = GetMenuDefaultItem(popup, FALSE, GMDI_GOINTOPOPUPS);
-      if (cmd != static_cast<UINT>(-1)) SendMessageW(m_hNotifyWnd, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+      if (cmd != static_cast<UINT>(-1)) SendMessageW(m_notifyWindow, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
       break;
     }
     default:
@@ -116,8 +116,8 @@ bool CTrayIcon::SetMenuItemText(UINT pos, const wchar_t* text) {
 
 bool CTrayIcon::ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style,
                             UINT timeoutMs) {
-  if (!m_bCreated) return false;
-  NOTIFYICONDATAW nid = m_NotifyIconData;
+  if (!m_created) return false;
+  NOTIFYICONDATAW nid = m_notifyIconData;
   nid.uFlags = NIF_INFO;
   CopyTruncated(nid.szInfo, text ? text : L"", 255);
   CopyTruncated(nid.szInfoTitle, title ? title : L"", 63);
@@ -126,23 +126,23 @@ bool CTrayIcon::ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonSt
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
-bool CTrayIcon::RemoveIcon(bool bCloseHelperWindow) {
+bool CTrayIcon::RemoveIcon(bool closeHelperWindow) {
   bool ok = true;
-  if (m_bCreated) {
-    NOTIFYICONDATAW nid = m_NotifyIconData;
+  if (m_created) {
+    NOTIFYICONDATAW nid = m_notifyIconData;
     nid.uFlags = 0;
     ok = Shell_NotifyIconW(NIM_DELETE, &nid) != FALSE;
-    m_bCreated = false;
+    m_created = false;
   }
-  if (bCloseHelperWindow && IsWindow()) SendMessageW(m_hWnd, WM_CLOSE, 0, 0);
+  if (closeHelperWindow && IsWindow()) SendMessageW(m_hwnd, WM_CLOSE, 0, 0);
   return ok;
 }
 
 LRESULT CTrayIcon::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
   RemoveIcon(false);
-  NOTIFYICONDATAW& nid = m_NotifyIconData;
+  NOTIFYICONDATAW& nid = m_notifyIconData;
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  m_bCreated = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+  m_created = Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
   return 0;
 }
 

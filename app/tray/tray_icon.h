@@ -59,21 +59,21 @@ class CTrayIcon : public ui::CWindowImpl<CTrayIcon> {
   bool ShowBalloon(const wchar_t* text, const wchar_t* title, BalloonStyle style, UINT timeoutMs);
   // Deletes the icon if it is there (true when there was nothing to delete); closes the helper
   // window if asked.
-  bool RemoveIcon(bool bCloseHelperWindow);
+  bool RemoveIcon(bool closeHelperWindow);
 
-  bool IsCreated() const { return m_bCreated; }
-  const NOTIFYICONDATAW& NotifyData() const { return m_NotifyIconData; }
-  HMENU PopupMenu() const { return GetSubMenu(m_Menu.get(), 0); }
+  bool IsCreated() const { return m_created; }
+  const NOTIFYICONDATAW& NotifyData() const { return m_notifyIconData; }
+  HMENU PopupMenu() const { return GetSubMenu(m_menu.get(), 0); }
 
   std::span<const ui::MsgEntry<CTrayIcon>> MessageTable();
 
  private:
   LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM);
 
-  NOTIFYICONDATAW m_NotifyIconData{};
-  bool m_bCreated = false;
-  HWND m_hNotifyWnd = nullptr;
-  platform::UniqueHandle<HMENU, &DestroyMenu> m_Menu;
+  NOTIFYICONDATAW m_notifyIconData{};
+  bool m_created = false;
+  HWND m_notifyWindow = nullptr;
+  platform::UniqueHandle<HMENU, &DestroyMenu> m_menu;
 };
 
 }  // namespace qv

@@ -94,16 +94,16 @@ class CWindowBase {
   // This one only detaches a window still there, so that no message reaches a dead object.
   virtual ~CWindowBase() { Detach(); }
 
-  bool DestroyWindow() noexcept { return m_hWnd && ::DestroyWindow(m_hWnd); }
-  bool IsWindow() const noexcept { return m_hWnd && ::IsWindow(m_hWnd); }
-  HWND m_hWnd = nullptr;
+  bool DestroyWindow() noexcept { return m_hwnd && ::DestroyWindow(m_hwnd); }
+  bool IsWindow() const noexcept { return m_hwnd && ::IsWindow(m_hwnd); }
+  HWND m_hwnd = nullptr;
 
  protected:
   // Destroys the window without letting any of its last messages reach the object.
   void Detach() noexcept {
-    if (!m_hWnd) return;
-    HWND h = m_hWnd;
-    m_hWnd = nullptr;
+    if (!m_hwnd) return;
+    HWND h = m_hwnd;
+    m_hwnd = nullptr;
     SetWindowLongPtrW(h, Slot, 0);
     ::DestroyWindow(h);
   }
@@ -137,7 +137,7 @@ class CWindowImpl : public CWindowBase<GWLP_USERDATA> {
   static LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_NCCREATE) {
       auto* self = static_cast<CWindowImpl*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-      self->m_hWnd = h;  // CreateWindowEx has not returned yet
+      self->m_hwnd = h;  // CreateWindowEx has not returned yet
       SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<CWindowImpl*>(GetWindowLongPtrW(h, GWLP_USERDATA));
@@ -147,7 +147,7 @@ class CWindowImpl : public CWindowBase<GWLP_USERDATA> {
     if (!handled) result = DefWindowProcW(h, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-      self->m_hWnd = nullptr;
+      self->m_hwnd = nullptr;
     }
     return result;
   }
@@ -165,14 +165,14 @@ class CDialogImpl : public CWindowBase<DWLP_USER> {
     return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(T::IDD), owner,
                            &CDialogImpl::DialogProc, reinterpret_cast<LPARAM>(this));
   }
-  bool EndDialog(INT_PTR result) noexcept { return m_hWnd && ::EndDialog(m_hWnd, result); }
-  HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hWnd, id); }
+  bool EndDialog(INT_PTR result) noexcept { return m_hwnd && ::EndDialog(m_hwnd, result); }
+  HWND GetDlgItem(int id) const noexcept { return ::GetDlgItem(m_hwnd, id); }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     if (msg == WM_INITDIALOG) {
       auto* self = reinterpret_cast<CDialogImpl*>(lp);
-      self->m_hWnd = h;
+      self->m_hwnd = h;
       SetWindowLongPtrW(h, DWLP_USER, lp);
     }
     auto* self = reinterpret_cast<CDialogImpl*>(GetWindowLongPtrW(h, DWLP_USER));
@@ -181,7 +181,7 @@ class CDialogImpl : public CWindowBase<DWLP_USER> {
     const bool handled = DispatchTable(static_cast<T&>(*self), msg, wp, lp, result);
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(h, DWLP_USER, 0);
-      self->m_hWnd = nullptr;
+      self->m_hwnd = nullptr;
     }
     if (!handled) return FALSE;
     switch (msg) {

@@ -30,27 +30,27 @@ std::wstring FindKey(const std::string& path, TextEncoding encoding, std::wstrin
 
 // The catalog's value for the word's first character, else its "other" value.
 std::wstring CatalogEntry(const std::string& catalog, const std::wstring& word) {
-  std::wstring sKey = word.substr(0, 1);
-  std::wstring sOut = FindKey(catalog, TextEncoding::Latin1, sKey);
-  if (sOut.empty()) sOut = FindKey(catalog, TextEncoding::Latin1, kOtherKey);
-  return sOut;
+  std::wstring key = word.substr(0, 1);
+  std::wstring out = FindKey(catalog, TextEncoding::Latin1, key);
+  if (out.empty()) out = FindKey(catalog, TextEncoding::Latin1, kOtherKey);
+  return out;
 }
 
 std::wstring LookupPronunciation(const std::string& home, const std::wstring& word) {
-  std::wstring sName = CatalogEntry(home + kPronounceCatalog, word);
-  if (sName.empty()) return {};
-  std::string path = home + "dict\\" + platform::WideToAnsi(sName);
+  std::wstring name = CatalogEntry(home + kPronounceCatalog, word);
+  if (name.empty()) return {};
+  std::string path = home + "dict\\" + platform::WideToAnsi(name);
   return FindKey(path, TextEncoding::Utf8, word);
 }
 
 std::wstring LookupTranslation(const std::string& home, const std::wstring& word) {
   std::string catalog = home + kDictCatalog;
-  std::wstring sBlock = CatalogEntry(catalog, word);
-  std::wstring sLabel = FindKey(catalog, TextEncoding::Latin1, kLanguageKey);
-  if (sBlock.empty()) return {};
-  std::wstring sTranslation = SharedDataCache().FindInBlock(sBlock, word);
-  if (sTranslation.empty() || sLabel.empty()) return sTranslation;
-  return sLabel + L" : " + sTranslation;
+  std::wstring block = CatalogEntry(catalog, word);
+  std::wstring label = FindKey(catalog, TextEncoding::Latin1, kLanguageKey);
+  if (block.empty()) return {};
+  std::wstring translation = SharedDataCache().FindInBlock(block, word);
+  if (translation.empty() || label.empty()) return translation;
+  return label + L" : " + translation;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ std::string EncodeKeyPrefix(std::wstring_view key, TextEncoding encoding) {
 }
 
 std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
-  std::wstring sValue;
+  std::wstring value;
   // Lines are handled as C strings: a null character ends a line's text, so a key holding one
   // never matches, and a line matches only when no null comes before the key's "=" (which the
   // comparison itself ensures).
@@ -38,13 +38,13 @@ std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
       stream.SkipLinesNotStartingWith(prefix, kLineBufferChars - 1);
       if (!stream.ReadLine(line, kLineBufferChars - 1)) break;
       if (std::optional<std::wstring> value = KeyValueOfLine(line, key)) {
-        sValue = std::move(*value);
+        value = std::move(*value);
         break;
       }
     }
   }
   stream.Close();
-  return sValue;
+  return value;
 }
 
 std::optional<std::wstring> KeyValueOfLine(std::wstring_view line, std::wstring_view key) {

@@ -48,7 +48,7 @@ std::uint64_t RefreshKeptProfiles() {
 
 CProfileFile::CProfileFile(std::wstring_view path) {
   std::size_t n = std::min(path.size(), kPathChars - 1);
-  std::copy_n(path.begin(), n, m_szPath.begin());
+  std::copy_n(path.begin(), n, m_path.begin());
 }
 
 std::wstring CProfileFile::GetString(std::wstring_view section, std::wstring_view key,

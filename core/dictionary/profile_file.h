@@ -26,10 +26,10 @@ class CProfileFile {
   std::wstring GetString(std::wstring_view section, std::wstring_view key,
                          std::wstring_view def) const;
 
-  std::wstring_view Path() const { return m_szPath.data(); }
+  std::wstring_view Path() const { return m_path.data(); }
 
  private:
-  std::array<wchar_t, kPathChars> m_szPath{};  // zero-filled; a longer path is cut to 254
+  std::array<wchar_t, kPathChars> m_path{};  // zero-filled; a longer path is cut to 254
 };
 
 }  // namespace qv

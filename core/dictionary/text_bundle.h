@@ -35,8 +35,8 @@ class CTextBundle {
  private:
   void SetBundle(const std::optional<std::wstring>& installDir, const std::optional<std::string>& language);
 
-  std::wstring m_strSection;
-  std::optional<CProfileFile> m_Bundle;
+  std::wstring m_section;
+  std::optional<CProfileFile> m_bundle;
 };
 
 }  // namespace qv

@@ -1,18 +1,11 @@
 #include "core/history/flash_cards.h"
 
+#include "core/lookup/real_text.h"
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 
 namespace qv {
 namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::wstring_view TrimBlanks(std::wstring_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 void ReplaceAll(std::wstring& s, std::wstring_view from, std::wstring_view to) {
   for (std::size_t pos = s.find(from); pos != std::wstring::npos; pos = s.find(from, pos + to.size()))

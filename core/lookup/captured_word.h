@@ -49,7 +49,7 @@ inline constexpr wchar_t kNoDatabaseCaption[] = L"WordNet database not found";
 class CCapturedWord {
  public:
   CCapturedWord(ILexicalAnalysis& lexical, ICaptions& captions)
-      : m_Lexical(lexical), m_Captions(captions) {}
+      : m_lexical(lexical), m_captions(captions) {}
 
   // Every character up to U+00FF becomes the byte of the same value, as the C runtime's
   // conversion under the "C" locale does; any character above fails the whole conversion,
@@ -66,12 +66,12 @@ class CCapturedWord {
 
   // After BuildLexicalText: per heading of the summary, in order, the base form whose senses it
   // introduces, or "" when they are the captured word's own.
-  const std::vector<std::wstring>& HeadingForms() const { return m_HeadingForms; }
+  const std::vector<std::wstring>& HeadingForms() const { return m_headingForms; }
 
  private:
-  ILexicalAnalysis& m_Lexical;
-  ICaptions& m_Captions;
-  std::vector<std::wstring> m_HeadingForms;
+  ILexicalAnalysis& m_lexical;
+  ICaptions& m_captions;
+  std::vector<std::wstring> m_headingForms;
 };
 
 }  // namespace qv

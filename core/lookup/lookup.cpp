@@ -37,9 +37,9 @@ std::wstring ComponentErrorText(const ComponentError& error) {
 }
 
 std::optional<LookupResult> CLookup::LookupUnderCursor() {
-  ITextCapture& capture = m_Services.capture;
+  ITextCapture& capture = m_services.capture;
   if (!capture.CreateRequest()) {
-    m_Services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
+    m_services.messages.Show(kCantCreateCapture, L"Error", IMessageBox::Kind::Error);
     return std::nullopt;  // a popup already on screen stays
   }
   std::wstring captured, context;
@@ -48,7 +48,7 @@ std::optional<LookupResult> CLookup::LookupUnderCursor() {
   if (!r.error && r.text.empty())
     r = capture.Capture(kCaptureOptions | kCaptureRecognition, kRecognitionLanguage);
   if (r.error) {
-    m_Services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
+    m_services.messages.Show(ComponentErrorText(*r.error), L"", IMessageBox::Kind::Plain);
   } else {
     captured = std::move(r.text);
     context = std::move(r.context);
@@ -59,20 +59,20 @@ std::optional<LookupResult> CLookup::LookupUnderCursor() {
   std::wstring key = captured;
   if (contextStart >= 0 && !context.empty())
     key += L'\n' + std::to_wstring(contextStart) + L'\n' + context;
-  if (m_Cache) {
-    if (const LookupResult* kept = m_Cache->Find(key)) {
-      m_Services.popup.Show(kept->Title(), kept->Body());
+  if (m_cache) {
+    if (const LookupResult* kept = m_cache->Find(key)) {
+      m_services.popup.Show(kept->Title(), kept->Body());
       return *kept;
     }
   }
   LookupResult result = Compose(std::move(captured), context, contextStart);
-  if (m_Cache) m_Cache->Add(key, result);
-  m_Services.popup.Show(result.Title(), result.Body());
+  if (m_cache) m_cache->Add(key, result);
+  m_services.popup.Show(result.Title(), result.Body());
   return result;
 }
 
 bool CLookup::HasTranslation(const std::wstring& word) {
-  return !m_Services.dictionary.Lookup(DictSource::Translation, word).empty();
+  return !m_services.dictionary.Lookup(DictSource::Translation, word).empty();
 }
 
 std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
@@ -83,19 +83,19 @@ std::wstring CLookup::SpellingWithEntry(const std::wstring& written) {
   for (const std::wstring& s : spellings)
     if (HasTranslation(s)) return s;
   for (const std::wstring& s : spellings) {
-    std::string narrow = m_Word.ToNarrowWord(s);
-    if (m_Word.ConversionStatus == 0 && m_Services.lexical.Knows(narrow)) return s;
+    std::string narrow = m_word.ToNarrowWord(s);
+    if (m_word.ConversionStatus == 0 && m_services.lexical.Knows(narrow)) return s;
   }
   return written;
 }
 
 LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context,
                              long contextStart) {
-  IDictionary& dict = m_Services.dictionary;
+  IDictionary& dict = m_services.dictionary;
   LookupResult result;
-  result.link = m_Services.captions.GetText(kDisableKey);
+  result.link = m_services.captions.GetText(kDisableKey);
   if (captured.empty()) {
-    m_Word.BuildLexicalText(captured, result.senses.lead);
+    m_word.BuildLexicalText(captured, result.senses.lead);
     return result;
   }
   result.captured = std::move(captured);
@@ -103,9 +103,9 @@ LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context,
   const std::wstring written = WordOfToken(result.captured);
   const std::wstring spelling = SpellingWithEntry(written);
 
-  std::string narrow = m_Word.ToNarrowWord(spelling);
-  if (m_Word.ConversionStatus == 0) {
-    if (std::optional<std::string> base = m_Services.lexical.BaseForm(std::move(narrow)))
+  std::string narrow = m_word.ToNarrowWord(spelling);
+  if (m_word.ConversionStatus == 0) {
+    if (std::optional<std::string> base = m_services.lexical.BaseForm(std::move(narrow)))
       result.base = platform::AnsiToWide(*base);
   }
   // A possessive or another spelling shows the word it was looked up as.
@@ -116,7 +116,7 @@ LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context,
 
   if (contextStart >= 0 && static_cast<std::size_t>(contextStart) < context.size()) {
     if (std::optional<Expression> expression =
-            FindExpression(context, static_cast<std::size_t>(contextStart), m_Services.lexical)) {
+            FindExpression(context, static_cast<std::size_t>(contextStart), m_services.lexical)) {
       // The expression's French and senses come first; the word's own French closes the body.
       ExpressionBlock& block = result.expression.emplace();
       block.written = expression->written;
@@ -135,12 +135,12 @@ LookupResult CLookup::Compose(std::wstring captured, std::wstring_view context,
   if (!result.base.empty())
     result.basePronunciation = dict.Lookup(DictSource::Pronounce, result.base);
   if (result.HasPronunciationNote())
-    result.pronunciationNote = m_Services.captions.GetText(kPronounceHelpKey);
+    result.pronunciationNote = m_services.captions.GetText(kPronounceHelpKey);
   return result;
 }
 
 std::optional<TranslationLine> CLookup::TranslationOf(const std::wstring& word) {
-  std::wstring line = m_Services.dictionary.Lookup(DictSource::Translation, word);
+  std::wstring line = m_services.dictionary.Lookup(DictSource::Translation, word);
   if (line.empty()) return std::nullopt;
   return TranslationLine{word, std::move(line)};
 }
@@ -150,15 +150,15 @@ std::optional<TranslationLine> CLookup::TranslationOf(const std::wstring& word) 
 // base form's line. Headings without a known form are the word's own.
 Senses CLookup::SensesOf(const std::wstring& word) {
   std::wstring text;
-  m_Word.BuildLexicalText(word, text);
+  m_word.BuildLexicalText(word, text);
   Senses senses = SplitSenses(text);
-  const std::vector<std::wstring>& forms = m_Word.HeadingForms();
+  const std::vector<std::wstring>& forms = m_word.HeadingForms();
   std::map<std::pair<DictSource, std::wstring>, std::wstring> looked;  // each line read once
   for (std::size_t i = 0; i < senses.blocks.size(); ++i) {
     PartOfSpeechBlock& block = senses.blocks[i];
     block.form = i < forms.size() && !forms[i].empty() ? forms[i] : word;
     auto [it, fresh] = looked.try_emplace({block.part, block.form});
-    if (fresh) it->second = m_Services.dictionary.Lookup(block.part, block.form);
+    if (fresh) it->second = m_services.dictionary.Lookup(block.part, block.form);
     block.french = it->second;
   }
   return senses;

@@ -92,7 +92,7 @@ inline constexpr wchar_t kCantCreateCapture[] = L"Can't create CLSID_WInput comp
 class CLookup {
  public:
   explicit CLookup(const LookupServices& services)
-      : m_Services(services), m_Word(services.lexical, services.captions) {}
+      : m_services(services), m_word(services.lexical, services.captions) {}
 
   // The whole request: capture (with one recognition retry), composition, popup. The result
   // shown, or nullopt when no capture request could be made (the popup is left as it is).
@@ -104,10 +104,10 @@ class CLookup {
   LookupResult Compose(std::wstring captured, std::wstring_view context = {},
                        long contextStart = -1);
 
-  CCapturedWord& Word() { return m_Word; }
+  CCapturedWord& Word() { return m_word; }
 
   // Results kept by captured text, for the requests LookupUnderCursor makes; none by default.
-  void UseCache(CComposeCache* cache) { m_Cache = cache; }
+  void UseCache(CComposeCache* cache) { m_cache = cache; }
 
  private:
   // The spelling of the word to look up: as written, else its possessive's noun or another
@@ -118,9 +118,9 @@ class CLookup {
   Senses SensesOf(const std::wstring& word);
   std::optional<TranslationLine> TranslationOf(const std::wstring& word);
 
-  LookupServices m_Services;
-  CCapturedWord m_Word;
-  CComposeCache* m_Cache = nullptr;
+  LookupServices m_services;
+  CCapturedWord m_word;
+  CComposeCache* m_cache = nullptr;
 };
 
 }  // namespace qv

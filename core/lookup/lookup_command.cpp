@@ -2,20 +2,12 @@
 
 #include <cwctype>
 
+#include "core/lookup/real_text.h"
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 
 namespace qv {
-
 namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-std::wstring_view TrimBlanks(std::wstring_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // Control characters, format characters (general category Cf) and the line and paragraph
 // separators: invisible, or breaking the line they stand in.

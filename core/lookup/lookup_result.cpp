@@ -4,6 +4,8 @@
 #include <iterator>
 #include <utility>
 
+#include "core/lookup/real_text.h"
+
 namespace qv {
 namespace {
 
@@ -21,8 +23,6 @@ std::wstring Block(const std::optional<TranslationLine>& t) {
 void DropLineFeeds(std::wstring& text) {
   while (text.ends_with(L'\n')) text.pop_back();
 }
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 std::size_t StringBytes(const std::wstring& s) { return (s.capacity() + 1) * sizeof(wchar_t); }
 
@@ -129,9 +129,7 @@ std::wstring MainFrenchOf(std::wstring_view line) {
   // The catalog's language label comes first: "FR : oreille, épi".
   if (std::size_t label = line.find(L" : "); label != std::wstring_view::npos && label <= 8)
     line.remove_prefix(label + 3);
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  return std::wstring(line);
+  return std::wstring(TrimBlanks(line));
 }
 
 }  // namespace qv

@@ -61,8 +61,8 @@ std::string Spaced(std::string s) {
 
 std::optional<std::string> CWordNetAnalysis::DescribeWord(std::string word) {
   word = Underscored(std::move(word));
-  std::string text = lexical::DescribeWord(word, 5, true, &m_HeadingForms, &m_LastAnswer);
-  for (std::string& form : m_HeadingForms) form = Spaced(std::move(form));
+  std::string text = lexical::DescribeWord(word, 5, true, &m_headingForms, &m_lastAnswer);
+  for (std::string& form : m_headingForms) form = Spaced(std::move(form));
   return Spaced(std::move(text));
 }
 

@@ -26,16 +26,16 @@ class CWordNetAnalysis : public ILexicalAnalysis {
  public:
   std::optional<std::string> DescribeWord(std::string word) override;
   std::optional<std::string> BaseForm(std::string word) override;
-  std::vector<std::string> HeadingForms() override { return m_HeadingForms; }
+  std::vector<std::string> HeadingForms() override { return m_headingForms; }
   bool Knows(const std::string& word) override;
   std::string PhraseLemma(const std::string& phrase, WordClass wordClass) override;
   int TaggedCount(const std::string& lemma) override;
   bool TakesObject(const std::string& verbLemma) override;
-  lexical::Answer LastAnswer() override { return m_LastAnswer; }
+  lexical::Answer LastAnswer() override { return m_lastAnswer; }
 
  private:
-  std::vector<std::string> m_HeadingForms;
-  lexical::Answer m_LastAnswer = lexical::Answer::Description;
+  std::vector<std::string> m_headingForms;
+  lexical::Answer m_lastAnswer = lexical::Answer::Description;
 };
 
 // For the programs that compose the popup of a text they already hold (qv-lookup, the soak run,

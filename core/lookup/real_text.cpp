@@ -27,8 +27,8 @@ bool IsDottedAbbreviation(std::wstring_view word) {
 
 std::wstring TrimDelimiters(std::wstring_view text) {
   auto isDelim = [](wchar_t c) {
-    return WordDelimiters.find(c) != std::wstring_view::npos ||
-           TypographicQuotes.find(c) != std::wstring_view::npos;
+    return kWordDelimiters.find(c) != std::wstring_view::npos ||
+           kTypographicQuotes.find(c) != std::wstring_view::npos;
   };
   for (int pass = 0; pass < 2; ++pass) {
     while (!text.empty() && isDelim(text.front())) text.remove_prefix(1);

@@ -12,11 +12,20 @@ namespace qv {
 
 // Trimmed from both ends of a captured text. Tab, line breaks, digits and letters of any
 // script are not in the set.
-inline constexpr std::wstring_view WordDelimiters = L"< ~`!@#$%^&*()_-+=}]{[;:'\"?/>.<,|\\";
+inline constexpr std::wstring_view kWordDelimiters = L"< ~`!@#$%^&*()_-+=}]{[;:'\"?/>.<,|\\";
 // Typographic quotes and guillemets, trimmed like the delimiters: published text puts them
 // where plain text has " and '.
-inline constexpr std::wstring_view TypographicQuotes =
+inline constexpr std::wstring_view kTypographicQuotes =
     L"\u00AB\u00BB\u2018\u2019\u201A\u201B\u201C\u201D\u201E\u201F\u2039\u203A";
+
+// Spaces and tabs, the blanks around a word typed or handed over.
+inline bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// The text without the blanks at its ends.
+inline std::wstring_view TrimBlanks(std::wstring_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
 
 // Removes delimiters and typographic quotes: leading, then trailing, then leading and trailing
 // once more; nothing is removed from inside the text.

@@ -141,8 +141,6 @@ class Program(unittest.TestCase):
         raw = self.wine.probe("settings")
         self.assertIn("list 1007 sel=0 items=Survol de la souris + Ctrl|Survol de la souris + F8|"
                       "Survol de la souris + Maj|Survol de la souris + Alt", raw)
-        self.assertIn("list 1004 sel=0 items=Ctrl|Ctrl+Alt|F8|Alt+Shift|Alt+Q|Alt|SHIFT", raw)
-        self.assertIn("list 1005 sel=2 items=Left Mouse Click|Right Mouse Click|Mouse Hover", raw)
         self.wine.screenshot(self.shots / "settings.png")
         self.click_control(2)  # Cancel hides the window
         self.assertEqual(self.wine.wait(lambda: self.settings()["visible"] == "0"), True)
@@ -183,13 +181,11 @@ class Program(unittest.TestCase):
         self.assertTrue(self.wine.wait(lambda: self.popup() is None))
 
         # Alt + left click, then Ctrl + right click (sequences without a list entry).
-        self.wine.probe("select", 1005, 0)
-        self.wine.probe("select", 1004, 5)
+        self.wine.probe("sequence", 4)
         expected = expected_popup(ARGS.lookup, "cat")
         self.assertEqual(self.click_with("alt", 1, cat, expected), expected)
         self.wine.xdo("key", "Escape")
-        self.wine.probe("select", 1005, 1)
-        self.wine.probe("select", 1004, 0)
+        self.wine.probe("sequence", 5)
         expected = expected_popup(ARGS.lookup, "river.")
         self.assertEqual(self.click_with("ctrl", 3, river, expected), expected)
         self.wine.xdo("key", "Escape")

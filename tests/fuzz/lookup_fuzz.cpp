@@ -50,7 +50,7 @@ struct Services {
   }
 };
 
-bool IsDelimiter(wchar_t c) { return qv::WordDelimiters.find(c) != std::wstring_view::npos; }
+bool IsDelimiter(wchar_t c) { return qv::kWordDelimiters.find(c) != std::wstring_view::npos; }
 
 }  // namespace
 

@@ -1,5 +1,5 @@
-// The activation decisions against a fake key state, fake selections, a fake popup and a fake
-// look-up: which events become look-ups, which close the popup, and what the timer does.
+// The activation decisions against a fake key state, a fake popup and a fake look-up: which
+// events become look-ups, which close the popup, and what the timer does.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -12,17 +12,12 @@ namespace {
 
 struct Host : IActivationHost {
   std::set<int> down;  // virtual keys held
-  int trigger = kHover, hotKey = 0;
   bool overPopup = false, popupOpen = true, check = true, delayField = false;
   int lookups = 0, timerDelay = -1;  // -1: timer killed or never set
   std::pair<int, int> pointer{100, 100};
   std::wstring toggleText = L"Désactiver";
 
   bool KeyDown(int key) override { return down.count(key) > 0; }
-  int TriggerSelection() override { return trigger; }
-  int HotKeySelection() override { return hotKey; }
-  void SelectTrigger(int t) override { trigger = t; }
-  void SelectHotKey(int k) override { hotKey = k; }
   std::pair<int, int> CursorPosition() override { return pointer; }
   bool CursorOverPopup() override { return overPopup; }
   void ClosePopup() override { popupOpen = false; }
@@ -77,11 +72,11 @@ TEST_F(Activation, HoverLooksUpAtEveryTickWhileTheHotKeyIsHeldExactly) {
   EXPECT_FALSE(TickWith({vk::kControl}, 100));  // another timer
   EXPECT_EQ(kStartHoverDelay, host.timerDelay);   // releasing the key does not stop the timer
 
-  host.hotKey = 2;  // F8
+  act.Select(kHover, 2);  // F8
   EXPECT_TRUE(TickWith({vk::kF8, vk::kControl}));
   EXPECT_TRUE(TickWith({vk::kF8, vk::kShift, vk::kMenu}));
   EXPECT_FALSE(TickWith({vk::kF8, vk::kLWin}));
-  host.hotKey = 4;  // Alt+Q
+  act.Select(kHover, 4);  // Alt+Q
   EXPECT_TRUE(TickWith({vk::kQ}));
   EXPECT_TRUE(TickWith({vk::kQ, vk::kMenu}));
 }
@@ -102,8 +97,8 @@ TEST_F(Activation, HoverMovesRestartTheTimerAndClicksOutsideThePopupCloseIt) {
 
 TEST_F(Activation, ClickSequencesLookupOnTheirButtonAndCloseThePopupOnOtherEvents) {
   act.OnActivationSequenceChanged(4);  // left click + Alt
-  EXPECT_EQ(kLeftClick, host.trigger);
-  EXPECT_EQ(5, host.hotKey);
+  EXPECT_EQ(kLeftClick, act.CurrentTrigger());
+  EXPECT_EQ(5, act.CurrentHotKey());
   EXPECT_EQ(-1, host.timerDelay);  // killed at once
   host.down = {vk::kMenu};
   act.OnMouseHookMsg(mouse::kLButtonDown);
@@ -135,11 +130,13 @@ TEST_F(Activation, ClickSequencesLookupOnTheirButtonAndCloseThePopupOnOtherEvent
   EXPECT_FALSE(host.popupOpen);
 
   act.OnActivationSequenceChanged(1);  // back to hover, F8: the timer is re-armed
-  EXPECT_EQ(kHover, host.trigger);
-  EXPECT_EQ(2, host.hotKey);
+  EXPECT_EQ(kHover, act.CurrentTrigger());
+  EXPECT_EQ(2, act.CurrentHotKey());
   EXPECT_EQ(kStartHoverDelay, host.timerDelay);
-  act.OnActivationSequenceChanged(6);  // no such sequence: selections kept
-  EXPECT_EQ(2, host.hotKey);
+  act.OnActivationSequenceChanged(6);  // no such sequence: trigger and hot key kept
+  act.Select(3, 7);                    // nor such a trigger or hot key
+  EXPECT_EQ(kHover, act.CurrentTrigger());
+  EXPECT_EQ(2, act.CurrentHotKey());
 }
 
 TEST_F(Activation, DisabledIgnoresEverythingAndTheToggleTextOffersTheOppositeAction) {

@@ -95,7 +95,7 @@ class Lookup : public ::testing::Test {
 };
 
 TEST(CapturedWord, TrimsFourPassesAndNeverInside) {
-  EXPECT_EQ(WordDelimiters.size(), 34u);
+  EXPECT_EQ(kWordDelimiters.size(), 34u);
   const std::pair<std::wstring, std::wstring> kCases[] = {
       {L"(hello),", L"hello"}, {L"--well--", L"well"},   {L"'tis", L"tis"},
       {L"rock'n'roll", L"rock'n'roll"}, {L"a.m", L"a.m"}, {L"\"<word>\"", L"word"},

@@ -60,6 +60,38 @@ HWND CreateBigEditWindow(const wchar_t* title) {
   return host;
 }
 
+namespace {
+
+// The list view's one column and its two items.
+void FillListView(HWND lv) {
+  LVCOLUMNW col{};
+  col.mask = LVCF_WIDTH;
+  col.cx = 250;
+  SendMessageW(lv, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+  for (int i = 0; i < 2; ++i) {
+    LVITEMW it{};
+    it.mask = LVIF_TEXT;
+    it.iItem = i;
+    it.pszText = const_cast<LPWSTR>(kListViewItems[i]);
+    SendMessageW(lv, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+  }
+}
+
+// The tree view's root and its child, expanded.
+void FillTreeView(HWND tv) {
+  TVINSERTSTRUCTW ins{};
+  ins.hInsertAfter = TVI_LAST;
+  ins.item.mask = TVIF_TEXT;
+  ins.item.pszText = const_cast<LPWSTR>(kTreeRoot);
+  HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tv, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
+  ins.hParent = root;
+  ins.item.pszText = const_cast<LPWSTR>(kTreeChild);
+  SendMessageW(tv, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
+  SendMessageW(tv, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+}
+
+}  // namespace
+
 HWND CreateHostWindow(const wchar_t* title, int x, int y) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
@@ -107,28 +139,10 @@ HWND CreateHostWindow(const wchar_t* title, int x, int y) {
   InitCommonControlsEx(&icc);
   HWND lv = add(WC_LISTVIEWW, nullptr, LVS_REPORT | LVS_NOCOLUMNHEADER, kListView, 320, 80, 280, 70,
                 WS_EX_CLIENTEDGE);
-  LVCOLUMNW col{};
-  col.mask = LVCF_WIDTH;
-  col.cx = 250;
-  SendMessageW(lv, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
-  for (int i = 0; i < 2; ++i) {
-    LVITEMW it{};
-    it.mask = LVIF_TEXT;
-    it.iItem = i;
-    it.pszText = const_cast<LPWSTR>(kListViewItems[i]);
-    SendMessageW(lv, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
-  }
+  FillListView(lv);
   HWND tv = add(WC_TREEVIEWW, nullptr, TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT, kTreeView,
                 320, 160, 280, 70, WS_EX_CLIENTEDGE);
-  TVINSERTSTRUCTW ins{};
-  ins.hInsertAfter = TVI_LAST;
-  ins.item.mask = TVIF_TEXT;
-  ins.item.pszText = const_cast<LPWSTR>(kTreeRoot);
-  HTREEITEM root = reinterpret_cast<HTREEITEM>(SendMessageW(tv, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins)));
-  ins.hParent = root;
-  ins.item.pszText = const_cast<LPWSTR>(kTreeChild);
-  SendMessageW(tv, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&ins));
-  SendMessageW(tv, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+  FillTreeView(tv);
   HWND cb = add(WC_COMBOBOXW, nullptr, CBS_DROPDOWNLIST, kComboBox, 320, 240, 200, 200);
   SendMessageW(cb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kComboText));
   SendMessageW(cb, CB_SETCURSEL, 0, 0);

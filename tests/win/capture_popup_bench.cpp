@@ -14,6 +14,8 @@
 #include "app/tooltip.h"
 #include "capture/wcapture.h"
 
+using qv::CTooltip;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -98,41 +100,34 @@ void TimeCaptures(IWCapture* engine, POINT pt, int n, const char* what, SHORT op
   Report(what, capture);
 }
 
-}  // namespace
-
-int wmain() {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir = path;
-  dir = dir.substr(0, dir.find_last_of(L"\\/") + 1);
-  const std::wstring title = L"QV bench host " + std::to_wstring(GetCurrentProcessId());
-  std::wstring cmd = L"\"" + dir + L"capture_host.exe\" \"" + title + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    std::printf("cannot start capture_host.exe\n");
-    return 1;
-  }
-  HWND host = nullptr;
-  for (int i = 0; i < 200 && !host; ++i) {
-    host = FindWindowW(L"QvCaptureHost", title.c_str());
-    if (!host) Sleep(50);
-  }
-  int rc = 0;
+// The engine, or null with a word on what failed.
+IWCapture* CreateEngine(const Host& host, const char* what) {
   IWCapture* engine = nullptr;
-  if (!host || FAILED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
-                                       reinterpret_cast<void**>(&engine)))) {
-    std::printf("no host window or no engine\n");
-    rc = 1;
-  } else {
-    WaitForInputIdle(pi.hProcess, 5000);
-    // The word "world" of the host's single-line EDIT.
-    HWND edit = GetDlgItem(host, qv::test::kEdit);
-    LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, 8, 0);
-    POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
-    ClientToScreen(edit, &pt);
+  if (!host.window || FAILED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
+                                              reinterpret_cast<void**>(&engine)))) {
+    std::printf("no %s host window or no engine\n", what);
+    return nullptr;
+  }
+  return engine;
+}
+
+// The point over the character at `index` of an EDIT control, in screen coordinates.
+POINT PointOfChar(HWND edit, WPARAM index) {
+  DWORD_PTR pos = 0;
+  SendMessageTimeoutW(edit, EM_POSFROMCHAR, index, 0, SMTO_ABORTIFHUNG, 5000, &pos);
+  POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
+  ClientToScreen(edit, &pt);
+  return pt;
+}
+
+// The word "world" of the host's single-line EDIT: the whole request, then the capture with
+// and without the line around the word, in turns.
+bool BenchEdit(const std::wstring& dir) {
+  const std::wstring title = L"QV bench host " + std::to_wstring(GetCurrentProcessId());
+  Host host = StartHost(dir, L"QvCaptureHost", title, L"");
+  IWCapture* engine = CreateEngine(host, "small");
+  if (engine) {
+    const POINT pt = PointOfChar(GetDlgItem(host.window, qv::test::kEdit), 8);
     std::vector<double> capture, whole;
     std::wstring text;
     for (int i = 0; i < 300; ++i) {
@@ -162,81 +157,71 @@ int wmain() {
     std::printf("captured: \"%ls\"\n", text.c_str());
     Report("Capture, EDIT of another process", capture);
     Report("request + Capture + get_Text, EDIT of another process", whole);
-    // The line around the word comes with the token: its cost, measured in turns.
     for (int round = 0; round < 3; ++round) {
       TimeCaptures(engine, pt, 100, "Capture, the word alone", WCO_WORD);
       TimeCaptures(engine, pt, 100, "Capture, the word and its line", WCO_WORD | WCO_CONTEXT);
     }
     engine->Release();
   }
+  StopHost(host);
+  return engine != nullptr;
+}
 
-  // A document of 16 million characters: only the line under the pointer should travel.
-  {
-    const std::wstring bigTitle = L"QV bench big " + std::to_wstring(GetCurrentProcessId());
-    Host big = StartHost(dir, qv::test::kBigEditClass, bigTitle, L"--big");
-    IWCapture* bigEngine = nullptr;
-    if (big.window && SUCCEEDED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
-                                                 reinterpret_cast<void**>(&bigEngine)))) {
-      HWND edit = GetDlgItem(big.window, qv::test::kBigEdit);
-      LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
-      LRESULT start = SendMessageW(edit, EM_LINEINDEX, first + 1, 0);  // "ipsum" of the second line
-      LRESULT pos = SendMessageW(edit, EM_POSFROMCHAR, start + 8, 0);
-      POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
-      ClientToScreen(edit, &pt);
-      std::printf("document: %d characters\n", static_cast<int>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)));
-      TimeCaptures(bigEngine, pt, 40, "Capture, 16M-character EDIT of another process");
-      TimeCaptures(bigEngine, pt, 40, "Capture with its line, 16M-character EDIT",
-                   WCO_WORD | WCO_CONTEXT);
-      // What single questions cost there: the control finds a line by walking to it.
-      POINT client = pt;
-      ScreenToClient(edit, &client);
-      auto time = [&](const char* what, UINT msg, WPARAM wp, LPARAM lp) {
-        std::vector<double> ms;
-        for (int i = 0; i < 40; ++i) {
-          DWORD_PTR r = 0;
-          const auto t0 = Clock::now();
-          SendMessageTimeoutW(edit, msg, wp, lp, SMTO_ABORTIFHUNG, 1000, &r);
-          ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-        }
-        Report(what, ms);
-      };
-      time("  EM_CHARFROMPOS", EM_CHARFROMPOS, 0, MAKELPARAM(client.x, client.y));
-      time("  EM_LINEINDEX", EM_LINEINDEX, first + 1, 0);
-      time("  EM_POSFROMCHAR", EM_POSFROMCHAR, start + 8, 0);
-      time("  WM_GETTEXTLENGTH", WM_GETTEXTLENGTH, 0, 0);
-      bigEngine->Release();
-    } else {
-      std::printf("no big host window or no engine\n");
-      rc = 1;
-    }
-    StopHost(big);
+// A document of 16 million characters: only the line under the pointer should travel. Also
+// what single questions cost there: the control finds a line by walking to it.
+bool BenchBigDocument(const std::wstring& dir) {
+  const std::wstring title = L"QV bench big " + std::to_wstring(GetCurrentProcessId());
+  Host big = StartHost(dir, qv::test::kBigEditClass, title, L"--big");
+  IWCapture* engine = CreateEngine(big, "big");
+  if (engine) {
+    HWND edit = GetDlgItem(big.window, qv::test::kBigEdit);
+    LRESULT first = SendMessageW(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+    LRESULT start = SendMessageW(edit, EM_LINEINDEX, first + 1, 0);  // "ipsum" of the second line
+    const POINT pt = PointOfChar(edit, start + 8);
+    std::printf("document: %d characters\n", static_cast<int>(SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)));
+    TimeCaptures(engine, pt, 40, "Capture, 16M-character EDIT of another process");
+    TimeCaptures(engine, pt, 40, "Capture with its line, 16M-character EDIT", WCO_WORD | WCO_CONTEXT);
+    POINT client = pt;
+    ScreenToClient(edit, &client);
+    auto time = [&](const char* what, UINT msg, WPARAM wp, LPARAM lp) {
+      std::vector<double> ms;
+      for (int i = 0; i < 40; ++i) {
+        DWORD_PTR r = 0;
+        const auto t0 = Clock::now();
+        SendMessageTimeoutW(edit, msg, wp, lp, SMTO_ABORTIFHUNG, 1000, &r);
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+      }
+      Report(what, ms);
+    };
+    time("  EM_CHARFROMPOS", EM_CHARFROMPOS, 0, MAKELPARAM(client.x, client.y));
+    time("  EM_LINEINDEX", EM_LINEINDEX, first + 1, 0);
+    time("  EM_POSFROMCHAR", EM_POSFROMCHAR, start + 8, 0);
+    time("  WM_GETTEXTLENGTH", WM_GETTEXTLENGTH, 0, 0);
+    engine->Release();
   }
+  StopHost(big);
+  return engine != nullptr;
+}
 
-  // A program slow to answer: the capture keeps to its budget of time.
-  {
-    const std::wstring slowTitle = L"QV bench slow " + std::to_wstring(GetCurrentProcessId());
-    Host slow = StartHost(dir, L"QvCaptureHost", slowTitle, L"--slow");
-    IWCapture* slowEngine = nullptr;
-    if (slow.window && SUCCEEDED(CoCreateInstance(CLSID_WCapture, nullptr, CLSCTX_ALL, IID_IWCapture,
-                                                  reinterpret_cast<void**>(&slowEngine)))) {
-      HWND edit = GetDlgItem(slow.window, qv::test::kEdit);
-      DWORD_PTR pos = 0;
-      SendMessageTimeoutW(edit, EM_POSFROMCHAR, 8, 0, SMTO_ABORTIFHUNG, 5000, &pos);
-      POINT pt{static_cast<short>(LOWORD(pos)) + 2, static_cast<short>(HIWORD(pos)) + 5};
-      ClientToScreen(edit, &pt);
-      char what[96];
-      std::snprintf(what, sizeof what, "Capture, EDIT answering %lu ms late",
-                    static_cast<unsigned long>(qv::test::kSlowEditMs));
-      TimeCaptures(slowEngine, pt, 10, what);
-      slowEngine->Release();
-    } else {
-      std::printf("no slow host window or no engine\n");
-      rc = 1;
-    }
-    StopHost(slow);
+// A program slow to answer: the capture keeps to its budget of time.
+bool BenchSlowProgram(const std::wstring& dir) {
+  const std::wstring title = L"QV bench slow " + std::to_wstring(GetCurrentProcessId());
+  Host slow = StartHost(dir, L"QvCaptureHost", title, L"--slow");
+  IWCapture* engine = CreateEngine(slow, "slow");
+  if (engine) {
+    const POINT pt = PointOfChar(GetDlgItem(slow.window, qv::test::kEdit), 8);
+    char what[96];
+    std::snprintf(what, sizeof what, "Capture, EDIT answering %lu ms late",
+                  static_cast<unsigned long>(qv::test::kSlowEditMs));
+    TimeCaptures(engine, pt, 10, what);
+    engine->Release();
   }
+  StopHost(slow);
+  return engine != nullptr;
+}
 
-  // The popup, as a look-up shows it.
+// The popup, as a look-up shows it.
+void BenchPopup() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -245,7 +230,7 @@ int wmain() {
   HWND owner = CreateWindowExW(0, wc.lpszClassName, L"owner", WS_OVERLAPPEDWINDOW, 600, 500, 200,
                                100, nullptr, nullptr, wc.hInstance, nullptr);
   SetCursorPos(200, 150);
-  Tooltip tip;
+  CTooltip tip;
   std::vector<double> popup;
   for (int i = 0; i < 200; ++i) {
     const auto t0 = Clock::now();
@@ -260,11 +245,21 @@ int wmain() {
   Report("popup Create + SetMaxWidth + SetText + ShowAtCursor", popup);
   tip.Destroy();
   DestroyWindow(owner);
+}
 
-  PostMessageW(host, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+}  // namespace
+
+int wmain() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir = path;
+  dir = dir.substr(0, dir.find_last_of(L"\\/") + 1);
+  int rc = 0;
+  if (!BenchEdit(dir)) rc = 1;
+  if (!BenchBigDocument(dir)) rc = 1;
+  if (!BenchSlowProgram(dir)) rc = 1;
+  BenchPopup();
   CoUninitialize();
   return rc;
 }

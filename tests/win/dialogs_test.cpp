@@ -30,6 +30,10 @@
 #include "app/pronounce_help.h"
 #include "app/splash_dlg.h"
 
+using qv::CAboutDlg;
+using qv::CSplashDlg;
+using qv::CPronounceHelp;
+
 namespace {
 
 using namespace std::chrono_literals;

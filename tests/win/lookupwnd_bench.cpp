@@ -56,12 +56,12 @@ int wmain() {
   for (int i = 0; i < 10; ++i) {
     const auto t0 = Clock::now();
     window.Open(L"");
-    UpdateWindow(window.m_hWnd);
+    UpdateWindow(window.m_hwnd);
     open.push_back(Ms(t0, Clock::now()));
     const auto t1 = Clock::now();
     window.DestroyWindow();
     window.Open(L"houses");
-    UpdateWindow(window.m_hWnd);
+    UpdateWindow(window.m_hwnd);
     openWord.push_back(Ms(t1, Clock::now()));
     Pump();
     window.DestroyWindow();
@@ -74,7 +74,7 @@ int wmain() {
 
   const auto t0 = Clock::now();
   window.Open(L"");
-  HWND edit = GetDlgItem(window.m_hWnd, qv::CLookupWindow::kWord);
+  HWND edit = GetDlgItem(window.m_hwnd, qv::CLookupWindow::kWord);
   SetWindowTextW(edit, L"ho");
   while (window.ListedWords().empty() && Ms(t0, Clock::now()) < 60000) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);

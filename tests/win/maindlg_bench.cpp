@@ -75,7 +75,7 @@ int wmain() {
   }
   Pump();
   const double afterStart = PrivateMB();
-  HWND h = dlg->m_hWnd;
+  HWND h = dlg->m_hwnd;
   for (int i = 0; i < 200 && qv::GetKeyStateCode() != 2; ++i) Sleep(100);
   if (qv::GetKeyStateCode() != 2) {
     std::printf("Ctrl must be held (maindlg_bench.sh holds it)\n");

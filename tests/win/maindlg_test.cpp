@@ -1,6 +1,7 @@
 // The main dialog in this process, in a Wine virtual desktop with a taskbar: its localized
-// settings window and menus, the tray menu that the enable switch keeps in step, the hidden
-// lists behind the activation sequences, OK's hover delay, and the tray icon's record.
+// settings window and menus, the tray menu that the enable switch keeps in step, the activation
+// sequences (from the list and from another program), OK's hover delay, and the tray icon's
+// record.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -46,7 +47,7 @@ class MainDlg : public ::testing::Test {
   void SetUp() override {
     ui::AppModule().AddMessageLoop(&loop);
     ASSERT_TRUE(dlg.Create(nullptr));
-    h = dlg.m_hWnd;
+    h = dlg.m_hwnd;
     Pump();
   }
   void TearDown() override {
@@ -125,12 +126,27 @@ TEST_F(MainDlg, TheSwitchKeepsCheckBoxTrayItemAndFlagInStep) {
   EXPECT_EQ(L"Activer", MenuText(Tray(), 4));
 }
 
-TEST_F(MainDlg, SequencesSetTheHiddenListsAndOkTakesTheDelay) {
+TEST_F(MainDlg, SequencesSetTheActivationAndOkTakesTheDelay) {
+  EXPECT_EQ(kHover, dlg.Activation().CurrentTrigger());  // the start state: hover with Ctrl
+  EXPECT_EQ(0, dlg.Activation().CurrentHotKey());
   SendDlgItemMessageW(h, IDC_SEQUENCE, CB_SETCURSEL, 1, 0);
   Command(IDC_SEQUENCE, CBN_SELCHANGE);
   Command(IDCANCEL);  // nothing is undone
-  EXPECT_EQ(2, SendDlgItemMessageW(h, IDC_HOTKEY, CB_GETCURSEL, 0, 0));  // F8
-  EXPECT_EQ(2, SendDlgItemMessageW(h, IDC_TRIGGER, CB_GETCURSEL, 0, 0));  // hover
+  EXPECT_EQ(2, dlg.Activation().CurrentHotKey());  // F8
+  EXPECT_EQ(kHover, dlg.Activation().CurrentTrigger());
+
+  // Another program's choice: a sequence without a list entry leaves the list as it is, one
+  // with an entry shows there, and a number outside the table is refused.
+  const UINT choose = RegisterWindowMessageW(CMainDlg::kSequenceMessageName);
+  EXPECT_EQ(TRUE, SendMessageW(h, choose, 4, 0));  // left click with Alt
+  EXPECT_EQ(kLeftClick, dlg.Activation().CurrentTrigger());
+  EXPECT_EQ(5, dlg.Activation().CurrentHotKey());
+  EXPECT_EQ(1, SendDlgItemMessageW(h, IDC_SEQUENCE, CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(FALSE, SendMessageW(h, choose, 6, 0));
+  EXPECT_EQ(kLeftClick, dlg.Activation().CurrentTrigger());
+  EXPECT_EQ(TRUE, SendMessageW(h, choose, 3, 0));  // hover with Alt
+  EXPECT_EQ(kHover, dlg.Activation().CurrentTrigger());
+  EXPECT_EQ(3, SendDlgItemMessageW(h, IDC_SEQUENCE, CB_GETCURSEL, 0, 0));
 
   Command(ID_TRAY_SETTINGS);
   EXPECT_TRUE(IsWindowVisible(h));
@@ -151,7 +167,7 @@ TEST_F(MainDlg, TrayIconRecordAndTaskbarRestart) {
   EXPECT_EQ(DWORD(NIIF_USER | NIIF_NOSOUND), tray.NotifyData().dwInfoFlags);
 
   // The shell tells every top-level window that its taskbar came back.
-  SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  SendMessageW(tray.m_hwnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(tray.IsCreated());
   EXPECT_EQ(UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP), tray.NotifyData().uFlags);  // no balloon
 

@@ -5,6 +5,8 @@
 //   settings            the settings window: visibility, caption, control texts and states
 //   rect ID             screen rectangle of a settings control (0: the window)
 //   select ID INDEX     selects an entry of a settings list as a user would (with notification)
+//   sequence N          chooses activation sequence N through QV's registered message, also one
+//                       without a list entry
 //   menu                the screen rectangle of the popup menu on screen
 //   charpos TITLE INDEX screen point of a character of the EDIT control in window TITLE
 //   msgbox CAPTION      the texts of the message box with that caption, which it then closes
@@ -173,19 +175,17 @@ int SettingsDump() {
   Out(L"caption=" + Text(h));
   for (int id : {1025, 1023, 1024, 1, 2, 1017}) Out(L"text " + std::to_wstring(id) + L"=" + Text(GetDlgItem(h, id)));
   Out(L"check=" + std::to_wstring(SendDlgItemMessageW(h, 1008, BM_GETCHECK, 0, 0)));
-  for (int id : {1004, 1005, 1007}) {
-    HWND c = GetDlgItem(h, id);
-    std::wstring line = L"list " + std::to_wstring(id) +
-                        L" sel=" + std::to_wstring(SendMessageW(c, CB_GETCURSEL, 0, 0)) + L" items=";
-    const int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-      wchar_t item[256] = {};
-      if (SendMessageW(c, CB_GETLBTEXTLEN, i, 0) < 255)
-        SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
-      line += (i ? L"|" : L"") + std::wstring(item);
-    }
-    Out(line);
+  HWND c = GetDlgItem(h, 1007);
+  std::wstring line = L"list 1007 sel=" + std::to_wstring(SendMessageW(c, CB_GETCURSEL, 0, 0)) +
+                      L" items=";
+  const int n = static_cast<int>(SendMessageW(c, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    wchar_t item[256] = {};
+    if (SendMessageW(c, CB_GETLBTEXTLEN, i, 0) < 255)
+      SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    line += (i ? L"|" : L"") + std::wstring(item);
   }
+  Out(line);
   Out(L"delay=" + Text(GetDlgItem(h, 1006)));
   return 0;
 }
@@ -206,6 +206,12 @@ int Select(int id, int index) {
   SendMessageW(c, CB_SETCURSEL, index, 0);
   SendMessageW(h, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
   return 0;
+}
+
+int Sequence(int sequence) {
+  HWND h = Settings();
+  const UINT msg = RegisterWindowMessageW(L"QvActivationSequence");
+  return h && SendMessageW(h, msg, static_cast<WPARAM>(sequence), 0) ? 0 : 1;
 }
 
 int Menu() {
@@ -394,6 +400,7 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"settings") rc = SettingsDump();
   else if (cmd == L"rect" && argc > 3) rc = Rect(_wtoi(argv[3]));
   else if (cmd == L"select" && argc > 4) rc = Select(_wtoi(argv[3]), _wtoi(argv[4]));
+  else if (cmd == L"sequence" && argc > 3) rc = Sequence(_wtoi(argv[3]));
   else if (cmd == L"menu") rc = Menu();
   else if (cmd == L"charpos" && argc > 4) rc = CharPos(argv[3], _wtoi(argv[4]));
   else if (cmd == L"msgbox" && argc > 3) rc = MsgBox(argv[3]);

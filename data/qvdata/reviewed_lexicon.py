@@ -5,9 +5,12 @@ import collections
 import glob
 import os
 
+from qvdata.output import LIST_FILES
+from qvdata.text import Cleaner
+
 LINES = ("main", "noun", "verb", "adj", "adv")
 NONE = "none"
-DEFAULT_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reviewed")
+DEFAULT_DIR = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "reviewed")
 
 
 class FormatError(ValueError):
@@ -79,3 +82,38 @@ def file_of(word):
     """The file a word's entry lives in: its initial letter, or other.tsv."""
     first = word[:1]
     return (first if "a" <= first <= "z" else "other") + ".tsv"
+
+
+# The words readers meet most were read and corrected by bilingual readers (reviewed/): their
+# lines are exactly what the readers wrote, whatever the sources say. An inflected form of a
+# reviewed word that is no word of its own ("went", "houses") gives up the lines the sources
+# gave it, so that the look-up shows its base form's reviewed French, as it does for forms
+# without a line.
+
+def apply_reviewed(main, lines, reviewed, morphology, wordnet, figures):
+    clean = Cleaner(figures)
+    for word, entry in sorted(reviewed.items()):
+        if entry["main"]:
+            main[word] = list(entry["main"])
+        else:
+            main.pop(word, None)
+        for pos in LIST_FILES:
+            french = clean.latin1(entry.get(pos, []), "reviewed list")
+            if french:
+                lines[pos][word] = french
+            else:
+                lines[pos].pop(word, None)
+        figures.add("reviewed words")
+    own_words = set().union(*(wordnet[p] for p in LIST_FILES))
+    for key in sorted(set(main).union(*(lines[p] for p in LIST_FILES))):
+        if key in reviewed or key in own_words or " " in key or not key.isascii():
+            continue
+        bases = {pos: set(morphology.base_forms(key, pos)) - {key} for pos in LIST_FILES}
+        if not any(b in reviewed for bs in bases.values() for b in bs):
+            continue
+        if main.pop(key, None) is not None:
+            figures.add("main lines of inflected forms of reviewed words dropped")
+        for pos in LIST_FILES:
+            if key in lines[pos] and any(b in reviewed for b in bases[pos]):
+                del lines[pos][key]
+                figures.add("list lines of inflected forms of reviewed words dropped")

@@ -1,0 +1,5 @@
+import sys
+
+from qvdata import generate
+
+sys.exit(generate.main())
