@@ -1,6 +1,5 @@
 #include "app/mouse_hook.h"
 
-#include "core/activation.h"
 
 namespace qv {
 
@@ -90,10 +89,6 @@ LRESULT CALLBACK MouseHookBase::HookProc(int code, WPARAM wParam, LPARAM lParam)
     if (IsWindow(target)) PostMessageW(target, self.m_message, wParam, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-int GetKeyStateCode() noexcept {
-  return KeyStateCode([](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; });
 }
 
 }  // namespace qv

@@ -82,7 +82,4 @@ class MouseHookBase {
 
 using MouseHook = MeyersSingleton<MouseHookBase>;
 
-// The hot-key state code of the keys held now.
-int GetKeyStateCode() noexcept;
-
 }  // namespace qv

@@ -75,29 +75,22 @@ class CResult final : public DualObject<IWCaptureResult2> {
   explicit CResult(CaptureOutcome o) : m_outcome(std::move(o)) {}
 
   HRESULT STDMETHODCALLTYPE get_Text(BSTR* text) override {
-    if (!text) return Error(E_POINTER, L"get_Text: the text argument is a null pointer.");
-    *text = SysAllocStringLen(m_outcome.text.data(), static_cast<UINT>(m_outcome.text.size()));
-    return *text ? S_OK : Error(E_OUTOFMEMORY, L"get_Text: out of memory.");
+    return Give(m_outcome.text, text, L"get_Text: the text argument is a null pointer.",
+                L"get_Text: out of memory.");
   }
   HRESULT STDMETHODCALLTYPE get_Source(LONG* source) override {
-    if (!source) return Error(E_POINTER, L"get_Source: the source argument is a null pointer.");
-    *source = m_outcome.source;
-    return S_OK;
+    return Give(m_outcome.source, source, L"get_Source: the source argument is a null pointer.");
   }
   HRESULT STDMETHODCALLTYPE get_Start(LONG* index) override {
-    if (!index) return Error(E_POINTER, L"get_Start: the index argument is a null pointer.");
-    *index = m_outcome.start;
-    return S_OK;
+    return Give(m_outcome.start, index, L"get_Start: the index argument is a null pointer.");
   }
   HRESULT STDMETHODCALLTYPE get_Context(BSTR* text) override {
-    if (!text) return Error(E_POINTER, L"get_Context: the text argument is a null pointer.");
-    *text = SysAllocStringLen(m_outcome.context.data(), static_cast<UINT>(m_outcome.context.size()));
-    return *text ? S_OK : Error(E_OUTOFMEMORY, L"get_Context: out of memory.");
+    return Give(m_outcome.context, text, L"get_Context: the text argument is a null pointer.",
+                L"get_Context: out of memory.");
   }
   HRESULT STDMETHODCALLTYPE get_ContextStart(LONG* index) override {
-    if (!index) return Error(E_POINTER, L"get_ContextStart: the index argument is a null pointer.");
-    *index = m_outcome.contextStart;
-    return S_OK;
+    return Give(m_outcome.contextStart, index,
+                L"get_ContextStart: the index argument is a null pointer.");
   }
 
  protected:
@@ -107,6 +100,20 @@ class CResult final : public DualObject<IWCaptureResult2> {
   REFIID MainIid() const override { return IID_IWCaptureResult; }
 
  private:
+  // A property's value handed to the caller: a copy of the text (the caller frees it) or the
+  // number, or the failure the caller is told of.
+  HRESULT Give(const std::wstring& value, BSTR* out, const wchar_t* nullText,
+               const wchar_t* memoryText) const {
+    if (!out) return Error(E_POINTER, nullText);
+    *out = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    return *out ? S_OK : Error(E_OUTOFMEMORY, memoryText);
+  }
+  HRESULT Give(LONG value, LONG* out, const wchar_t* nullText) const {
+    if (!out) return Error(E_POINTER, nullText);
+    *out = value;
+    return S_OK;
+  }
+
   CaptureOutcome m_outcome;
 };
 

@@ -123,16 +123,14 @@ class Program(unittest.TestCase):
 
     # Tests -------------------------------------------------------------------------------------
 
-    def test_a_user_session(self):
-        qv = self.start_qv()
+    def check_settings_window(self):
+        """The settings window of a normal start, after localization; Cancel hides it."""
         # The window exists a moment before it is shown (its initialisation comes first).
         state = self.wine.wait(lambda: (s := self.settings()) and s["visible"] == "1" and s,
                                timeout=60)
         self.assertTrue(state, "the settings window did not appear")
         self.assertEqual(self.wine.reg_get(KEY, "Target"), self.target)
         self.assertEqual(self.wine.reg_get(KEY + r"\dict\2.1", "WNHome"), self.target)
-        # The settings window after localization (a normal start shows it).
-        self.assertEqual(state["visible"], "1")
         self.assertEqual(state["caption"], "QV Settings")
         self.assertEqual([state[f"text {i}"] for i in (1025, 1023, 1024, 1, 2, 1017)],
                          ["Activation par touche", "Activation", "Activer QV", "OK", "Annuler",
@@ -145,40 +143,40 @@ class Program(unittest.TestCase):
         self.click_control(2)  # Cancel hides the window
         self.assertEqual(self.wine.wait(lambda: self.settings()["visible"] == "0"), True)
 
+    def hover_shows(self, text, point, marked=False, shot=None):
+        """Hovers with Ctrl held over `point`: the popup is what qv-lookup gives for `text`. A
+        click elsewhere (below and right of the popup, which hangs under the word) closes it.
+        Returns the popup's text."""
+        expected = expected_popup(ARGS.lookup, text, marked=marked)
+        shown = self.hover_with("ctrl", point, expected)
+        if shot:
+            self.wine.screenshot(self.shots / shot)
+        self.assertEqual(shown, expected)
+        self.wine.xdo("mousemove", 690, 510, "click", 1)
+        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        return shown
+
+    def test_a_user_session(self):
+        qv = self.start_qv()
+        self.check_settings_window()
+
         self.wine.start("notepad", self.sample)
         houses, cat, river = (self.word_point(i) for i in (6, TEXT.index("cat") + 1,
                                                              TEXT.index("river") + 2))
         # Hover with Ctrl held: the popup for the word under the pointer.
-        expected = expected_popup(ARGS.lookup, "houses")
-        shown = self.hover_with("ctrl", houses, expected)
-        self.wine.screenshot(self.shots / "popup.png")
-        self.assertEqual(shown, expected)
-        # A click elsewhere (below and right of the popup, which hangs under the word) closes it.
-        self.wine.xdo("mousemove", 690, 510, "click", 1)
-        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
+        self.hover_shows("houses", houses, shot="popup.png")
         # "saw" in running text is the past of "see": its FR line and the block of "see" say so.
-        expected = expected_popup(ARGS.lookup, "saw")
-        shown = self.hover_with("ctrl", self.word_point(TEXT.index("saw") + 1), expected)
-        self.assertEqual(shown, expected)
+        shown = self.hover_shows("saw", self.word_point(TEXT.index("saw") + 1))
         self.assertIn("FR : vu (passé de voir), ", shown)
         self.assertIn("-verb\t\t\t\tvoir", shown)
-        self.wine.xdo("mousemove", 690, 510, "click", 1)
-        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
         # A contraction of running text, which WordNet does not know, shows its French line.
-        expected = expected_popup(ARGS.lookup, "didn't")
-        shown = self.hover_with("ctrl", self.word_point(TEXT.index("didn't") + 2), expected)
-        self.assertEqual(shown, expected)
+        shown = self.hover_shows("didn't", self.word_point(TEXT.index("didn't") + 2))
         self.assertIn("FR : ne \u2026 pas", shown)
-        self.wine.xdo("mousemove", 690, 510, "click", 1)
-        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
         # A word of an expression: the capture gives its line, the popup the expression.
-        expected = expected_popup(ARGS.lookup, "He |gave up smoking.", marked=True)
-        shown = self.hover_with("ctrl", self.word_point(TEXT.index("gave") + 1), expected)
-        self.assertEqual(shown, expected)
+        shown = self.hover_shows("He |gave up smoking.", self.word_point(TEXT.index("gave") + 1),
+                                 marked=True)
         self.assertTrue(shown.startswith("gave up --> give up\n"), shown)
         self.assertTrue("renoncer" in shown or "abandonner" in shown, shown)
-        self.wine.xdo("mousemove", 690, 510, "click", 1)
-        self.assertTrue(self.wine.wait(lambda: self.popup() is None))
 
         # Alt + left click, then Ctrl + right click (sequences without a list entry).
         self.wine.probe("sequence", 4)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/activation.h"
 #include "core/dictionary/data_cache.h"
 #include "core/settings.h"
 #include "platform/registry.h"
@@ -21,6 +22,11 @@
 #include "app/mouse_hook.h"
 
 namespace {
+
+// The hot-key state code of the keys held now.
+int HeldKeyCode() {
+  return qv::KeyStateCode([](int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; });
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -76,8 +82,8 @@ int wmain() {
   Pump();
   const double afterStart = PrivateMB();
   HWND h = dlg->m_hwnd;
-  for (int i = 0; i < 200 && qv::GetKeyStateCode() != 2; ++i) Sleep(100);
-  if (qv::GetKeyStateCode() != 2) {
+  for (int i = 0; i < 200 && HeldKeyCode() != 2; ++i) Sleep(100);
+  if (HeldKeyCode() != 2) {
     std::printf("Ctrl must be held (maindlg_bench.sh holds it)\n");
     return 1;
   }
