@@ -37,8 +37,8 @@ std::wstring FindKeyInFile(TextFile stream, std::wstring_view key) {
     for (;;) {
       stream.SkipLinesNotStartingWith(prefix, kLineBufferChars - 1);
       if (!stream.ReadLine(line, kLineBufferChars - 1)) break;
-      if (std::optional<std::wstring> value = KeyValueOfLine(line, key)) {
-        value = std::move(*value);
+      if (std::optional<std::wstring> found = KeyValueOfLine(line, key)) {
+        value = std::move(*found);
         break;
       }
     }
