@@ -18,13 +18,10 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 
+namespace qv::cli {
 namespace {
 
-using qv::cli::Failure;
-using qv::cli::JsonString;
-using qv::cli::Options;
-using qv::cli::ParseOptions;
-using qv::platform::Hive;
+using platform::Hive;
 
 constexpr char kUsage[] =
     "usage: qv-lookup [--home DIR] [--install-dir DIR] [--lang CODE] [--blocks DIR] [--json]\n"
@@ -138,7 +135,7 @@ int Run(const std::vector<std::wstring>& args) {
 
 }  // namespace
 
-int qv::cli::Main(const std::vector<std::wstring>& args) {
+int Main(const std::vector<std::wstring>& args) {
   try {
     return Run(args);
   } catch (const std::exception& e) {
@@ -146,3 +143,5 @@ int qv::cli::Main(const std::vector<std::wstring>& args) {
   }
   return 2;
 }
+
+}  // namespace qv::cli

@@ -149,6 +149,65 @@ class NoMessages : public qv::IMessageBox {
   void Show(const std::wstring&, const std::wstring&, Kind) override {}
 };
 
+// Times `run` over the words, `rounds` times, with WordNet read by `reader`: the time per look-up,
+// the thread's processor time, the slowest words and where the time goes.
+template <typename Run>
+void TimeReader(const char* name, qv::lexical::WordNet* reader, TimedLexical& lexical,
+                const std::vector<std::string>& words, int rounds, Run run) {
+  auto elapsed = [](Clock::time_point t0) {
+    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
+  };
+  lexical.m_reader = reader;
+  for (const std::string& w : words) run(w);  // warm-up: file cache, open files
+  for (Stage& s : g_stages) s = {s.name};
+
+  std::vector<double> micros, cpu;
+  micros.reserve(words.size() * rounds);
+  cpu.reserve(words.size() * rounds);
+  std::vector<std::pair<double, const std::string*>> slowest;
+  for (int r = 0; r < rounds; ++r)
+    for (const std::string& w : words) {
+      const double c0 = ThreadCpuMicros();
+      Clock::time_point t0 = Clock::now();
+      run(w);
+      micros.push_back(elapsed(t0));
+      cpu.push_back(ThreadCpuMicros() - c0);
+      if (r == 0) slowest.emplace_back(cpu.back(), &w);
+    }
+  std::sort(micros.begin(), micros.end());
+  std::sort(cpu.begin(), cpu.end());
+  std::partial_sort(slowest.begin(), slowest.begin() + std::min<std::size_t>(5, slowest.size()),
+                    slowest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  double sum = 0;
+  for (double m : micros) sum += m;
+  auto pct = [&](double p) {
+    return micros[std::min(micros.size() - 1, static_cast<std::size_t>(p * micros.size()))];
+  };
+  std::printf("\n%s: LookupUnderCursor over %zu lemmas x %d rounds\n", name,
+              words.size(), rounds);
+  std::printf("mean %.1f us  p50 %.1f us  p90 %.1f us  p99 %.1f us  max %.1f us\n",
+              sum / micros.size(), pct(0.50), pct(0.90), pct(0.99), micros.back());
+  double cpuSum = 0;
+  for (double c : cpu) cpuSum += c;
+  auto cpuPct = [&](double p) {
+    return cpu[std::min(cpu.size() - 1, static_cast<std::size_t>(p * cpu.size()))];
+  };
+  std::printf("thread processor time: mean %.1f us  p50 %.1f us  p99 %.1f us  max %.1f us\n",
+              cpuSum / cpu.size(), cpuPct(0.50), cpuPct(0.99), cpu.back());
+  std::printf("most processor time in the first round:");
+  for (std::size_t i = 0; i < 5 && i < slowest.size(); ++i)
+    std::printf(" %s %.0f us", slowest[i].second->c_str(), slowest[i].first);
+  std::printf("\nwhere the time goes (per request):\n");
+  double staged = 0;
+  for (const Stage& s : g_stages) {
+    staged += s.micros;
+    std::printf("  %-22s %8.1f us  %5.1f%%  (%.2f calls)\n", s.name, s.micros / micros.size(),
+                100 * s.micros / sum, double(s.calls) / micros.size());
+  }
+  std::printf("  %-22s %8.1f us  %5.1f%%\n", "composition itself",
+              (sum - staged) / micros.size(), 100 * (sum - staged) / sum);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,62 +268,8 @@ int main(int argc, char** argv) {
               *flag ? flag + 2 : "cold start", first[0], first[1], first.back());
   lexical.m_reader = &qv::lexical::ProgramWordNet();
 
-  struct Reader {
-    const char* name;
-    qv::lexical::WordNet* wn;
-  };
-  for (Reader reader : {Reader{"WordNet library (before)", &qv::lexical::LibraryWordNet()},
-                        Reader{"mapped files (after)", &qv::lexical::ProgramWordNet()}}) {
-    lexical.m_reader = reader.wn;
-    for (const std::string& w : words) run(w);  // warm-up: file cache, open files
-    for (Stage& s : g_stages) s = {s.name};
-
-    std::vector<double> micros, cpu;
-    micros.reserve(words.size() * rounds);
-    cpu.reserve(words.size() * rounds);
-    std::vector<std::pair<double, const std::string*>> slowest;
-    for (int r = 0; r < rounds; ++r)
-      for (const std::string& w : words) {
-        const double c0 = ThreadCpuMicros();
-        Clock::time_point t0 = Clock::now();
-        run(w);
-        micros.push_back(elapsed(t0));
-        cpu.push_back(ThreadCpuMicros() - c0);
-        if (r == 0) slowest.emplace_back(cpu.back(), &w);
-      }
-    std::sort(micros.begin(), micros.end());
-    std::sort(cpu.begin(), cpu.end());
-    std::partial_sort(slowest.begin(), slowest.begin() + std::min<std::size_t>(5, slowest.size()),
-                      slowest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    double sum = 0;
-    for (double m : micros) sum += m;
-    auto pct = [&](double p) {
-      return micros[std::min(micros.size() - 1, static_cast<std::size_t>(p * micros.size()))];
-    };
-    std::printf("\n%s: LookupUnderCursor over %zu lemmas x %d rounds\n", reader.name,
-                words.size(), rounds);
-    std::printf("mean %.1f us  p50 %.1f us  p90 %.1f us  p99 %.1f us  max %.1f us\n",
-                sum / micros.size(), pct(0.50), pct(0.90), pct(0.99), micros.back());
-    double cpuSum = 0;
-    for (double c : cpu) cpuSum += c;
-    auto cpuPct = [&](double p) {
-      return cpu[std::min(cpu.size() - 1, static_cast<std::size_t>(p * cpu.size()))];
-    };
-    std::printf("thread processor time: mean %.1f us  p50 %.1f us  p99 %.1f us  max %.1f us\n",
-                cpuSum / cpu.size(), cpuPct(0.50), cpuPct(0.99), cpu.back());
-    std::printf("most processor time in the first round:");
-    for (std::size_t i = 0; i < 5 && i < slowest.size(); ++i)
-      std::printf(" %s %.0f us", slowest[i].second->c_str(), slowest[i].first);
-    std::printf("\nwhere the time goes (per request):\n");
-    double staged = 0;
-    for (const Stage& s : g_stages) {
-      staged += s.micros;
-      std::printf("  %-22s %8.1f us  %5.1f%%  (%.2f calls)\n", s.name, s.micros / micros.size(),
-                  100 * s.micros / sum, double(s.calls) / micros.size());
-    }
-    std::printf("  %-22s %8.1f us  %5.1f%%\n", "composition itself",
-                (sum - staged) / micros.size(), 100 * (sum - staged) / sum);
-  }
+  TimeReader("WordNet library (before)", &qv::lexical::LibraryWordNet(), lexical, words, rounds, run);
+  TimeReader("mapped files (after)", &qv::lexical::ProgramWordNet(), lexical, words, rounds, run);
   PrintProcessMemory("after the look-ups");
 
   // The memory the program's caches take: the kept data files and blocks, and a full cache of

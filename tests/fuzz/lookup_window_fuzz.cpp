@@ -56,6 +56,36 @@ std::wstring MarkersAsGaps(std::wstring text) {
   return text;
 }
 
+// The flash-card export of entries made of the texts between U+0001 marks, in threes (the sense
+// is the last text's first): one line per entry, three fields each, CR LF line ends.
+void CheckExport(const std::wstring& text) {
+  std::vector<qv::HistoryEntry> entries;
+  std::vector<std::wstring> fields;
+  for (std::size_t pos = 0;;) {
+    const std::size_t next = text.find(L'\x01', pos);
+    fields.push_back(text.substr(pos, next == std::wstring::npos ? next : next - pos));
+    if (next == std::wstring::npos) break;
+    pos = next + 1;
+  }
+  for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
+    entries.push_back({fields[i], L"", fields[i + 1], 1, 0});
+  const std::wstring body = fields.back();
+  const std::string out =
+      qv::FlashCardExport(entries, [&](const qv::HistoryEntry&) { return qv::FirstSense(body); });
+  std::size_t lines = 0, tabs = 0;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (out[i] == '\t') ++tabs;
+    if (out[i] == '\n') {
+      if (i == 0 || out[i - 1] != '\r') Fail("lookup_window_fuzz", "a bare line feed");
+      ++lines;
+    }
+    if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n'))
+      Fail("lookup_window_fuzz", "a bare carriage return");
+  }
+  if (lines != entries.size() || tabs != 2 * entries.size())
+    Fail("lookup_window_fuzz", "export lines or fields");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -108,36 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Fail("lookup_window_fuzz", "a first sense over several lines");
       break;
     }
-    case 5: {
-      // Entries of the texts between U+0001 marks, in threes; the sense is the body's.
-      std::vector<qv::HistoryEntry> entries;
-      std::vector<std::wstring> fields;
-      for (std::size_t pos = 0;;) {
-        const std::size_t next = text.find(L'\x01', pos);
-        fields.push_back(text.substr(pos, next == std::wstring::npos ? next : next - pos));
-        if (next == std::wstring::npos) break;
-        pos = next + 1;
-      }
-      for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
-        entries.push_back({fields[i], L"", fields[i + 1], 1, 0});
-      const std::wstring body = fields.back();
-      const std::string out =
-          qv::FlashCardExport(entries, [&](const qv::HistoryEntry&) { return qv::FirstSense(body); });
-      // One line per entry, three fields each.
-      std::size_t lines = 0, tabs = 0;
-      for (std::size_t i = 0; i < out.size(); ++i) {
-        if (out[i] == '\t') ++tabs;
-        if (out[i] == '\n') {
-          if (i == 0 || out[i - 1] != '\r') Fail("lookup_window_fuzz", "a bare line feed");
-          ++lines;
-        }
-        if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n'))
-          Fail("lookup_window_fuzz", "a bare carriage return");
-      }
-      if (lines != entries.size() || tabs != 2 * entries.size())
-        Fail("lookup_window_fuzz", "export lines or fields");
+    case 5:
+      CheckExport(text);
       break;
-    }
   }
   return 0;
 }
