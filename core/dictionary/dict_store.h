@@ -2,7 +2,7 @@
 // holds for the word. Four part-of-speech lists and the pronunciation files lie in the dict
 // folder of the lexicon home (WNHome); the main translation is in the built-in DICT blocks,
 // chosen by the word's first character through dict\qvdict.catalog. The lexicon home comes
-// from the look-up configuration; files and blocks are read once and indexed (datacache.h).
+// from the look-up configuration; files and blocks are read once and indexed (data_cache.h).
 #pragma once
 
 #include <cstddef>

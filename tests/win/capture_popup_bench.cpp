@@ -49,9 +49,12 @@ struct Host {
   HWND window = nullptr;
 };
 
-// capture_host.exe with `args`, and its window of class `cls`.
-Host StartHost(const std::wstring& dir, const wchar_t* cls, const std::wstring& title,
+// capture_host.exe with `args`, and its window of class `cls`, titled after `name` and this
+// process.
+Host StartHost(const std::wstring& dir, const wchar_t* cls, const wchar_t* name,
                const wchar_t* args) {
+  const std::wstring title = L"QV bench " + std::wstring(name) + L" " +
+                             std::to_wstring(GetCurrentProcessId());
   Host h;
   std::wstring cmd = L"\"" + dir + L"capture_host.exe\" \"" + title + L"\" " + args;
   STARTUPINFOW si{};
@@ -123,8 +126,7 @@ POINT PointOfChar(HWND edit, WPARAM index) {
 // The word "world" of the host's single-line EDIT: the whole request, then the capture with
 // and without the line around the word, in turns.
 bool BenchEdit(const std::wstring& dir) {
-  const std::wstring title = L"QV bench host " + std::to_wstring(GetCurrentProcessId());
-  Host host = StartHost(dir, L"QvCaptureHost", title, L"");
+  Host host = StartHost(dir, L"QvCaptureHost", L"host", L"");
   IWCapture* engine = CreateEngine(host, "small");
   if (engine) {
     const POINT pt = PointOfChar(GetDlgItem(host.window, qv::test::kEdit), 8);
@@ -170,8 +172,7 @@ bool BenchEdit(const std::wstring& dir) {
 // A document of 16 million characters: only the line under the pointer should travel. Also
 // what single questions cost there: the control finds a line by walking to it.
 bool BenchBigDocument(const std::wstring& dir) {
-  const std::wstring title = L"QV bench big " + std::to_wstring(GetCurrentProcessId());
-  Host big = StartHost(dir, qv::test::kBigEditClass, title, L"--big");
+  Host big = StartHost(dir, qv::test::kBigEditClass, L"big", L"--big");
   IWCapture* engine = CreateEngine(big, "big");
   if (engine) {
     HWND edit = GetDlgItem(big.window, qv::test::kBigEdit);
@@ -205,8 +206,7 @@ bool BenchBigDocument(const std::wstring& dir) {
 
 // A program slow to answer: the capture keeps to its budget of time.
 bool BenchSlowProgram(const std::wstring& dir) {
-  const std::wstring title = L"QV bench slow " + std::to_wstring(GetCurrentProcessId());
-  Host slow = StartHost(dir, L"QvCaptureHost", title, L"--slow");
+  Host slow = StartHost(dir, L"QvCaptureHost", L"slow", L"--slow");
   IWCapture* engine = CreateEngine(slow, "slow");
   if (engine) {
     const POINT pt = PointOfChar(GetDlgItem(slow.window, qv::test::kEdit), 8);
